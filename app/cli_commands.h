@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QStringList>
+
+class clsINIRegistry;
+
+// One command of larkspur-cli: its name, the arguments after FILE, and the
+// work it does on a store that has already loaded FILE. `run` returns the
+// exit code; store failures are thrown as AppError.
+struct CliCommand {
+    const char *name;
+    const char *arguments;
+    const char *summary;
+    int (*run)(clsINIRegistry &store, const QStringList &args);
+    qsizetype argumentCount;
+};
+
+const QList<CliCommand> &cliCommands();

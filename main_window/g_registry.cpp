@@ -1,0 +1,3 @@
+#include "main_window/g_registry.h"
+
+std::unique_ptr<clsINIRegistry> gRegistry;

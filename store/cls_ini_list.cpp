@@ -1,0 +1,40 @@
+#include "store/cls_ini_list.h"
+
+#include "platform/app_error.h"
+
+namespace {
+[[noreturn]] void throwNoRecord(qsizetype position)
+{
+    throw AppError(9, QStringLiteral("clsINIRegistry: Registry"),
+                   QStringLiteral("Subscript out of range: there is no record %1").arg(position));
+}
+} // namespace
+
+const clsINIPtr &clsINIList::Item(qsizetype position) const
+{
+    if (position < 1 || position > m_records.size())
+        throwNoRecord(position);
+    return m_records[position - 1];
+}
+
+void clsINIList::Add(clsINIPtr record)
+{
+    m_records.append(std::move(record));
+}
+
+void clsINIList::Remove(qsizetype position)
+{
+    if (position < 1 || position > m_records.size())
+        throwNoRecord(position);
+    m_records.removeAt(position - 1);
+}
+
+qint32 clsINIList::NextID() const
+{
+    // Records are shared and their IDs assignable, so nothing cached here
+    // could be trusted; one pass costs a few milliseconds at a million records.
+    qint32 highest = 0;
+    for (const clsINIPtr &record : m_records)
+        highest = qMax(highest, record->ID());
+    return highest + 1;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "store/cls_ini.h"
+
+#include <QList>
+
+// The store's ordered record list. Positions are 1-based; there are no keys,
+// so finding a record means walking the list from the front.
+class clsINIList {
+public:
+    qsizetype Count() const { return m_records.size(); }
+    // The record at 1-based `position`; throws AppError when there is none.
+    const clsINIPtr &Item(qsizetype position) const;
+    void Add(clsINIPtr record);
+    // Removes the record at 1-based `position`; throws AppError when there is none.
+    void Remove(qsizetype position);
+
+    // The ID a new record takes: one more than the highest in the list, so
+    // that no two records share an ID even after deletions (while nothing
+    // was deleted this is the count plus one).
+    qint32 NextID() const;
+
+    auto begin() const { return m_records.cbegin(); }
+    auto end() const { return m_records.cend(); }
+
+    void reserve(qsizetype n) { m_records.reserve(n); }
+
+private:
+    QList<clsINIPtr> m_records;
+};

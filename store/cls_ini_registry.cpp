@@ -1,0 +1,79 @@
+#include "store/cls_ini_registry.h"
+
+#include "platform/app_error.h"
+#include "platform/mod_functions.h"
+#include "platform/name_match.h"
+#include "platform/platform_ui.h"
+#include "store/file_name_test.h"
+
+namespace {
+const QString kFileNameSource = QStringLiteral("clsINIRegistry: FileName");
+}
+
+clsINIRegistry::clsINIRegistry() : m_registry(std::make_shared<clsINIList>()) {}
+
+void clsINIRegistry::setFileName(const QString &value)
+{
+    try {
+        QString s = StripNulls(TrimSpaces(value));
+        if (namesExistingFile(s)) {
+            m_fileName = StripNulls(TrimSpaces(s));
+            return;
+        }
+        if (s.isEmpty() && m_fileName.isEmpty()) {
+            try {
+                throw AppError(kStoreErrorNumber, kFileNameSource,
+                               QStringLiteral("Invalid command line arguments: ") + m_fileName +
+                                   QStringLiteral(" File Not Found"));
+            } catch (const AppError &e) {
+                MsgBox(e.description() + QStringLiteral("\r\nSource= ") + e.source(), vbCritical);
+            }
+        }
+        for (;;) {
+            if (namesExistingFile(s)) {
+                m_fileName = StripNulls(TrimSpaces(s));
+                return;
+            }
+            s = CommonOpenDialog(QStringLiteral("Open Configuration (INI) File"),
+                                 QStringLiteral("Configuration Files (*.INI)") + QChar(0) + QStringLiteral("*.INI") +
+                                     QChar(0),
+                                 QString(), QStringLiteral("*.ini"), 0);
+            if (s.isEmpty())
+                return;
+        }
+    } catch (const std::exception &e) {
+        MsgBox(QString::fromUtf8(e.what()) + QStringLiteral("\r\nSource: ") + kFileNameSource, vbCritical);
+    }
+}
+
+qsizetype clsINIRegistry::FindRecord(const QString &Section, const QString &Key) const
+{
+    const UpperMatcher sectionMatch(Section);
+    const UpperMatcher keyMatch(Key);
+    // The records of one section share one section string: compare it once.
+    const void *lastSection = nullptr;
+    bool lastSectionMatches = false;
+    qsizetype position = 0;
+    for (const clsINIPtr &record : *m_registry) {
+        ++position;
+        const void *identity = record->sectionIdentity();
+        if (identity != lastSection || !identity) {
+            lastSection = identity;
+            lastSectionMatches = sectionMatch.matches(record->Section());
+        }
+        if (lastSectionMatches && record->keyMatches(keyMatch))
+            return position;
+    }
+    return 0;
+}
+
+QString clsINIRegistry::GetRegValue(const QString &Section, const QString &Key) const
+{
+    const qsizetype position = FindRecord(Section, Key);
+    return position ? m_registry->Item(position)->Value() : QString();
+}
+
+void clsINIRegistry::ClearRegistry()
+{
+    m_registry = std::make_shared<clsINIList>();
+}

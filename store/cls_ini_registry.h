@@ -1,0 +1,46 @@
+#pragma once
+
+#include "store/cls_ini_list.h"
+
+#include <QString>
+#include <memory>
+
+// The configuration store: one file, held in memory as the ordered list of
+// its records. It is the only component that reads or writes that file, and
+// every change goes to disk at once.
+class clsINIRegistry {
+public:
+    clsINIRegistry();
+
+    QString FileName() const { return m_fileName; }
+    // Accepts `value` when it names an existing file; otherwise asks for one
+    // with the open-file dialog until the user picks one or cancels. Failures
+    // end in a message box; nothing is thrown.
+    void setFileName(const QString &value);
+
+    // The list itself, not a copy. A load replaces it with a new list.
+    const std::shared_ptr<clsINIList> &Registry() const { return m_registry; }
+
+    // The value of the first record of Section and Key (letter case ignored), or "".
+    QString GetRegValue(const QString &Section, const QString &Key) const;
+    // Returns 1 when the file is read-only (after saying so), else 0.
+    qint16 SetRegValue(const QString &Section, const QString &Key, const QString &Value);
+    void DeleteKey(const QString &Section, const QString &Key);
+    void CreateINIFile(const QString &Name);
+    // Reads FileName into a new list; throws AppError 0x800403E8 on failure.
+    bool LoadINI();
+
+    // 1-based position of the first record of Section and Key, 0 when none.
+    qsizetype FindRecord(const QString &Section, const QString &Key) const;
+
+private:
+    void ClearRegistry();
+    void setCurrentEntry(clsINIPtr entry) { m_currentEntry = std::move(entry); }
+    void readFile();
+    // The whole file rebuilt from the records, and what that does to them.
+    void rebuildFile(const QByteArray &original);
+
+    QString m_fileName;
+    std::shared_ptr<clsINIList> m_registry;
+    clsINIPtr m_currentEntry;
+};

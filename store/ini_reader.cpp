@@ -1,0 +1,72 @@
+#include "platform/app_error.h"
+#include "platform/file_access.h"
+#include "store/cls_ini_registry.h"
+#include "store/file_name_test.h"
+
+#include <limits>
+#include <new>
+
+namespace {
+const QString kLoadSource = QStringLiteral("clsINIRegistry: LoadINI");
+}
+
+bool clsINIRegistry::LoadINI()
+{
+    try {
+        if (m_fileName.isEmpty())
+            throw AppError(kStoreErrorNumber, kLoadSource, QStringLiteral("Filename is missing"));
+        if (!findsRegularFile(m_fileName))
+            throw AppError(kStoreErrorNumber, kLoadSource, m_fileName + QStringLiteral(" File Not Found"));
+        ClearRegistry();
+        readFile();
+        return true;
+    } catch (const AppError &e) {
+        throw AppError(kLoadErrorNumber, QStringLiteral("Method: LoadINIFile"), e.description());
+    } catch (const std::bad_alloc &) {
+        throw AppError(kLoadErrorNumber, QStringLiteral("Method: LoadINIFile"), QStringLiteral("Out of memory"));
+    }
+}
+
+// Each line is a section header ("[" first, "]" last), else a key line when
+// it holds "=", else ignored. Nothing is trimmed.
+void clsINIRegistry::readFile()
+{
+    auto text = std::make_shared<LoadedText>();
+    text->bytes = readWholeFile(m_fileName, kLoadSource);
+    const TextFormat format = detectTextFormat(text->bytes);
+    text->encoding = format.encoding;
+    std::shared_ptr<const LoadedText> shared = text;
+
+    const QByteArrayView bytes(text->bytes);
+    clsINIList &list = *m_registry;
+    // Roughly one record per 48 bytes in ordinary files: one allocation
+    // instead of twenty for the list.
+    list.reserve(bytes.size() / 48 + 16);
+
+    QString section;
+    LineCursor cursor(bytes, format.bomLength());
+    LineSpan line;
+    while (cursor.next(line)) {
+        const char *p = bytes.data() + line.start;
+        if (line.length >= 2 && p[0] == '[' && p[line.length - 1] == ']') {
+            section = decodeText(QByteArrayView(p + 1, line.length - 2), format.encoding);
+            auto record = std::make_shared<clsINI>();
+            setCurrentEntry(record);
+            record->setSection(section);
+            record->setID(qint32(list.Count() + 1));
+            list.Add(std::move(record));
+            continue;
+        }
+        const void *eq = std::memchr(p, '=', size_t(line.length));
+        if (!eq)
+            continue;
+        if (line.length > std::numeric_limits<qint32>::max())
+            throw AppError(RuntimeError::OutOfMemory, kLoadSource,
+                           QStringLiteral("A key line of more than 2 GB cannot be loaded"));
+        const auto keyLength = qint32(static_cast<const char *>(eq) - p);
+        const auto valueLength = qint32(line.length - keyLength - 1);
+        auto record = clsINI::fromLine(shared, section, line.start, keyLength, valueLength, qint32(list.Count() + 1));
+        setCurrentEntry(record);
+        list.Add(std::move(record));
+    }
+}

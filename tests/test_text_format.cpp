@@ -1,0 +1,4 @@
+#include <QtTest>
+class T : public QObject { Q_OBJECT private Q_SLOTS: void placeholder() { QVERIFY(true); } };
+QTEST_APPLESS_MAIN(T)
+#include "test_text_format.moc"
