@@ -1,59 +1,150 @@
 #include "platform/profile_builder.h"
 
-#include "platform/name_match.h"
+#include <cstring>
 
-ProfileBuilder::ProfileBuilder(TextFormat format) : m_format(std::move(format)) {}
-
-ProfileBuilder::Section &ProfileBuilder::sectionFor(const QString &name)
+namespace {
+inline unsigned char asciiUpper(unsigned char c)
 {
-    if (name.isEmpty())
-        return m_top;
-    const QString upper = upperName(name);
-    const auto found = m_sectionByUpperName.constFind(upper);
-    if (found != m_sectionByUpperName.constEnd())
-        return m_sections[*found];
-    m_sectionByUpperName.insert(upper, m_sections.size());
-    m_sections.append(Section{name, {}, {}});
-    return m_sections.last();
+    return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c;
 }
 
-void ProfileBuilder::write(const QString &section, const QString &key, const QString &value)
+bool isAscii(QByteArrayView bytes)
 {
-    Section &target = sectionFor(section);
-    const auto found = target.lineByUpperKey.constFind(upperName(key));
-    if (found != target.lineByUpperKey.constEnd()) {
-        target.lines[*found].value = value;
-        return;
+    for (const char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+} // namespace
+
+bool operator==(const ProfileBuilder::NameRef &a, const ProfileBuilder::NameRef &b) noexcept
+{
+    if (a.section != b.section || a.size != b.size)
+        return false;
+    for (qint32 i = 0; i < a.size; ++i)
+        if (asciiUpper(static_cast<unsigned char>(a.data[i])) != asciiUpper(static_cast<unsigned char>(b.data[i])))
+            return false;
+    return true;
+}
+
+size_t qHash(const ProfileBuilder::NameRef &name, size_t seed) noexcept
+{
+    // FNV-1a over the upper-cased bytes, so that equal names hash alike.
+    quint64 h = 1469598103934665603ull ^ seed ^ (quint64(quint32(name.section)) << 32);
+    for (qint32 i = 0; i < name.size; ++i) {
+        h ^= asciiUpper(static_cast<unsigned char>(name.data[i]));
+        h *= 1099511628211ull;
     }
-    // A key holding "=" reads back split at its first "=": later writes find
-    // the line under that shorter key, never under the one written.
-    Line line{key, value};
-    const qsizetype eq = key.indexOf(QLatin1Char('='));
-    if (eq >= 0) {
-        line.key = key.first(eq);
-        line.value = key.sliced(eq + 1) + QLatin1Char('=') + value;
+    return size_t(h);
+}
+
+ProfileBuilder::ProfileBuilder(TextFormat format) : m_format(std::move(format))
+{
+    m_sections.append(Section{});
+}
+
+void ProfileBuilder::reserve(qsizetype lines)
+{
+    m_lines.reserve(lines);
+    m_lineByName.reserve(lines);
+}
+
+QByteArrayView ProfileBuilder::keep(QByteArray bytes)
+{
+    m_kept.append(std::move(bytes));
+    return m_kept.last();
+}
+
+qsizetype ProfileBuilder::sectionFor(const QString &name)
+{
+    // Consecutive writes nearly always share one section string.
+    if (name.constData() == m_lastSectionName.constData() && name.size() == m_lastSectionName.size())
+        return m_lastSection;
+    qsizetype index = 0;
+    if (!name.isEmpty()) {
+        const QByteArray upper = name.toUpper().toUtf8();
+        const auto found = m_sectionByUpperName.constFind(upper);
+        if (found != m_sectionByUpperName.constEnd()) {
+            index = *found;
+        } else {
+            index = m_sections.size();
+            m_sectionByUpperName.insert(upper, index);
+            m_sections.append(Section{encodeText(name, m_format.encoding), {}});
+        }
     }
-    const QString upperKey = upperName(line.key);
-    if (!target.lineByUpperKey.contains(upperKey))
-        target.lineByUpperKey.insert(upperKey, target.lines.size());
-    target.lines.append(std::move(line));
+    m_lastSectionName = name;
+    m_lastSection = index;
+    return index;
+}
+
+ProfileBuilder::NameRef ProfileBuilder::nameRef(qint32 section, QByteArrayView name)
+{
+    if (!isAscii(name))
+        name = keep(decodeText(name, m_format.encoding).toUpper().toUtf8());
+    return NameRef{section, qint32(name.size()), name.data()};
+}
+
+qsizetype ProfileBuilder::write(const QString &section, QByteArrayView key, QByteArrayView value, qsizetype tag)
+{
+    const auto sectionIndex = qint32(sectionFor(section));
+    const qsizetype eq = key.indexOf('=');
+    if (eq < 0) {
+        const NameRef name = nameRef(sectionIndex, key);
+        const auto found = m_lineByName.constFind(name);
+        if (found != m_lineByName.constEnd()) {
+            Line &line = m_lines[*found];
+            line.value = value;
+            // A line made by a key holding "=" was nobody's write under this name.
+            if (line.tag < 0) {
+                line.tag = tag;
+                return -1;
+            }
+            return line.tag;
+        }
+        m_lineByName.insert(name, m_lines.size());
+        m_sections[sectionIndex].lines.append(m_lines.size());
+        m_lines.append(Line{key, value, tag});
+        return -1;
+    }
+    // A key holding "=" reads back split at its first "=": no later write
+    // finds the line under the key written, only under that shorter key.
+    QByteArray rest = key.sliced(eq + 1).toByteArray();
+    rest.append('=').append(value);
+    const QByteArrayView readKey = key.first(eq);
+    const NameRef name = nameRef(sectionIndex, readKey);
+    if (!m_lineByName.contains(name))
+        m_lineByName.insert(name, m_lines.size());
+    m_sections[sectionIndex].lines.append(m_lines.size());
+    m_lines.append(Line{readKey, keep(std::move(rest)), -1});
+    return -1;
+}
+
+qsizetype ProfileBuilder::write(const QString &section, const QString &key, const QString &value, qsizetype tag)
+{
+    const QByteArrayView k = keep(encodeText(key, m_format.encoding));
+    const QByteArrayView v = keep(encodeText(value, m_format.encoding));
+    return write(section, k, v, tag);
 }
 
 QByteArray ProfileBuilder::bytes() const
 {
-    QByteArray out = m_format.bomBytes();
-    const auto appendLines = [&](const Section &section) {
-        for (const Line &line : section.lines) {
-            out.append(encodeText(line.key, m_format.encoding));
-            out.append('=');
-            out.append(encodeText(line.value, m_format.encoding));
-            out.append(m_format.eol);
+    qsizetype size = m_format.bomLength();
+    for (const Line &line : m_lines)
+        size += line.key.size() + line.value.size() + 1 + m_format.eol.size();
+    for (const Section &section : m_sections)
+        size += section.header.size() + 2 + m_format.eol.size();
+
+    QByteArray out;
+    out.reserve(size);
+    out.append(m_format.bomBytes());
+    for (qsizetype s = 0; s < m_sections.size(); ++s) {
+        const Section &section = m_sections[s];
+        if (s > 0)
+            out.append('[').append(section.header).append(']').append(m_format.eol);
+        for (const qsizetype index : section.lines) {
+            const Line &line = m_lines[index];
+            out.append(line.key).append('=').append(line.value).append(m_format.eol);
         }
-    };
-    appendLines(m_top);
-    for (const Section &section : m_sections) {
-        out.append('[').append(encodeText(section.header, m_format.encoding)).append(']').append(m_format.eol);
-        appendLines(section);
     }
     return out;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/text_format.h"
 
+#include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -11,32 +12,57 @@
 // section in the order of its first write with its keys in the order of
 // their first write, each key holding its last value. Writing the same
 // lines one applyProfileWrite at a time costs a pass over the whole text
-// per write; this costs a hash look-up.
+// per write; this costs a hash look-up, and no allocation per line for
+// texts that are still the bytes of a loaded file.
 class ProfileBuilder {
 public:
     explicit ProfileBuilder(TextFormat format);
 
-    // The texts must pass checkProfileWrite.
-    void write(const QString &section, const QString &key, const QString &value);
+    // Texts given as bytes are in the file's encoding and must stay valid
+    // until bytes() has run; all texts must pass checkProfileWrite. `tag`
+    // names the writer: write() answers with the tag of the first write under
+    // the same section and key (letter case ignored) when it replaced that
+    // line's value, or -1.
+    qsizetype write(const QString &section, QByteArrayView key, QByteArrayView value, qsizetype tag);
+    qsizetype write(const QString &section, const QString &key, const QString &value, qsizetype tag = -1);
 
-    // Throws AppError when a text cannot be stored in the file's encoding.
     QByteArray bytes() const;
+
+    // Room for about `lines` writes, so that the tables never grow on the way.
+    void reserve(qsizetype lines);
+
+    // A name as the look-ups see it: upper-cased, or bytes that become so
+    // once ASCII letters are upper-cased. Public for the hash function.
+    struct NameRef {
+        qint32 section;
+        qint32 size;
+        const char *data;
+    };
 
 private:
     struct Line {
-        QString key;   // as the reader will see it: the text before the first "="
-        QString value; // everything after that "="
+        QByteArrayView key;
+        QByteArrayView value;
+        qsizetype tag;
     };
     struct Section {
-        QString header;
-        QList<Line> lines;
-        QHash<QString, qsizetype> lineByUpperKey;
+        QByteArray header;
+        QList<qsizetype> lines;
     };
 
-    Section &sectionFor(const QString &name);
+    qsizetype sectionFor(const QString &name);
+    NameRef nameRef(qint32 section, QByteArrayView name);
+    QByteArrayView keep(QByteArray bytes);
 
     TextFormat m_format;
-    Section m_top;
-    QList<Section> m_sections;
-    QHash<QString, qsizetype> m_sectionByUpperName;
+    QList<Section> m_sections; // [0] is section "", the top of the file
+    QHash<QByteArray, qsizetype> m_sectionByUpperName;
+    QString m_lastSectionName; // held, so that its data address stays its own
+    qsizetype m_lastSection = 0;
+    QList<Line> m_lines;
+    QHash<NameRef, qsizetype> m_lineByName;
+    QList<QByteArray> m_kept; // texts the lines point into that nobody else holds
 };
+
+bool operator==(const ProfileBuilder::NameRef &a, const ProfileBuilder::NameRef &b) noexcept;
+size_t qHash(const ProfileBuilder::NameRef &name, size_t seed) noexcept;

@@ -72,3 +72,12 @@ std::shared_ptr<clsINI> clsINI::fromLine(std::shared_ptr<const LoadedText> text,
     record->m_id = id;
     return record;
 }
+
+bool clsINI::loadedBytes(TextEncoding encoding, QByteArrayView &key, QByteArrayView &value) const
+{
+    if (!m_text || m_text->encoding != encoding || m_own)
+        return false;
+    key = keyBytes();
+    value = valueBytes();
+    return true;
+}

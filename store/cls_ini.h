@@ -44,6 +44,9 @@ public:
     // Fast paths for the store's scans; they decode nothing for ASCII names.
     bool keyIsEmpty() const;
     bool keyMatches(const UpperMatcher &matcher) const;
+    // The key and value as bytes of the loaded file, when the file was read
+    // in `encoding` and neither text was assigned since.
+    bool loadedBytes(TextEncoding encoding, QByteArrayView &key, QByteArrayView &value) const;
     // Identity of the section text, equal for records that share the string.
     const void *sectionIdentity() const { return m_section.constData(); }
 

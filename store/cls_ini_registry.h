@@ -37,8 +37,11 @@ private:
     void ClearRegistry();
     void setCurrentEntry(clsINIPtr entry) { m_currentEntry = std::move(entry); }
     void readFile();
-    // The whole file rebuilt from the records, and what that does to them.
-    void rebuildFile(const QByteArray &original);
+    // The file that writing every record with a non-blank key into an empty
+    // file leaves; collects the (first, later) records whose values the
+    // writes copy in memory.
+    QByteArray rebuildFromRecords(const TextFormat &format,
+                                  QList<std::pair<clsINI *, clsINI *>> &valueCopies) const;
 
     QString m_fileName;
     std::shared_ptr<clsINIList> m_registry;

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <algorithm>
 #include <cerrno>
 
 qint16 clsINIRegistry::SetRegValue(const QString &Section, const QString &Key, const QString &Value)
@@ -58,49 +59,87 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
     const TextFormat format = detectTextFormat(original);
     QByteArray rebuilt;
     bool write = true;
+    // Each write also gives its value to the first record of the same
+    // section and key: of two duplicates, the first ends up with the later
+    // one's value. Applied once the file is safely written.
+    QList<std::pair<clsINI *, clsINI *>> valueCopies;
     if (fromScratch) {
-        ProfileBuilder builder(format);
-        for (const clsINIPtr &record : *m_registry) {
-            if (TrimSpaces(record->Key()).isEmpty())
-                continue;
-            const QString section = record->Section();
-            const QString key = record->Key();
-            const QString value = record->Value();
-            checkProfileWrite(section, key, value);
-            builder.write(section, key, value);
-        }
-        rebuilt = builder.bytes();
+        rebuilt = rebuildFromRecords(format, valueCopies);
     } else {
         // Writing into the file as it stands: nothing is removed.
         if (isReadOnlyFile(m_fileName)) {
             MsgBox(QStringLiteral("Cannot save setting, file is Read Only"), vbExclamation);
             write = false;
-        } else {
-            rebuilt = original;
-            for (const clsINIPtr &record : *m_registry) {
-                if (TrimSpaces(record->Key()).isEmpty())
-                    continue;
-                checkProfileWrite(record->Section(), record->Key(), record->Value());
-                rebuilt = applyProfileWrite(rebuilt, format, record->Section(), record->Key(), record->Value());
-            }
+        }
+        rebuilt = original;
+        QHash<QString, clsINI *> firstOf;
+        for (const clsINIPtr &record : *m_registry) {
+            const QString key = record->Key();
+            if (TrimSpaces(key).isEmpty())
+                continue;
+            const QString section = record->Section();
+            const QString value = record->Value();
+            checkProfileWrite(section, key, value);
+            if (write)
+                rebuilt = applyProfileWrite(rebuilt, format, section, key, value);
+            const QString id = upperName(section) + QChar(0) + upperName(key);
+            const auto found = firstOf.constFind(id);
+            if (found == firstOf.constEnd())
+                firstOf.insert(id, record.get());
+            else
+                valueCopies.append(std::make_pair(*found, record.get()));
         }
     }
     if (write)
         replaceFileContents(m_fileName, rebuilt, source);
 
-    // Each of those writes also gave its value to the first record of the
-    // same section and key: of two duplicates, the first ends up with the
-    // later one's value.
-    QHash<QString, clsINI *> firstOf;
+    for (const auto &[first, later] : valueCopies)
+        first->setValue(later->Value());
+}
+
+QByteArray clsINIRegistry::rebuildFromRecords(const TextFormat &format,
+                                              QList<std::pair<clsINI *, clsINI *>> &valueCopies) const
+{
+    ProfileBuilder builder(format);
+    builder.reserve(m_registry->Count());
+    // Keys holding "=" are never matched by the builder (the file reads them
+    // back split), yet records still match each other under them.
+    QHash<QString, clsINI *> firstOfSplitKey;
+    const void *checkedSection = nullptr;
+    qsizetype index = 0;
     for (const clsINIPtr &record : *m_registry) {
-        const QString key = record->Key();
-        if (TrimSpaces(key).isEmpty())
-            continue;
-        const QString id = upperName(record->Section()) + QChar(0) + upperName(key);
-        const auto found = firstOf.constFind(id);
-        if (found == firstOf.constEnd())
-            firstOf.insert(id, record.get());
-        else
-            (*found)->setValue(record->Value());
+        const qsizetype tag = index++;
+        const QString section = record->Section();
+        if (section.constData() != checkedSection) {
+            requireSingleLine(section, QStringLiteral("section name"));
+            checkedSection = section.constData();
+        }
+        qsizetype firstTag;
+        QByteArrayView key;
+        QByteArrayView value;
+        if (record->loadedBytes(format.encoding, key, value)) {
+            // Read from a file, so already one line that reads back as a key line.
+            if (std::all_of(key.begin(), key.end(), [](char c) { return c == ' '; }))
+                continue;
+            firstTag = builder.write(section, key, value, tag);
+        } else {
+            const QString keyText = record->Key();
+            if (TrimSpaces(keyText).isEmpty())
+                continue;
+            const QString valueText = record->Value();
+            checkProfileWrite(section, keyText, valueText);
+            firstTag = builder.write(section, keyText, valueText, tag);
+            if (keyText.contains(QLatin1Char('='))) {
+                const QString id = upperName(section) + QChar(0) + upperName(keyText);
+                const auto found = firstOfSplitKey.constFind(id);
+                if (found == firstOfSplitKey.constEnd())
+                    firstOfSplitKey.insert(id, record.get());
+                else
+                    valueCopies.append(std::make_pair(*found, record.get()));
+            }
+        }
+        if (firstTag >= 0)
+            valueCopies.append(std::make_pair(m_registry->Item(firstTag + 1).get(), record.get()));
     }
+    return builder.bytes();
 }

@@ -69,7 +69,7 @@ constexpr std::array<std::string_view, 12> kCommentWords = {
 int valueLength(Rng &rng)
 {
     const double u = rng.unit();
-    return 5 + static_cast<int>(75.0 * (0.3 * u + 0.7 * u * u) + 0.5);
+    return 5 + static_cast<int>(75.0 * (0.48 * u + 0.52 * u * u) + 0.5);
 }
 
 void appendValue(std::string &line, Rng &rng)
@@ -205,7 +205,7 @@ int main(int argc, char **argv)
         }
 
         lastKey = makeKey(rng, keyIndex++);
-        line.assign(lastKey).append(" = ");
+        line.assign(lastKey).append("=");
         const std::size_t valueStart = line.size();
         appendValue(line, rng);
         emit(line);
