@@ -1,4 +1,107 @@
+#include "test_files.h"
+
+#include <QProcess>
 #include <QtTest>
-class T : public QObject { Q_OBJECT private Q_SLOTS: void placeholder() { QVERIFY(true); } };
-QTEST_APPLESS_MAIN(T)
+
+// larkspur-cli through its process interface: arguments in; stdout, stderr
+// and the exit code out.
+class TestCli : public QObject {
+    Q_OBJECT
+
+    struct Result {
+        int code;
+        QByteArray out;
+        QByteArray err;
+    };
+
+    static Result run(const QStringList &args)
+    {
+        QProcess process;
+        process.start(QStringLiteral(LARKSPUR_CLI_PATH), args);
+        if (!process.waitForFinished(30000))
+            qFatal("larkspur-cli did not finish");
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                process.readAllStandardOutput(), process.readAllStandardError()};
+    }
+
+private Q_SLOTS:
+    void dumpPrintsOneJsonObjectPerRecord()
+    {
+        TestFolder dir;
+        const QString file = dir.write(QStringLiteral("a.ini"),
+                                       "top=1\r\n[S \"q\"]\r\nk\\=a\tb\x01\r\n;x=\xC3\xA9\r\n");
+        const Result r = run({QStringLiteral("dump"), file});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QByteArray("{\"id\":1,\"section\":\"\",\"key\":\"top\",\"value\":\"1\"}\n"
+                                   "{\"id\":2,\"section\":\"S \\\"q\\\"\",\"key\":\"\",\"value\":\"\"}\n"
+                                   "{\"id\":3,\"section\":\"S \\\"q\\\"\",\"key\":\"k\\\\\",\"value\":\"a\\tb\\u0001\"}\n"
+                                   "{\"id\":4,\"section\":\"S \\\"q\\\"\",\"key\":\";x\",\"value\":\"\xC3\xA9\"}\n"));
+        QVERIFY(r.err.isEmpty());
+
+        // A Latin-1 file comes out as UTF-8.
+        const Result latin = run({QStringLiteral("dump"), dir.write(QStringLiteral("l.ini"), "k=\xE9\r\n")});
+        QCOMPARE(latin.out, QByteArray("{\"id\":1,\"section\":\"\",\"key\":\"k\",\"value\":\"\xC3\xA9\"}\n"));
+    }
+
+    void getAndSet()
+    {
+        TestFolder dir;
+        const QString file = dir.write(QStringLiteral("a.ini"), "[Net]\r\nHost=a b\r\n");
+        QCOMPARE(run({QStringLiteral("get"), file, QStringLiteral("NET"), QStringLiteral("host")}).out, QByteArray("a b\n"));
+        QCOMPARE(run({QStringLiteral("get"), file, QStringLiteral("Net"), QStringLiteral("none")}).out, QByteArray("\n"));
+
+        const Result set = run({QStringLiteral("set"), file, QStringLiteral("net"), QStringLiteral("HOST"), QStringLiteral("c")});
+        QCOMPARE(set.code, 0);
+        QCOMPARE(TestFolder::read(file), QByteArray("[Net]\r\nHost=c\r\n"));
+
+        const Result bad = run({QStringLiteral("set"), file, QStringLiteral("Net"), QStringLiteral("Host"), QStringLiteral("x\n[Evil]")});
+        QCOMPARE(bad.code, 1);
+        QVERIFY(bad.err.startsWith("larkspur-cli: The value holds a line break"));
+        QCOMPARE(TestFolder::read(file), QByteArray("[Net]\r\nHost=c\r\n"));
+    }
+
+    void setOnAReadOnlyFileFails()
+    {
+        TestFolder dir;
+        const QString file = dir.write(QStringLiteral("a.ini"), "[A]\r\nk=1\r\n");
+        TestFolder::makeReadOnly(file);
+        const Result r = run({QStringLiteral("set"), file, QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2")});
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.err, QByteArray("larkspur-cli: Cannot save setting, file is Read Only\n"));
+        QCOMPARE(TestFolder::read(file), QByteArray("[A]\r\nk=1\r\n"));
+    }
+
+    void deleteRewritesWithABackup()
+    {
+        TestFolder dir;
+        const QByteArray original = "; c\r\n[A]\r\nk=1\r\nj=2\r\n[B]\r\nx=1\r\n";
+        const QString file = dir.write(QStringLiteral("conf.ini"), original);
+        QCOMPARE(run({QStringLiteral("delete"), file, QStringLiteral("a"), QStringLiteral("K")}).code, 0);
+        QCOMPARE(TestFolder::read(file), QByteArray("[A]\r\nj=2\r\n[B]\r\nx=1\r\n"));
+        QCOMPARE(TestFolder::read(dir.path(QStringLiteral("conf.old"))), original);
+        QCOMPARE(run({QStringLiteral("delete"), file, QStringLiteral("B"), QString()}).code, 0);
+        QCOMPARE(TestFolder::read(file), QByteArray("[A]\r\nj=2\r\n[B]\r\nx=1\r\n"));
+    }
+
+    void badFilesAndUsage()
+    {
+        TestFolder dir;
+        const Result missing = run({QStringLiteral("dump"), dir.path(QStringLiteral("missing.ini"))});
+        QCOMPARE(missing.code, 1);
+        QCOMPARE(missing.err, QByteArray("larkspur-cli: Filename is missing\n"));
+        QVERIFY(missing.out.isEmpty());
+
+        const Result folder = run({QStringLiteral("get"), dir.path(QString()), QStringLiteral("A"), QStringLiteral("k")});
+        QCOMPARE(folder.code, 1);
+
+        QCOMPARE(run({}).code, 2);
+        QCOMPARE(run({QStringLiteral("frobnicate"), QStringLiteral("x.ini")}).code, 2);
+        QCOMPARE(run({QStringLiteral("get"), QStringLiteral("x.ini"), QStringLiteral("A")}).code, 2);
+        const Result help = run({QStringLiteral("--help")});
+        QCOMPARE(help.code, 0);
+        QVERIFY(help.out.contains("delete FILE SECTION KEY"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCli)
 #include "test_cli.moc"
