@@ -1,0 +1,103 @@
+#pragma once
+
+#include "main_window/image_list.h"
+#include "main_window/window_layout.h"
+
+#include <QMainWindow>
+#include <optional>
+
+class NodeTreeView;
+class SplitterBar;
+class ValueList;
+class QAction;
+class QMenu;
+
+// The main window: the section tree on the left, the value of the selected
+// key on the right, the bar between them, and the menu bar. It owns the
+// program's store, gRegistry, from its first activation until it closes.
+class frmINI : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmINI(QWidget *parent = nullptr);
+    ~frmINI() override;
+
+    // Loads the file named on the command line while the store has no file
+    // name yet. Runs after the window is first shown and whenever one of our
+    // own dialogs closes.
+    void Form_Activate();
+    void Form_Load();
+    void Form_Unload(qint16 &Cancel);
+    void FillTree();
+    bool SectionNodeExists(const QString &Section) const;
+
+    // Tree and value pane.
+    void tvw_NodeClick(qsizetype Node);
+    void tvw_Collapse(qsizetype Node);
+    void tvw_BeforeLabelEdit(qint16 &Cancel);
+    void lvw_BeforeLabelEdit(qint16 &Cancel);
+    void lvw_AfterLabelEdit(qint16 &Cancel, const std::optional<QString> &NewString);
+
+    // Layout and splitter.
+    void Form_Resize();
+    void Splitter_MouseDown(int Button, int Shift, float X, float Y);
+    void Splitter_MouseMove(int Button, int Shift, float X, float Y);
+    void Splitter_MouseUp(int Button, int Shift, float X, float Y);
+
+    // Menu commands.
+    void mnuOpen_Click();
+    void mnuExit_Click();
+    void mnuNewSection_Click();
+    void mnuNewKey_Click();
+    void mnuDelSection_Click();
+    void mnuDelKey_Click();
+    void mnuFind_Click();
+    void mnuNext_Click();
+    void mnuAbout_Click();
+
+    NodeTreeView *tvw = nullptr;
+    ValueList *lvw = nullptr;
+    SplitterBar *Splitter = nullptr;
+    ImageList imgTree;
+
+    QMenu *mnuFile = nullptr;
+    QAction *mnuOpen = nullptr;
+    QAction *mnuLine1 = nullptr;
+    QAction *mnuExit = nullptr;
+    QMenu *mnuEdit = nullptr;
+    QMenu *mnuNew = nullptr;
+    QAction *mnuNewSection = nullptr;
+    QAction *mnuNewKey = nullptr;
+    QAction *mnuLine2 = nullptr;
+    QMenu *mnuDelete = nullptr;
+    QAction *mnuDelSection = nullptr;
+    QAction *mnuDelKey = nullptr;
+    QAction *mnuLine3 = nullptr;
+    QAction *mnuFind = nullptr;
+    QAction *mnuNext = nullptr;
+    QAction *mnuAbout = nullptr;
+
+    bool editing() const { return bEditing; }
+    bool dragging() const { return bDragging; }
+    const WindowLayout &layoutTwips() const { return m_layout; }
+    // The client area (below the menu bar) in twips.
+    double clientWidthTwips() const;
+    double clientHeightTwips() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildMenus();
+    void applyLayout();
+    // Section and key names of the selected key node, read from the tree.
+    QString selectedSection() const;
+    QString selectedKey() const;
+
+    bool bEditing = false;
+    bool bDragging = false;
+    bool m_shown = false;
+    WindowLayout m_layout = WindowLayout::design();
+    QWidget *m_client = nullptr;
+};
