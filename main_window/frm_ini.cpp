@@ -72,7 +72,12 @@ frmINI::frmINI(QWidget *parent) : QMainWindow(parent) {
     Form_Load();
 }
 
-frmINI::~frmINI() = default;
+frmINI::~frmINI() {
+    // The panes may still report (an open edit closes as they go); they go
+    // first, while the handlers they call still belong to a whole window.
+    m_client->removeEventFilter(this);
+    delete m_client;
+}
 
 void frmINI::buildMenus() {
     auto action = [this](QMenu *menu, const char *name, const QString &caption, void (frmINI::*handler)()) {

@@ -85,16 +85,23 @@ void NodeTreeView::showSelection() {
     m_syncing = false;
 }
 
-void NodeTreeView::currentChanged(const QModelIndex &current, const QModelIndex &previous) {
-    QListView::currentChanged(current, previous);
+// The selected row, not the current one, is the tree's selected node: the
+// view makes the first row current when it gains focus, selecting nothing.
+void NodeTreeView::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) {
+    QListView::selectionChanged(selected, deselected);
     if (m_syncing)
         return;
-    const qsizetype node = nodeAt(current);
+    const qsizetype node = selected.isEmpty() ? 0 : nodeAt(selected.indexes().constFirst());
+    if (node == 0) {
+        // A tree keeps its selected node: a deselecting click is undone.
+        showSelection();
+        return;
+    }
     m_syncing = true;
     m_nodes.setSelectedItem(node);
     m_syncing = false;
     // A mouse press reports its click on release; keyboard moves report at once.
-    if (node != 0 && !m_pressing)
+    if (!m_pressing)
         Q_EMIT nodeClick(node);
 }
 
