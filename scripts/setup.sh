@@ -3,7 +3,8 @@
 # shellcheck shell=bash
 
 LARKSPUR_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-LARKSPUR_PACKAGES=(cmake g++ make qt6-base-dev)
+# fonts-dejavu-core: a bare machine has no font, and the window would show no text.
+LARKSPUR_PACKAGES=(cmake g++ make qt6-base-dev fonts-dejavu-core)
 
 ensure_packages() {
     local missing=()

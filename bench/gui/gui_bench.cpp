@@ -1,0 +1,97 @@
+// bench-gui: the main window's timings on one file, offscreen.
+//
+//   bench-gui FILE open    start-up to a painted, fully expanded tree, then exit
+//   bench-gui FILE all     the above, then 100 node clicks and one value edit
+//
+// Prints "name value" lines (milliseconds). Run it under /usr/bin/time for
+// the peak memory of the open alone.
+
+#include "main_window/frm_ini.h"
+#include "main_window/g_registry.h"
+#include "main_window/node_tree_view.h"
+#include "main_window/value_list.h"
+#include "platform/command_line.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+double median(QList<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.isEmpty() ? 0 : values[values.size() / 2];
+}
+
+void report(const char *name, double ms) {
+    std::printf("%s %.2f\n", name, ms);
+    std::fflush(stdout);
+}
+
+// Clicks `node` as a user would and returns the milliseconds until the pane shows its value.
+double clickNode(frmINI &form, qsizetype node) {
+    form.tvw->scrollTo(form.tvw->model()->index(int(form.tvw->Nodes().rowOfNode(node)), 0));
+    QCoreApplication::processEvents();
+    const QRect r = form.tvw->nodeRect(node);
+    QElapsedTimer timer;
+    timer.start();
+    QTest::mouseClick(form.tvw->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 60, r.center().y()));
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    if (form.lvw->itemCount() != 1)
+        std::fprintf(stderr, "bench-gui: node %lld showed no value\n", static_cast<long long>(node));
+    return ms;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
+    if (argc != 3) {
+        std::fputs("usage: bench-gui FILE open|all\n", stderr);
+        return 2;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    setCommand(QString::fromLocal8Bit(argv[1]));
+    const bool all = qstrcmp(argv[2], "all") == 0;
+
+    frmINI form;
+    form.show();
+    while (!gRegistry || gRegistry->FileName().isEmpty() || form.tvw->Nodes().Count() == 0)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QCoreApplication::processEvents();
+    form.tvw->viewport()->repaint();
+    report("open_ms", double(sinceStart.nsecsElapsed()) / 1e6);
+    if (!all)
+        return 0;
+
+    // 99 key nodes spread over the file, then the last one.
+    const NodeCollection &nodes = form.tvw->Nodes();
+    QList<qsizetype> keys;
+    for (int i = 1; i <= 99; ++i) {
+        qsizetype n = nodes.Count() * i / 100;
+        while (n > 1 && nodes.Parent(n) == 0)
+            --n;
+        keys.append(n);
+    }
+    keys.append(nodes.Count());
+    QList<double> clicks;
+    for (qsizetype node : keys)
+        clicks.append(clickNode(form, node));
+    report("click_median_ms", median(clicks));
+    report("click_max_ms", *std::max_element(clicks.begin(), clicks.end()));
+    report("click_last_ms", clicks.last());
+
+    // An in-place edit of the last key, from the end of the edit to the file written.
+    qint16 cancel = 0;
+    QElapsedTimer timer;
+    timer.start();
+    form.lvw_BeforeLabelEdit(cancel);
+    form.lvw_AfterLabelEdit(cancel, QStringLiteral("edited by bench-gui"));
+    report("edit_ms", double(timer.nsecsElapsed()) / 1e6);
+    return 0;
+}
