@@ -171,6 +171,10 @@ void frmINI::Form_Activate() {
         }
     }
 
+    showLoadedFile();
+}
+
+void frmINI::showLoadedFile() {
     // Building and opening the tree, then the read-only notice; a step that
     // fails is passed over.
     NodeCollection &nodes = tvw->Nodes();

@@ -90,6 +90,8 @@ protected:
 
 private:
     void buildMenus();
+    // Builds and expands the tree of the store's records, then points out a read-only file.
+    void showLoadedFile();
     void applyLayout();
     // Section and key names of the selected key node, read from the tree.
     QString selectedSection() const;

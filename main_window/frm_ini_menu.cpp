@@ -1,9 +1,54 @@
-// The main window's menu commands. Opening files, adding and deleting,
-// finding and the About box arrive with their own dialogs.
+// The main window's menu commands. Adding and deleting, finding and the
+// About box arrive with their own dialogs.
 #include "main_window/frm_ini.h"
 
-void frmINI::mnuOpen_Click() {}
-void frmINI::mnuExit_Click() {}
+#include "main_window/g_registry.h"
+#include "main_window/node_tree_view.h"
+#include "main_window/value_list.h"
+#include "platform/app_error.h"
+#include "platform/mod_functions.h"
+#include "platform/platform_ui.h"
+
+#include <QCoreApplication>
+
+void frmINI::mnuOpen_Click() {
+    const QString chosen = CommonOpenDialog(QStringLiteral("Open Configuration (INI) File"),
+                                            QStringLiteral("Configuration Files (*.INI)") + QChar(0)
+                                                + QStringLiteral("*.INI") + QChar(0),
+                                            QString(), QStringLiteral("*.ini"), 0);
+    if (chosen.isEmpty())
+        return;
+    if (!gRegistry)
+        gRegistry = std::make_unique<clsINIRegistry>();
+    gRegistry->setFileName(chosen);
+    try {
+        gRegistry->LoadINI();
+    } catch (const AppError &error) {
+        MsgBox(error.description(), vbCritical);
+        // A load that failed while reading has emptied the store; the tree
+        // must not go on offering the old file's keys.
+        if (gRegistry->Registry()->Count() == 0) {
+            tvw->Nodes().Clear();
+            lvw->clearItems();
+        }
+        return;
+    }
+    tvw->Nodes().Clear();
+    lvw->clearItems();
+    showLoadedFile();
+    try {
+        const QString caption = windowTitle();
+        const qsizetype separator = caption.indexOf(QStringLiteral(" - "));
+        setWindowTitle((separator < 0 ? caption : caption.left(separator)) + QStringLiteral(" - ")
+                       + gRegistry->FileName());
+    } catch (const std::exception &) {
+    }
+}
+
+void frmINI::mnuExit_Click() {
+    // Ends at once: no window's unload handling runs and nothing is asked.
+    QCoreApplication::exit(0);
+}
 void frmINI::mnuNewSection_Click() {}
 void frmINI::mnuNewKey_Click() {}
 void frmINI::mnuDelSection_Click() {}

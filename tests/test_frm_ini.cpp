@@ -139,6 +139,58 @@ private Q_SLOTS:
         QCOMPARE(w->tvw->Nodes().Count(), 7);
     }
 
+    void openFileAfterACancelledStart() {
+        ScriptedUi ui;
+        auto w = start(QString());
+        QVERIFY(w);
+        QTRY_COMPARE(ui.messages.size(), 2);
+
+        // Cancelled in the dialog: nothing changes.
+        w->mnuOpen->trigger();
+        QCOMPARE(ui.dialogs.size(), 2);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor"));
+
+        TestFolder dir;
+        QStringList paths;
+        for (const char *name : {"one.ini", "two.ini", "three.ini"})
+            paths << dir.write(QLatin1StringView(name), QByteArray("[") + name + "]\r\nk=v\r\n");
+        for (const QString &path : paths) {
+            ui.dialogAnswers.enqueue(path);
+            w->mnuOpen->trigger();
+            QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + path);
+        }
+        QCOMPARE(treeRows(*w), (QStringList{"three.ini", "  k"}));
+        QCOMPARE(ui.dialogs[2].title, QStringLiteral("Open Configuration (INI) File"));
+        QCOMPARE(ui.messages.size(), 2);
+
+        // The store has a file now: activations leave it alone.
+        w->Form_Activate();
+        QCOMPARE(ui.dialogs.size(), 5);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + paths.last());
+    }
+
+    void openFileRebuildsTheTreeAndPointsOutReadOnly() {
+        ScriptedUi ui;
+        TestFolder dir;
+        const QString path = dir.write(QStringLiteral("app.ini"), kSample);
+        auto w = start(path);
+        QVERIFY(w);
+        click(*w, nodeByText(*w, "Net", "host"));
+        QCOMPARE(w->lvw->itemCount(), 1);
+
+        // The same file again shows what another program wrote meanwhile.
+        dir.write(QStringLiteral("app.ini"), "[Other]\r\nx=1\r\n");
+        TestFolder::makeReadOnly(path);
+        ui.dialogAnswers.enqueue(path);
+        w->mnuOpen->trigger();
+        QCOMPARE(treeRows(*w), (QStringList{"Other", "  x"}));
+        QCOMPARE(w->lvw->itemCount(), 0);
+        QCOMPARE(w->tvw->Nodes().SelectedItem(), 0);
+        QCOMPARE(ui.messages.size(), 1);
+        QCOMPARE(ui.messages[0].text, path + QStringLiteral(" is read only"));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + path);
+    }
+
     void startsWithAMissingOrEmptyFile() {
         ScriptedUi ui;
         TestFolder dir;
