@@ -1,6 +1,11 @@
 #include "app/cli_commands.h"
 
+#include "add_dialog/add_entry.h"
 #include "app/json_line.h"
+#include "main_window/node_collection.h"
+#include "main_window/tree_build.h"
+#include "main_window/tree_commands.h"
+#include "platform/app_error.h"
 #include "store/cls_ini_registry.h"
 
 #include <cstdio>
@@ -52,6 +57,37 @@ int deleteKey(clsINIRegistry &store, const QStringList &args)
     return 0;
 }
 
+// New > Section: the record and its header line at the end of the file.
+int addSection(clsINIRegistry &store, const QStringList &args)
+{
+    const clsINIPtr record = AddSectionRecord(store, args[0]);
+    if (!record)
+        throw AppError(RuntimeError::InvalidArgument, QStringLiteral("add-section"),
+                       QStringLiteral("The section name is blank"));
+    return WriteSectionRecord(store, *record) ? 0 : 1;
+}
+
+// New > Key: the record, then its value written into its section.
+int addKey(clsINIRegistry &store, const QStringList &args)
+{
+    const clsINIPtr record = AddKeyRecord(store, args[0], args[1], args[2]);
+    if (!record)
+        throw AppError(RuntimeError::InvalidArgument, QStringLiteral("add-key"), QStringLiteral("The key name is blank"));
+    return WriteKeyRecord(store, *record, args[2]) == 1 ? 1 : 0;
+}
+
+// Delete > Section, confirmed, on the tree the window would build for the file.
+int deleteSection(clsINIRegistry &store, const QStringList &args)
+{
+    NodeCollection nodes;
+    FillTree(nodes, *store.Registry());
+    if (SectionNodeIndex(nodes, args[0]) == 0)
+        throw AppError(RuntimeError::InvalidArgument, QStringLiteral("delete-section"),
+                       QStringLiteral("Section not selected or invalid"));
+    store.DeleteKeys(args[0], SectionDeletionKeys(nodes, args[0]));
+    return 0;
+}
+
 } // namespace
 
 const QList<CliCommand> &cliCommands()
@@ -62,6 +98,9 @@ const QList<CliCommand> &cliCommands()
         {"set", "SECTION KEY VALUE", "set the value of KEY in SECTION", set, 3},
         {"delete", "SECTION KEY", "delete KEY from SECTION (KEY \"\" deletes the section's header record)", deleteKey,
          2},
+        {"add-section", "SECTION", "append a header for SECTION at the end of the file", addSection, 1},
+        {"add-key", "SECTION KEY VALUE", "add KEY with VALUE to SECTION, as the add dialog does", addKey, 3},
+        {"delete-section", "SECTION", "delete SECTION and the keys the editor shows under it", deleteSection, 1},
     };
     return commands;
 }

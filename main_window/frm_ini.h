@@ -4,8 +4,10 @@
 #include "main_window/window_layout.h"
 
 #include <QMainWindow>
+#include <functional>
 #include <optional>
 
+class frmAdd;
 class NodeTreeView;
 class SplitterBar;
 class ValueList;
@@ -92,6 +94,10 @@ private:
     void buildMenus();
     // Builds and expands the tree of the store's records, then points out a read-only file.
     void showLoadedFile();
+    // Shows a fresh add dialog, prepared by `prepare`, modally over this window.
+    void showAddDialog(const std::function<void(frmAdd &)> &prepare);
+    // After a failed delete: removes the nodes of records the store took out.
+    void dropRemovedRecords();
     void applyLayout();
     // Section and key names of the selected key node, read from the tree.
     QString selectedSection() const;

@@ -1,5 +1,4 @@
-// The main window's menu commands. Adding and deleting, finding and the
-// About box arrive with their own dialogs.
+// The File menu, and the Find and About commands, which arrive with their own dialogs.
 #include "main_window/frm_ini.h"
 
 #include "main_window/g_registry.h"
@@ -49,10 +48,6 @@ void frmINI::mnuExit_Click() {
     // Ends at once: no window's unload handling runs and nothing is asked.
     QCoreApplication::exit(0);
 }
-void frmINI::mnuNewSection_Click() {}
-void frmINI::mnuNewKey_Click() {}
-void frmINI::mnuDelSection_Click() {}
-void frmINI::mnuDelKey_Click() {}
 void frmINI::mnuFind_Click() {}
 void frmINI::mnuNext_Click() {}
 void frmINI::mnuAbout_Click() {}

@@ -25,6 +25,10 @@ public:
 
     void reserve(qsizetype n) { m_records.reserve(n); }
 
+    // The records as one list, for changes of many records at once.
+    const QList<clsINIPtr> &records() const { return m_records; }
+    void assign(QList<clsINIPtr> records) { m_records = std::move(records); }
+
 private:
     QList<clsINIPtr> m_records;
 };

@@ -76,4 +76,5 @@ QString clsINIRegistry::GetRegValue(const QString &Section, const QString &Key) 
 void clsINIRegistry::ClearRegistry()
 {
     m_registry = std::make_shared<clsINIList>();
+    m_lastRemoved.clear();
 }

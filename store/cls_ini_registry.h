@@ -26,6 +26,14 @@ public:
     // Returns 1 when the file is read-only (after saying so), else 0.
     qint16 SetRegValue(const QString &Section, const QString &Key, const QString &Value);
     void DeleteKey(const QString &Section, const QString &Key);
+    // What calling DeleteKey(Section, key) for each of `Keys` in turn leaves,
+    // in memory and on disk, with the file rewritten once and the backup
+    // holding the file as it was before. When the rewrite fails, the store
+    // is left as the first of those calls would have left it.
+    void DeleteKeys(const QString &Section, const QStringList &Keys);
+    // The records the last DeleteKey or DeleteKeys took out of the list,
+    // whether or not the rewrite that followed succeeded.
+    const QList<clsINIPtr> &LastRemoved() const { return m_lastRemoved; }
     void CreateINIFile(const QString &Name);
     // Reads FileName into a new list; throws AppError 0x800403E8 on failure.
     bool LoadINI();
@@ -46,4 +54,5 @@ private:
     QString m_fileName;
     std::shared_ptr<clsINIList> m_registry;
     clsINIPtr m_currentEntry;
+    QList<clsINIPtr> m_lastRemoved;
 };

@@ -33,8 +33,11 @@ qint16 clsINIRegistry::SetRegValue(const QString &Section, const QString &Key, c
 
 void clsINIRegistry::DeleteKey(const QString &Section, const QString &Key)
 {
-    if (const qsizetype position = FindRecord(Section, Key))
+    m_lastRemoved.clear();
+    if (const qsizetype position = FindRecord(Section, Key)) {
+        m_lastRemoved.append(m_registry->Item(position));
         m_registry->Remove(position);
+    }
     CreateINIFile(m_fileName);
 }
 

@@ -1,0 +1,182 @@
+#include "add_dialog/frm_add.h"
+
+#include "add_dialog/add_entry.h"
+#include "main_window/g_registry.h"
+#include "main_window/node_collection.h"
+#include "main_window/tree_build.h"
+#include "platform/app_error.h"
+#include "platform/platform_ui.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+const QString kAddSection = QStringLiteral("Add Section");
+const QString kAddKey = QStringLiteral("Add Key");
+
+int px(double twips, int dpi) {
+    return qRound(twips * dpi / 1440.0);
+}
+} // namespace
+
+frmAdd::frmAdd(QWidget *owner, NodeCollection &nodes)
+    : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_nodes(nodes), m_owner(owner) {
+    setObjectName(QStringLiteral("frmAdd"));
+    setWindowTitle(QStringLiteral("Form1"));
+    setModal(true);
+
+    const int dx = logicalDpiX();
+    const int dy = logicalDpiY();
+    auto place = [dx, dy](QWidget *w, double left, double top, double width, double height) {
+        w->setGeometry(px(left, dx), px(top, dy), px(width, dx), px(height, dy));
+    };
+    auto field = [this](const char *name) {
+        auto *edit = new QLineEdit(this);
+        edit->setObjectName(QLatin1StringView(name));
+        edit->installEventFilter(this);
+        return edit;
+    };
+    auto button = [this](const char *name, const QString &caption) {
+        auto *b = new QPushButton(caption, this);
+        b->setObjectName(QLatin1StringView(name));
+        // Enter belongs to the dialog's key preview, not to a default button.
+        b->setAutoDefault(false);
+        b->setDefault(false);
+        b->installEventFilter(this);
+        return b;
+    };
+    auto label = [this](const char *name, const QString &caption) {
+        auto *l = new QLabel(caption, this);
+        l->setObjectName(QLatin1StringView(name));
+        return l;
+    };
+
+    Text1 = field("Text1");
+    Text2 = field("Text2");
+    Text3 = field("Text3");
+    btnOK = button("btnOK", QStringLiteral("&OK"));
+    btnCancel = button("btnCancel", QStringLiteral("&Cancel"));
+    Label1 = label("Label1", QStringLiteral("Section:"));
+    Label2 = label("Label2", QStringLiteral("Key:"));
+    Label3 = label("Label3", QStringLiteral("Value:"));
+    place(Text1, 990, 120, 3510, 300);
+    place(Text2, 990, 510, 3510, 300);
+    place(Text3, 990, 915, 3510, 300);
+    place(btnOK, 4620, 135, 1125, 330);
+    place(btnCancel, 4620, 540, 1125, 330);
+    place(Label1, 225, 150, 840, 270);
+    place(Label2, 225, 510, 840, 270);
+    place(Label3, 210, 945, 840, 270);
+    setTabOrder(Text1, Text2);
+    setTabOrder(Text2, Text3);
+    setTabOrder(Text3, btnOK);
+    setTabOrder(btnOK, btnCancel);
+    setFixedSize(px(5865, dx), px(1365, dy));
+
+    connect(btnOK, &QPushButton::clicked, this, &frmAdd::btnOK_Click);
+    connect(btnCancel, &QPushButton::clicked, this, &frmAdd::btnCancel_Click);
+}
+
+void frmAdd::greyOut(QLineEdit *field) {
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Button));
+    field->setPalette(palette);
+    field->setEnabled(false);
+}
+
+bool frmAdd::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        qint16 ascii = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter
+                           ? 13
+                           : (key->text().isEmpty() ? 0 : qint16(key->text().at(0).unicode()));
+        if (ascii != 0) {
+            Form_KeyPress(ascii);
+            if (ascii == 0)
+                return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmAdd::keyPressEvent(QKeyEvent *event) {
+    // Escape does not close this dialog; only Cancel and the close box do.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void frmAdd::Form_KeyPress(qint16 &KeyAscii) {
+    if (KeyAscii == 13) {
+        KeyAscii = 0;
+        btnOK_Click();
+    }
+}
+
+void frmAdd::btnCancel_Click() {
+    reject();
+}
+
+void frmAdd::btnOK_Click() {
+    try {
+        if (windowTitle() == kAddSection)
+            addSection();
+        else if (windowTitle() == kAddKey)
+            addKey();
+    } catch (const AppError &error) {
+        reportFailure(error);
+    }
+}
+
+void frmAdd::reportFailure(const AppError &error) {
+    MsgBox(QString::number(error.number()) + QStringLiteral(" - ") + error.description(), vbCritical);
+}
+
+void frmAdd::addSection() {
+    if (!gRegistry)
+        throw AppError(91, objectName(), QStringLiteral("Object variable or With block variable not set"));
+    const clsINIPtr record = AddSectionRecord(*gRegistry, Text1->text());
+    if (!record)
+        return;
+    try {
+        m_nodes.Add(QString(), nodeKey(NodeKind::Root, record->ID()), record, kSectionImage, kSectionImage);
+    } catch (const AppError &) {
+        // The store must not hold a record the tree does not show.
+        gRegistry->Registry()->Remove(gRegistry->Registry()->Count());
+        throw;
+    }
+    m_owner->update();
+    WriteSectionRecord(*gRegistry, *record);
+    accept();
+}
+
+void frmAdd::addKey() {
+    if (!gRegistry)
+        throw AppError(91, objectName(), QStringLiteral("Object variable or With block variable not set"));
+    const qsizetype selected = m_nodes.SelectedItem();
+    if (selected == 0)
+        throw AppError(91, objectName(), QStringLiteral("Object variable or With block variable not set"));
+    const clsINIPtr record = AddKeyRecord(*gRegistry, Text1->text(), Text2->text(), Text3->text());
+    if (!record)
+        return;
+    const qsizetype parent = isRootKey(m_nodes.Key(selected)) ? selected : m_nodes.Parent(selected);
+    try {
+        m_nodes.Add(m_nodes.Key(parent), nodeKey(NodeKind::Tree, record->ID()), record, kKeyImage, kKeyOpenImage);
+    } catch (const AppError &) {
+        gRegistry->Registry()->Remove(gRegistry->Registry()->Count());
+        throw;
+    }
+    m_owner->update();
+    try {
+        WriteKeyRecord(*gRegistry, *record, Text3->text());
+    } catch (const AppError &error) {
+        // The record and its node stay, as they do for a read-only file; the dialog closes.
+        reportFailure(error);
+    }
+    accept();
+}
