@@ -1,16 +1,15 @@
-#include "platform/mod_functions.h"
 #include "platform/name_match.h"
 #include "store/cls_ini_registry.h"
-
-#include <QHash>
 
 #include <vector>
 
 // Deleting a section's keys one by one rewrites the file once per key, and
 // each rewrite hands the value of the last of two same-named records to the
-// first. Only records of `Section` are ever removed, so only their groups of
-// same-named records can change between rewrites; everything else the single
-// rewrite at the end does exactly as the last of the many would.
+// first. Those hand-overs need not be replayed between the deletions: a
+// deletion always takes the first record of its name, so a record that took
+// a value from a later one is gone before that later one can be, and the
+// one rewrite at the end links the survivors exactly as the last of the many
+// rewrites would.
 void clsINIRegistry::DeleteKeys(const QString &Section, const QStringList &Keys)
 {
     m_lastRemoved.clear();
@@ -33,39 +32,7 @@ void clsINIRegistry::DeleteKeys(const QString &Section, const QStringList &Keys)
             candidates.push_back(i);
     }
 
-    // Groups of two or more same-named records among them, which a rewrite
-    // links: the first takes the value of the last.
-    QHash<QString, std::vector<qsizetype>> byKey;
-    for (qsizetype position : candidates) {
-        const QString key = before[position]->Key();
-        if (!TrimSpaces(key).isEmpty())
-            byKey[upperName(key)].push_back(position);
-    }
-    std::vector<std::vector<qsizetype>> groups;
-    for (auto &members : byKey)
-        if (members.size() > 1)
-            groups.push_back(std::move(members));
-
     std::vector<bool> removed(size_t(before.size()), false);
-    QList<std::pair<clsINIPtr, QString>> savedValues;
-    auto linkGroups = [&] {
-        for (const auto &members : groups) {
-            qsizetype first = -1;
-            qsizetype last = -1;
-            for (qsizetype position : members) {
-                if (removed[size_t(position)])
-                    continue;
-                if (first < 0)
-                    first = position;
-                last = position;
-            }
-            if (first >= 0 && last != first) {
-                savedValues.append({before[first], before[first]->Value()});
-                before[first]->setValue(before[last]->Value());
-            }
-        }
-    };
-
     // The record the first call removes, if any.
     qsizetype firstRemoved = -1;
     for (qsizetype k = 0; k < Keys.size(); ++k) {
@@ -78,9 +45,6 @@ void clsINIRegistry::DeleteKeys(const QString &Section, const QStringList &Keys)
                 break;
             }
         }
-        // Every call but the last rewrites before the next one looks.
-        if (k + 1 < Keys.size())
-            linkGroups();
     }
 
     QList<clsINIPtr> after;
@@ -97,8 +61,6 @@ void clsINIRegistry::DeleteKeys(const QString &Section, const QStringList &Keys)
         CreateINIFile(m_fileName);
     } catch (...) {
         // As if the first call had failed: its record gone, nothing else changed.
-        for (auto it = savedValues.crbegin(); it != savedValues.crend(); ++it)
-            it->first->setValue(it->second);
         QList<clsINIPtr> restored = before;
         m_lastRemoved.clear();
         if (firstRemoved >= 0) {

@@ -83,6 +83,44 @@ private Q_SLOTS:
         QCOMPARE(TestFolder::read(file), QByteArray("[A]\r\nj=2\r\n[B]\r\nx=1\r\n"));
     }
 
+    void addSectionAndKeyAsTheAddDialogDoes()
+    {
+        TestFolder dir;
+        // The last line has no line end: it is ended before the header goes on.
+        const QString file = dir.write(QStringLiteral("a.ini"), "[A]\nk=1");
+        QCOMPARE(run({QStringLiteral("add-section"), file, QStringLiteral("  New  ")}).code, 0);
+        QCOMPARE(TestFolder::read(file), QByteArray("[A]\nk=1\n[New]\n"));
+
+        QCOMPARE(run({QStringLiteral("add-key"), file, QStringLiteral("New"), QStringLiteral(" key "), QString()}).code, 0);
+        QCOMPARE(TestFolder::read(file), QByteArray("[A]\nk=1\n[New]\nkey=\n"));
+        // An existing key (letter case ignored) keeps one line, with the new value.
+        QCOMPARE(run({QStringLiteral("add-key"), file, QStringLiteral("a"), QStringLiteral("K"), QStringLiteral("2")}).code, 0);
+        QCOMPARE(TestFolder::read(file), QByteArray("[A]\nk=2\n[New]\nkey=\n"));
+
+        const Result blank = run({QStringLiteral("add-section"), file, QStringLiteral("   ")});
+        QCOMPARE(blank.code, 1);
+        QCOMPARE(blank.err, QByteArray("larkspur-cli: The section name is blank\n"));
+        const Result broken = run({QStringLiteral("add-key"), file, QStringLiteral("A"), QStringLiteral("x\ny"), QStringLiteral("1")});
+        QCOMPARE(broken.code, 1);
+        QCOMPARE(TestFolder::read(file), QByteArray("[A]\nk=2\n[New]\nkey=\n"));
+    }
+
+    void deleteSectionDeletesWhatTheTreeShowsUnderIt()
+    {
+        TestFolder dir;
+        // The repeated [Net] lands under Disp in the tree, so its key stays.
+        const QByteArray text = "[Net]\r\nhost=a\r\nNet=self\r\n[NET]\r\nport=1\r\n[Disp]\r\nw=1\r\n[Net]\r\nlate=2\r\n";
+        const QString file = dir.write(QStringLiteral("a.ini"), text);
+        const Result r = run({QStringLiteral("delete-section"), file, QStringLiteral("Net")});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(TestFolder::read(file), QByteArray("[NET]\r\nport=1\r\nlate=2\r\n[Disp]\r\nw=1\r\n"));
+        QCOMPARE(TestFolder::read(dir.path(QStringLiteral("a.old"))), text);
+
+        const Result missing = run({QStringLiteral("delete-section"), file, QStringLiteral("net")});
+        QCOMPARE(missing.code, 1);
+        QCOMPARE(missing.err, QByteArray("larkspur-cli: Section not selected or invalid\n"));
+    }
+
     void badFilesAndUsage()
     {
         TestFolder dir;
