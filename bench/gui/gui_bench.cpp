@@ -2,19 +2,27 @@
 //
 //   bench-gui FILE open    start-up to a painted, fully expanded tree, then exit
 //   bench-gui FILE all     the above, then 100 node clicks and one value edit
+//   bench-gui FILE edit    the above, then the Edit menu's commands: Delete > Key
+//                          in the last section, New > Section, New > Key, and
+//                          Delete > Section of the section named "Big"
 //
 // Prints "name value" lines (milliseconds). Run it under /usr/bin/time for
 // the peak memory of the open alone.
 
+#include "add_dialog/frm_add.h"
 #include "main_window/frm_ini.h"
 #include "main_window/g_registry.h"
 #include "main_window/node_tree_view.h"
 #include "main_window/value_list.h"
 #include "platform/command_line.h"
+#include "platform/platform_ui.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -45,6 +53,73 @@ double clickNode(frmINI &form, qsizetype node) {
     return ms;
 }
 
+// Says Yes to every question and cancels every file dialog.
+class YesUi : public PlatformUi {
+public:
+    int messageBox(const QString &text, int, const QString &) override {
+        std::fprintf(stderr, "bench-gui: message: %s\n", qPrintable(text));
+        return vbYes;
+    }
+    QString openFileDialog(const OpenFileRequest &) override { return {}; }
+};
+
+qsizetype sectionNode(const NodeCollection &nodes, const QString &text) {
+    for (qsizetype i = 1; i <= nodes.Count(); ++i)
+        if (nodes.Parent(i) == 0 && nodes.Text(i) == text)
+            return i;
+    return 0;
+}
+
+// Runs a New command with the add dialog filled in and OK pressed; returns milliseconds.
+double addThroughDialog(QAction *command, const QString &key, const QString &value, const QString &section) {
+    QTimer::singleShot(0, [&] {
+        auto *dialog = qobject_cast<frmAdd *>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        if (section.isEmpty()) {
+            dialog->Text2->setText(key);
+            dialog->Text3->setText(value);
+        } else {
+            dialog->Text1->setText(section);
+        }
+        dialog->btnOK->click();
+    });
+    QElapsedTimer timer;
+    timer.start();
+    command->trigger();
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+void editCommands(frmINI &form) {
+    static YesUi yes;
+    setPlatformUi(&yes);
+    NodeCollection &nodes = form.tvw->Nodes();
+    const qsizetype big = sectionNode(nodes, QStringLiteral("Big"));
+    if (big == 0) {
+        std::fputs("bench-gui: the file has no section named Big\n", stderr);
+        return;
+    }
+    // The last key of the last section before Big.
+    qsizetype key = big - 1;
+    while (key > 0 && nodes.Parent(key) == 0)
+        --key;
+    nodes.setSelectedItem(key);
+    QElapsedTimer timer;
+    timer.start();
+    form.mnuDelKey_Click();
+    report("delete_key_ms", double(timer.nsecsElapsed()) / 1e6);
+
+    report("new_section_ms", addThroughDialog(form.mnuNewSection, {}, {}, QStringLiteral("Added")));
+    nodes.setSelectedItem(nodes.Count());
+    report("new_key_ms", addThroughDialog(form.mnuNewKey, QStringLiteral("added"), QStringLiteral("1"), {}));
+
+    nodes.setSelectedItem(sectionNode(nodes, QStringLiteral("Big")));
+    timer.restart();
+    form.mnuDelSection_Click();
+    report("delete_section_ms", double(timer.nsecsElapsed()) / 1e6);
+    setPlatformUi(nullptr);
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -58,6 +133,7 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     setCommand(QString::fromLocal8Bit(argv[1]));
     const bool all = qstrcmp(argv[2], "all") == 0;
+    const bool edit = qstrcmp(argv[2], "edit") == 0;
 
     frmINI form;
     form.show();
@@ -66,6 +142,8 @@ int main(int argc, char **argv) {
     QCoreApplication::processEvents();
     form.tvw->viewport()->repaint();
     report("open_ms", double(sinceStart.nsecsElapsed()) / 1e6);
+    if (edit)
+        editCommands(form);
     if (!all)
         return 0;
 
