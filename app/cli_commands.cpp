@@ -2,10 +2,12 @@
 
 #include "add_dialog/add_entry.h"
 #include "app/json_line.h"
+#include "find/record_search.h"
 #include "main_window/node_collection.h"
 #include "main_window/tree_build.h"
 #include "main_window/tree_commands.h"
 #include "platform/app_error.h"
+#include "platform/mod_functions.h"
 #include "store/cls_ini_registry.h"
 
 #include <cstdio>
@@ -88,6 +90,54 @@ int deleteSection(clsINIRegistry &store, const QStringList &args)
     return 0;
 }
 
+// Find Next from a fresh dialog, again and again: the ID of every hit, up to
+// the first run without one. Options stand for the dialog's check boxes.
+int find(clsINIRegistry &store, const QStringList &args)
+{
+    SearchOptions options;
+    options.text = args[0];
+    for (const QString &option : args.mid(1)) {
+        if (option == QLatin1String("--case")) {
+            options.matchCase = true;
+        } else if (option == QLatin1String("--whole")) {
+            options.matchWholeString = true;
+        } else if (option.startsWith(QLatin1String("--fields="))) {
+            const QStringList fields = option.mid(9).split(QLatin1Char(','), Qt::SkipEmptyParts);
+            for (const QString &field : fields)
+                if (field != QLatin1String("section") && field != QLatin1String("key") && field != QLatin1String("value"))
+                    throw AppError(RuntimeError::InvalidArgument, QStringLiteral("find"),
+                                   QStringLiteral("Unknown field '") + field + QStringLiteral("': use section, key or value"));
+            options.sections = fields.contains(QLatin1String("section"));
+            options.keys = fields.contains(QLatin1String("key"));
+            options.values = fields.contains(QLatin1String("value"));
+        } else {
+            throw AppError(RuntimeError::InvalidArgument, QStringLiteral("find"),
+                           QStringLiteral("Unknown option '") + option + QLatin1Char('\''));
+        }
+    }
+    if (TrimSpaces(options.text).isEmpty())
+        throw AppError(RuntimeError::InvalidArgument, QStringLiteral("find"), QStringLiteral("The search text is blank"));
+
+    // A loaded file numbers its records in order, so each run may begin
+    // right behind the last hit instead of skipping up to it.
+    const clsINIList &records = *store.Registry();
+    qint32 lastFoundID = 0;
+    qsizetype from = 0;
+    QByteArray out;
+    int hits = 0;
+    for (;;) {
+        const qsizetype hit = findNextRecord(records, options, lastFoundID, from);
+        if (hit < 0)
+            break;
+        lastFoundID = records.records()[hit]->ID();
+        from = hit + 1;
+        out.append(QByteArray::number(lastFoundID)).append('\n');
+        ++hits;
+    }
+    writeOut(out);
+    return hits > 0 ? 0 : 1;
+}
+
 } // namespace
 
 const QList<CliCommand> &cliCommands()
@@ -101,6 +151,8 @@ const QList<CliCommand> &cliCommands()
         {"add-section", "SECTION", "append a header for SECTION at the end of the file", addSection, 1},
         {"add-key", "SECTION KEY VALUE", "add KEY with VALUE to SECTION, as the add dialog does", addKey, 3},
         {"delete-section", "SECTION", "delete SECTION and the keys the editor shows under it", deleteSection, 1},
+        {"find", "TEXT [--case] [--whole] [--fields=section,key,value]",
+         "print the ID of each record Find Next reaches, in order (exit 1 when none)", find, 1, 3},
     };
     return commands;
 }

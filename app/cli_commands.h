@@ -13,6 +13,8 @@ struct CliCommand {
     const char *summary;
     int (*run)(clsINIRegistry &store, const QStringList &args);
     qsizetype argumentCount;
+    // Options that may follow the arguments.
+    qsizetype optionCount = 0;
 };
 
 const QList<CliCommand> &cliCommands();

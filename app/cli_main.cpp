@@ -52,7 +52,7 @@ int main(int argc, char **argv)
         printUsage(stderr);
         return 2;
     }
-    if (argc - 3 != command->argumentCount) {
+    if (argc - 3 < command->argumentCount || argc - 3 > command->argumentCount + command->optionCount) {
         std::fprintf(stderr, "usage: %s %s FILE %s\n", kProgram, command->name, command->arguments);
         return 2;
     }

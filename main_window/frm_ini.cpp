@@ -1,5 +1,6 @@
 #include "main_window/frm_ini.h"
 
+#include "find/frm_find.h"
 #include "main_window/g_registry.h"
 #include "main_window/node_tree_view.h"
 #include "main_window/splitter_bar.h"
@@ -10,6 +11,7 @@
 #include "platform/file_access.h"
 #include "platform/platform_ui.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -32,6 +34,8 @@ frmINI::frmINI(QWidget *parent) : QMainWindow(parent) {
     m_client = new QWidget(this);
     setCentralWidget(m_client);
     m_client->installEventFilter(this);
+    // Every key typed in this window passes the window's own handlers first.
+    qApp->installEventFilter(this);
 
     tvw = new NodeTreeView(m_client);
     tvw->setObjectName(QStringLiteral("tvw"));
@@ -75,8 +79,13 @@ frmINI::frmINI(QWidget *parent) : QMainWindow(parent) {
 frmINI::~frmINI() {
     // The panes may still report (an open edit closes as they go); they go
     // first, while the handlers they call still belong to a whole window.
+    qApp->removeEventFilter(this);
     m_client->removeEventFilter(this);
     delete m_client;
+    if (frmFind *dialog = findDialog()) {
+        dialog->detachHost();
+        delete dialog;
+    }
 }
 
 void frmINI::buildMenus() {

@@ -1,23 +1,27 @@
 #pragma once
 
+#include "find/find_host.h"
 #include "main_window/image_list.h"
 #include "main_window/window_layout.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <optional>
 
 class frmAdd;
+class frmFind;
 class NodeTreeView;
 class SplitterBar;
 class ValueList;
 class QAction;
+class QKeyEvent;
 class QMenu;
 
 // The main window: the section tree on the left, the value of the selected
 // key on the right, the bar between them, and the menu bar. It owns the
 // program's store, gRegistry, from its first activation until it closes.
-class frmINI : public QMainWindow {
+class frmINI : public QMainWindow, public FindHost {
     Q_OBJECT
 public:
     explicit frmINI(QWidget *parent = nullptr);
@@ -55,6 +59,16 @@ public:
     void mnuFind_Click();
     void mnuNext_Click();
     void mnuAbout_Click();
+
+    // Keys, seen before the focused control gets them; neither consumes the key.
+    void Form_KeyDown(qint16 KeyCode, qint16 Shift);
+    void Form_KeyPress(qint16 KeyAscii);
+
+    // The find dialog's side of a search.
+    void ShowFindHit(const clsINI &record) override;
+    void FindClosed() override;
+    // The loaded find dialog, or nullptr.
+    frmFind *findDialog() const;
 
     NodeTreeView *tvw = nullptr;
     ValueList *lvw = nullptr;
@@ -98,6 +112,8 @@ private:
     void showAddDialog(const std::function<void(frmAdd &)> &prepare);
     // After a failed delete: removes the nodes of records the store took out.
     void dropRemovedRecords();
+    // Hands a key meant for this window's focused control to the key handlers first.
+    void previewKey(QObject *receiver, const QKeyEvent *event);
     void applyLayout();
     // Section and key names of the selected key node, read from the tree.
     QString selectedSection() const;
@@ -108,4 +124,6 @@ private:
     bool m_shown = false;
     WindowLayout m_layout = WindowLayout::design();
     QWidget *m_client = nullptr;
+    const QKeyEvent *m_previewedKey = nullptr;
+    QPointer<QWidget> m_previewedReceiver;
 };

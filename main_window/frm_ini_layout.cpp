@@ -6,7 +6,7 @@
 #include "main_window/splitter_bar.h"
 #include "main_window/value_list.h"
 
-#include <QEvent>
+#include <QKeyEvent>
 
 double frmINI::clientWidthTwips() const {
     return pixelsToTwips(m_client->width(), logicalDpiX());
@@ -19,6 +19,10 @@ double frmINI::clientHeightTwips() const {
 bool frmINI::eventFilter(QObject *watched, QEvent *event) {
     if (watched == m_client && event->type() == QEvent::Resize)
         Form_Resize();
+    else if (event->type() == QEvent::KeyPress)
+        previewKey(watched, static_cast<QKeyEvent *>(event));
+    else if (event->type() == QEvent::KeyRelease)
+        m_previewedKey = nullptr; // the next press is a new key, wherever it lives
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -1,4 +1,4 @@
-// The File menu, and the Find and About commands, which arrive with their own dialogs.
+// The File menu.
 #include "main_window/frm_ini.h"
 
 #include "main_window/g_registry.h"
@@ -48,6 +48,3 @@ void frmINI::mnuExit_Click() {
     // Ends at once: no window's unload handling runs and nothing is asked.
     QCoreApplication::exit(0);
 }
-void frmINI::mnuFind_Click() {}
-void frmINI::mnuNext_Click() {}
-void frmINI::mnuAbout_Click() {}

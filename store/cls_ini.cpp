@@ -73,6 +73,16 @@ std::shared_ptr<clsINI> clsINI::fromLine(std::shared_ptr<const LoadedText> text,
     return record;
 }
 
+bool clsINI::loadedBytes(QByteArrayView &key, QByteArrayView &value, TextEncoding &encoding) const
+{
+    if (!m_text || m_own)
+        return false;
+    encoding = m_text->encoding;
+    key = keyBytes();
+    value = valueBytes();
+    return true;
+}
+
 bool clsINI::loadedBytes(TextEncoding encoding, QByteArrayView &key, QByteArrayView &value) const
 {
     if (!m_text || m_text->encoding != encoding || m_own)

@@ -47,6 +47,8 @@ public:
     // The key and value as bytes of the loaded file, when the file was read
     // in `encoding` and neither text was assigned since.
     bool loadedBytes(TextEncoding encoding, QByteArrayView &key, QByteArrayView &value) const;
+    // The same, in whatever encoding the file was read.
+    bool loadedBytes(QByteArrayView &key, QByteArrayView &value, TextEncoding &encoding) const;
     // Identity of the section text, equal for records that share the string.
     const void *sectionIdentity() const { return m_section.constData(); }
 

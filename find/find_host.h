@@ -1,0 +1,14 @@
+#pragma once
+
+#include "store/cls_ini.h"
+
+// The window that shows what the find dialog finds: the main window, seen
+// from the dialog without the dialog depending on it.
+class FindHost {
+public:
+    virtual ~FindHost() = default;
+    // Selects the hit record's node and shows its value.
+    virtual void ShowFindHit(const clsINI &record) = 0;
+    // The dialog has closed (Cancel or its close box).
+    virtual void FindClosed() = 0;
+};

@@ -1,0 +1,127 @@
+// Find, Next, the keys that run them, and the About box.
+#include "main_window/frm_ini.h"
+
+#include "find/frm_find.h"
+#include "main_window/g_registry.h"
+#include "main_window/node_tree_view.h"
+#include "main_window/value_list.h"
+#include "platform/mod_functions.h"
+#include "platform/platform_ui.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QPushButton>
+
+namespace {
+constexpr qint16 kCtrlF = 6;
+constexpr qint16 kVirtualKeyF3 = 114;
+const QString kFindForm = QStringLiteral("frmFind");
+// The classic virtual-key code of a key: letters and digits as their
+// characters, F1 to F24 from 112; 0 for keys nobody here asks about.
+qint16 virtualKeyCode(int key) {
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
+        return qint16(112 + (key - Qt::Key_F1));
+    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
+        return qint16(key);
+    return 0;
+}
+
+qint16 shiftState(Qt::KeyboardModifiers modifiers) {
+    return qint16((modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0)
+                  | (modifiers & Qt::AltModifier ? 4 : 0));
+}
+
+// The character code a key types: Ctrl with a letter gives 1 to 26, Enter 13.
+qint16 characterCode(const QKeyEvent &event) {
+    const int key = event.key();
+    if ((event.modifiers() & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z)
+        return qint16(key - Qt::Key_A + 1);
+    if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        return 13;
+    const QString text = event.text();
+    return text.isEmpty() ? 0 : qint16(text.at(0).unicode());
+}
+} // namespace
+
+void frmINI::previewKey(QObject *receiver, const QKeyEvent *event) {
+    auto *widget = qobject_cast<QWidget *>(receiver);
+    if (!widget || widget->window() != this)
+        return;
+    // A key nobody took travels on from its control to the control's
+    // parents, as the same event; only its first delivery counts.
+    if (event == m_previewedKey && m_previewedReceiver && widget != m_previewedReceiver
+        && widget->isAncestorOf(m_previewedReceiver))
+        return;
+    m_previewedKey = event;
+    m_previewedReceiver = widget;
+    Form_KeyDown(virtualKeyCode(event->key()), shiftState(event->modifiers()));
+    if (const qint16 ascii = characterCode(*event))
+        Form_KeyPress(ascii);
+}
+
+frmFind *frmINI::findDialog() const {
+    if (!IsFormLoaded(kFindForm))
+        return nullptr;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (auto *dialog = qobject_cast<frmFind *>(widget); dialog && dialog->objectName() == kFindForm)
+            return dialog;
+    return nullptr;
+}
+
+void frmINI::mnuFind_Click() {
+    frmFind *dialog = findDialog();
+    if (!dialog)
+        dialog = new frmFind(this);
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+void frmINI::mnuNext_Click() {
+    frmFind *dialog = findDialog();
+    if (dialog && dialog->btnFind->isEnabled())
+        dialog->FindNext();
+}
+
+void frmINI::mnuAbout_Click() {
+    const QString crlf = QStringLiteral("\r\n");
+    MsgBox(QStringLiteral("Larkspur ") + QStringLiteral(LARKSPUR_VERSION) + crlf + crlf
+               + QStringLiteral("The Larkspur Project") + crlf + QStringLiteral("Lyon, France") + crlf + crlf
+               + QStringLiteral("larkspur@example.org"),
+           vbInformation, QStringLiteral("About Us"));
+}
+
+void frmINI::Form_KeyDown(qint16 KeyCode, qint16) {
+    frmFind *dialog = findDialog();
+    const bool enabled = dialog && dialog->btnFind->isEnabled();
+    if (KeyCode == kVirtualKeyF3 && enabled)
+        dialog->FindNext();
+}
+
+void frmINI::Form_KeyPress(qint16 KeyAscii) {
+    if (KeyAscii == kCtrlF)
+        mnuFind_Click();
+}
+
+void frmINI::ShowFindHit(const clsINI &record) {
+    NodeCollection &nodes = tvw->Nodes();
+    // The hit record's own node, found by its ID, whatever deletions did to
+    // the positions of the nodes before it.
+    qsizetype node = nodes.Find(nodeKey(NodeKind::Tree, record.ID()));
+    if (node == 0)
+        node = nodes.Find(nodeKey(NodeKind::Root, record.ID()));
+    if (node != 0)
+        nodes.setSelectedItem(node);
+
+    lvw->clearItems();
+    const qsizetype selected = nodes.SelectedItem();
+    if (selected == 0 || !gRegistry)
+        return;
+    const QString section = isRootKey(nodes.Key(selected)) ? nodes.Text(selected) : nodes.Text(nodes.Parent(selected));
+    lvw->addItem(1, QStringLiteral("RegValue"), gRegistry->GetRegValue(section, nodes.Text(selected)));
+}
+
+void frmINI::FindClosed() {
+    // The closing of one of our own dialogs activates the window again.
+    Form_Activate();
+}
