@@ -5,11 +5,13 @@
 //   bench-gui FILE edit    the above, then the Edit menu's commands: Delete > Key
 //                          in the last section, New > Section, New > Key, and
 //                          Delete > Section of the section named "Big"
+//   bench-gui FILE find    the above, then one Find Next for a text the file lacks
 //
 // Prints "name value" lines (milliseconds). Run it under /usr/bin/time for
 // the peak memory of the open alone.
 
 #include "add_dialog/frm_add.h"
+#include "find/frm_find.h"
 #include "main_window/frm_ini.h"
 #include "main_window/g_registry.h"
 #include "main_window/node_tree_view.h"
@@ -56,6 +58,12 @@ double clickNode(frmINI &form, qsizetype node) {
 // Says Yes to every question and cancels every file dialog.
 class YesUi : public PlatformUi {
 public:
+    QStringList loadedForms() const override {
+        QStringList names;
+        for (const QWidget *widget : QApplication::topLevelWidgets())
+            names.append(widget->objectName());
+        return names;
+    }
     int messageBox(const QString &text, int, const QString &) override {
         std::fprintf(stderr, "bench-gui: message: %s\n", qPrintable(text));
         return vbYes;
@@ -120,6 +128,24 @@ void editCommands(frmINI &form) {
     setPlatformUi(nullptr);
 }
 
+// Find Next that walks every record and finds nothing.
+void findMiss(frmINI &form) {
+    static YesUi yes;
+    setPlatformUi(&yes);
+    form.mnuFind_Click();
+    frmFind *dialog = form.findDialog();
+    if (!dialog) {
+        std::fputs("bench-gui: the find dialog did not open\n", stderr);
+        return;
+    }
+    dialog->txtString->setText(QStringLiteral("no such text anywhere"));
+    QElapsedTimer timer;
+    timer.start();
+    dialog->btnFind_Click();
+    report("find_miss_ms", double(timer.nsecsElapsed()) / 1e6);
+    setPlatformUi(nullptr);
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -134,6 +160,7 @@ int main(int argc, char **argv) {
     setCommand(QString::fromLocal8Bit(argv[1]));
     const bool all = qstrcmp(argv[2], "all") == 0;
     const bool edit = qstrcmp(argv[2], "edit") == 0;
+    const bool find = qstrcmp(argv[2], "find") == 0;
 
     frmINI form;
     form.show();
@@ -144,6 +171,8 @@ int main(int argc, char **argv) {
     report("open_ms", double(sinceStart.nsecsElapsed()) / 1e6);
     if (edit)
         editCommands(form);
+    if (find)
+        findMiss(form);
     if (!all)
         return 0;
 
