@@ -6,6 +6,7 @@
 #include "main_window/tree_build.h"
 #include "platform/app_error.h"
 #include "platform/platform_ui.h"
+#include "platform/twips.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,9 +17,6 @@ namespace {
 const QString kAddSection = QStringLiteral("Add Section");
 const QString kAddKey = QStringLiteral("Add Key");
 
-int px(double twips, int dpi) {
-    return qRound(twips * dpi / 1440.0);
-}
 } // namespace
 
 frmAdd::frmAdd(QWidget *owner, NodeCollection &nodes)
@@ -28,11 +26,7 @@ frmAdd::frmAdd(QWidget *owner, NodeCollection &nodes)
     setWindowTitle(QStringLiteral("Form1"));
     setModal(true);
 
-    const int dx = logicalDpiX();
-    const int dy = logicalDpiY();
-    auto place = [dx, dy](QWidget *w, double left, double top, double width, double height) {
-        w->setGeometry(px(left, dx), px(top, dy), px(width, dx), px(height, dy));
-    };
+    const auto place = setTwipsGeometry;
     auto field = [this](const char *name) {
         auto *edit = new QLineEdit(this);
         edit->setObjectName(QLatin1StringView(name));
@@ -74,7 +68,7 @@ frmAdd::frmAdd(QWidget *owner, NodeCollection &nodes)
     setTabOrder(Text2, Text3);
     setTabOrder(Text3, btnOK);
     setTabOrder(btnOK, btnCancel);
-    setFixedSize(px(5865, dx), px(1365, dy));
+    setFixedSize(twipsToPixels(5865, logicalDpiX()), twipsToPixels(1365, logicalDpiY()));
 
     connect(btnOK, &QPushButton::clicked, this, &frmAdd::btnOK_Click);
     connect(btnCancel, &QPushButton::clicked, this, &frmAdd::btnCancel_Click);

@@ -6,6 +6,7 @@
 #include "main_window/g_registry.h"
 #include "platform/mod_functions.h"
 #include "platform/platform_ui.h"
+#include "platform/twips.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -14,12 +15,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
-
-namespace {
-int px(double twips, int dpi) {
-    return qRound(twips * dpi / 1440.0);
-}
-} // namespace
 
 frmFind::frmFind(FindHost *host)
     : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
@@ -30,11 +25,7 @@ frmFind::frmFind(FindHost *host)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
 
-    const int dx = logicalDpiX();
-    const int dy = logicalDpiY();
-    auto place = [dx, dy](QWidget *w, double left, double top, double width, double height) {
-        w->setGeometry(px(left, dx), px(top, dy), px(width, dx), px(height, dy));
-    };
+    const auto place = setTwipsGeometry;
     auto named = [](QWidget *w, const char *name) {
         w->setObjectName(QLatin1StringView(name));
         return w;
@@ -72,7 +63,7 @@ frmFind::frmFind(FindHost *host)
     place(chkValue, 165, 780, 2265, 240);
     place(chkMatchString, 120, 1770, 2250, 495);
     place(chkMatchCase, 2400, 1770, 2250, 495);
-    setFixedSize(px(6075, dx), px(2220, dy));
+    setFixedSize(twipsToPixels(6075, logicalDpiX()), twipsToPixels(2220, logicalDpiY()));
 
     setTabOrder(txtString, btnFind);
     setTabOrder(btnFind, btnCancel);

@@ -4,6 +4,7 @@
 #include "main_window/g_registry.h"
 #include "main_window/node_tree_view.h"
 #include "main_window/splitter_bar.h"
+#include "platform/twips.h"
 #include "main_window/tree_build.h"
 #include "main_window/value_list.h"
 #include "platform/app_error.h"

@@ -4,6 +4,7 @@
 
 #include "main_window/node_tree_view.h"
 #include "main_window/splitter_bar.h"
+#include "platform/twips.h"
 #include "main_window/value_list.h"
 
 #include <QKeyEvent>
@@ -36,16 +37,11 @@ void frmINI::Form_Resize() {
 }
 
 void frmINI::applyLayout() {
-    const int dx = logicalDpiX();
-    const int dy = logicalDpiY();
-    auto place = [dx, dy](QWidget *widget, const TwipRect &r) {
-        widget->setGeometry(twipsToPixels(r.left, dx), twipsToPixels(r.top, dy), twipsToPixels(r.width, dx),
-                            twipsToPixels(r.height, dy));
-    };
+    auto place = [](QWidget *widget, const TwipRect &r) { setTwipsGeometry(widget, r.left, r.top, r.width, r.height); };
     place(tvw, m_layout.tree);
     place(Splitter, m_layout.bar);
     place(lvw, m_layout.pane);
-    lvw->setColumnWidth(0, twipsToPixels(m_layout.columnWidth, dx));
+    lvw->setColumnWidth(0, twipsToPixels(m_layout.columnWidth, logicalDpiX()));
 }
 
 void frmINI::Splitter_MouseDown(int Button, int, float, float) {

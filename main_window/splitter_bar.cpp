@@ -1,11 +1,10 @@
 #include "main_window/splitter_bar.h"
 
+#include "platform/twips.h"
+
 #include <QMouseEvent>
-#include <cmath>
 
 namespace {
-constexpr double kTwipsPerInch = 1440;
-
 int buttonValue(Qt::MouseButtons buttons) {
     return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0)
          | (buttons & Qt::MiddleButton ? 4 : 0);
@@ -16,14 +15,6 @@ int shiftValue(Qt::KeyboardModifiers modifiers) {
          | (modifiers & Qt::AltModifier ? 4 : 0);
 }
 } // namespace
-
-int twipsToPixels(double twips, int dpi) {
-    return int(std::lround(twips * dpi / kTwipsPerInch));
-}
-
-double pixelsToTwips(double pixels, int dpi) {
-    return pixels * kTwipsPerInch / dpi;
-}
 
 SplitterBar::SplitterBar(QWidget *parent) : QWidget(parent) {
     setCursor(Qt::SplitHCursor);

@@ -26,7 +26,3 @@ private:
     float toTwipsX(qreal pixels) const;
     float toTwipsY(qreal pixels) const;
 };
-
-// Converts between twips and this screen's pixels (1440 twips to the logical inch).
-int twipsToPixels(double twips, int dpi);
-double pixelsToTwips(double pixels, int dpi);

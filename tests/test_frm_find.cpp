@@ -4,9 +4,8 @@
 #include "main_window/g_registry.h"
 #include "main_window/node_tree_view.h"
 #include "main_window/value_list.h"
-#include "platform/command_line.h"
 #include "test_files.h"
-#include "window_ui.h"
+#include "window_test.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -21,17 +20,9 @@ class TestFrmFind : public QObject {
     static constexpr const char *kExample = "[General]\r\nName=Alpha\r\n[Other]\r\nMode=alpha beta\r\n";
 
     static std::unique_ptr<frmINI> start(const QString &path) {
-        setCommand(path);
-        auto w = std::make_unique<frmINI>();
-        w->show();
-        if (!QTest::qWaitForWindowExposed(w.get()))
-            return nullptr;
-        QTest::qWait(0);
-        QCoreApplication::processEvents();
-        w->activateWindow();
-        if (!QTest::qWaitFor([&] { return w->isActiveWindow(); }))
-            return nullptr;
-        w->tvw->setFocus();
+        auto w = windowtest::start(path);
+        if (w)
+            w->tvw->setFocus();
         return w;
     }
 

@@ -2,10 +2,10 @@
 #include "main_window/g_registry.h"
 #include "main_window/node_tree_view.h"
 #include "main_window/splitter_bar.h"
+#include "platform/twips.h"
 #include "main_window/value_list.h"
-#include "platform/command_line.h"
-#include "scripted_ui.h"
 #include "test_files.h"
+#include "window_test.h"
 
 #include <QAbstractItemModelTester>
 #include <QLineEdit>
@@ -19,44 +19,12 @@ class TestFrmIni : public QObject {
 
     static constexpr const char *kSample = "[Net]\r\nhost=example.org\r\nport=8080\r\n[Empty]\r\n[Disp]\r\nw=1024\r\nh=\r\n";
 
-    // Shows a window started with `command` and waits for its first activation.
-    static std::unique_ptr<frmINI> start(const QString &command) {
-        setCommand(command);
-        auto w = std::make_unique<frmINI>();
-        w->show();
-        if (!QTest::qWaitForWindowExposed(w.get()))
-            return nullptr;
-        QTest::qWait(0);
-        QCoreApplication::processEvents();
-        return w;
-    }
-
-    static QStringList treeRows(const frmINI &w) {
-        const NodeCollection &nodes = w.tvw->Nodes();
-        QStringList out;
-        for (qsizetype row = 0; row < nodes.rowCount(); ++row) {
-            const qsizetype n = nodes.nodeAtRow(row);
-            out << (nodes.Parent(n) ? QStringLiteral("  ") : QString()) + nodes.Text(n);
-        }
-        return out;
-    }
-
+    static std::unique_ptr<frmINI> start(const QString &command) { return windowtest::start(command); }
+    static QStringList treeRows(const frmINI &w) { return windowtest::treeRows(w); }
     static qsizetype nodeByText(const frmINI &w, const QString &section, const QString &key = QString()) {
-        const NodeCollection &nodes = w.tvw->Nodes();
-        for (qsizetype i = 1; i <= nodes.Count(); ++i) {
-            const qsizetype parent = nodes.Parent(i);
-            if (key.isNull() ? parent == 0 && nodes.Text(i) == section
-                             : parent != 0 && nodes.Text(parent) == section && nodes.Text(i) == key)
-                return i;
-        }
-        return 0;
+        return windowtest::nodeByText(w, section, key);
     }
-
-    static void click(frmINI &w, qsizetype node) {
-        const QRect r = w.tvw->nodeRect(node);
-        QVERIFY(r.isValid());
-        QTest::mouseClick(w.tvw->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 60, r.center().y()));
-    }
+    static void click(frmINI &w, qsizetype node) { QVERIFY(windowtest::clickNode(w, node)); }
 
     // Opens the value item's editor with F2, types `text` and ends with `endKey`.
     static void editValue(frmINI &w, const QString &text, Qt::Key endKey) {

@@ -3,9 +3,8 @@
 #include "main_window/g_registry.h"
 #include "main_window/node_tree_view.h"
 #include "main_window/value_list.h"
-#include "platform/command_line.h"
-#include "scripted_ui.h"
 #include "test_files.h"
+#include "window_test.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -17,40 +16,13 @@
 class TestFrmIniEdit : public QObject {
     Q_OBJECT
 
-    static std::unique_ptr<frmINI> start(const QString &path) {
-        setCommand(path);
-        auto w = std::make_unique<frmINI>();
-        w->show();
-        if (!QTest::qWaitForWindowExposed(w.get()))
-            return nullptr;
-        QTest::qWait(0);
-        QCoreApplication::processEvents();
-        return w;
-    }
-
-    static QStringList treeRows(const frmINI &w) {
-        const NodeCollection &nodes = w.tvw->Nodes();
-        QStringList out;
-        for (qsizetype row = 0; row < nodes.rowCount(); ++row) {
-            const qsizetype n = nodes.nodeAtRow(row);
-            out << (nodes.Parent(n) ? QStringLiteral("  ") : QString()) + nodes.Text(n);
-        }
-        return out;
-    }
+    static std::unique_ptr<frmINI> start(const QString &path) { return windowtest::start(path); }
+    static QStringList treeRows(const frmINI &w) { return windowtest::treeRows(w); }
 
     static void select(frmINI &w, const QString &section, const QString &key = QString()) {
-        const NodeCollection &nodes = w.tvw->Nodes();
-        for (qsizetype i = 1; i <= nodes.Count(); ++i) {
-            const qsizetype parent = nodes.Parent(i);
-            if (key.isNull() ? parent == 0 && nodes.Text(i) == section
-                             : parent != 0 && nodes.Text(parent) == section && nodes.Text(i) == key) {
-                const QRect r = w.tvw->nodeRect(i);
-                QTest::mouseClick(w.tvw->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 60, r.center().y()));
-                QCOMPARE(nodes.SelectedItem(), i);
-                return;
-            }
-        }
-        QFAIL("no such node");
+        const qsizetype node = windowtest::nodeByText(w, section, key);
+        QVERIFY(windowtest::clickNode(w, node));
+        QCOMPARE(w.tvw->Nodes().SelectedItem(), node);
     }
 
     // Runs `act` on the add dialog once it is up; `trigger` opens it.
