@@ -10,6 +10,7 @@
 #include "platform/app_error.h"
 #include "platform/command_line.h"
 #include "platform/file_access.h"
+#include "platform/mod_file_assoc.h"
 #include "platform/platform_ui.h"
 
 #include <QApplication>
@@ -131,7 +132,19 @@ void frmINI::buildMenus() {
     connect(mnuAbout, &QAction::triggered, this, &frmINI::mnuAbout_Click);
 }
 
-void frmINI::Form_Load() {}
+void frmINI::Form_Load() {
+    // The shell verb is written again at every start, so that it follows the
+    // program wherever it was moved to. Nothing here may stop the start.
+    QString appPath;
+    try {
+        appPath = ProgramPath(QCoreApplication::applicationDirPath());
+    } catch (...) {
+    }
+    try {
+        RegisterShellVerb(appPath);
+    } catch (...) {
+    }
+}
 
 void frmINI::showEvent(QShowEvent *event) {
     QMainWindow::showEvent(event);

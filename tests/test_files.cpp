@@ -1,5 +1,7 @@
 #include "test_files.h"
 
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QtTest>
 
@@ -33,4 +35,30 @@ QByteArray TestFolder::read(const QString &path)
 void TestFolder::makeReadOnly(const QString &path)
 {
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+}
+
+TestDataHome::TestDataHome() : m_hadPrevious(qEnvironmentVariableIsSet("XDG_DATA_HOME"))
+{
+    QVERIFY2(m_dir.isValid(), "cannot make a temporary data folder");
+    m_previous = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.path()));
+}
+
+TestDataHome::~TestDataHome()
+{
+    if (m_hadPrevious)
+        qputenv("XDG_DATA_HOME", m_previous);
+    else
+        qunsetenv("XDG_DATA_HOME");
+}
+
+QStringList TestDataHome::files() const
+{
+    QStringList out;
+    const QDir root(m_dir.path());
+    QDirIterator it(m_dir.path(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << root.relativeFilePath(it.next());
+    out.sort();
+    return out;
 }

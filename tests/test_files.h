@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A temporary folder for one test, with helpers to lay files in it and read them back.
@@ -17,4 +18,20 @@ public:
 
 private:
     QTemporaryDir m_dir;
+};
+
+// Points XDG_DATA_HOME at a fresh temporary folder while it lives, so that
+// whatever the code under test registers lands there; the old value comes back after.
+class TestDataHome {
+public:
+    TestDataHome();
+    ~TestDataHome();
+    QString path() const { return m_dir.path(); }
+    // Every file below the folder, as paths relative to it, sorted.
+    QStringList files() const;
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_previous;
+    bool m_hadPrevious;
 };
