@@ -25,6 +25,11 @@ frmAdd::frmAdd(QWidget *owner, NodeCollection &nodes)
     setObjectName(QStringLiteral("frmAdd"));
     setWindowTitle(QStringLiteral("Form1"));
     setModal(true);
+    // The fixed layout is drawn for a small dialog font; at the desktop's
+    // usual size the longer captions would not fit their boxes.
+    QFont small = font();
+    small.setPointSizeF(8);
+    setFont(small);
 
     const auto place = setTwipsGeometry;
     auto field = [this](const char *name) {

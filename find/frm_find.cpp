@@ -24,6 +24,11 @@ frmFind::frmFind(FindHost *host)
     setWindowTitle(QStringLiteral("Find"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    // The fixed layout is drawn for a small dialog font; at the desktop's
+    // usual size the longer captions would not fit their boxes.
+    QFont small = font();
+    small.setPointSizeF(8);
+    setFont(small);
 
     const auto place = setTwipsGeometry;
     auto named = [](QWidget *w, const char *name) {
