@@ -4,12 +4,14 @@
 #include "app/cli_commands.h"
 #include "platform/app_error.h"
 #include "platform/console_ui.h"
+#include "platform/huge_page_heap.h"
 #include "store/cls_ini_registry.h"
 
 #include <QFile>
 
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -34,6 +36,11 @@ void printError(const QString &description)
 
 int main(int argc, char **argv)
 {
+    // Small files load in a few milliseconds, less than a restart costs.
+    constexpr off_t kLargeFile = 4 << 20;
+    struct stat info {};
+    if (argc >= 3 && ::stat(argv[2], &info) == 0 && info.st_size >= kLargeFile)
+        restartWithHugePageHeap(argv);
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         printUsage(stdout);
         return 0;

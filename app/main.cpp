@@ -1,6 +1,7 @@
 // larkspur: the editor window.
 #include "main_window/frm_ini.h"
 #include "platform/command_line.h"
+#include "platform/huge_page_heap.h"
 #include "platform/qt_platform_ui.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@ bool hasDisplay() {
 } // namespace
 
 int main(int argc, char **argv) {
+    restartWithHugePageHeap(argv);
     if (!hasDisplay()) {
         std::fputs("larkspur: no display to open the window on (DISPLAY is not set); "
                    "on a machine without one, run it under xvfb-run: xvfb-run -a scripts/run FILE\n",

@@ -117,7 +117,7 @@ QByteArray readWholeFile(const QString &path, const QString &source)
     return bytes;
 }
 
-void replaceFileContents(const QString &path, QByteArrayView data, const QString &source)
+bool replaceFileContents(const QString &path, QByteArrayView data, const QString &source)
 {
     if (path.isEmpty())
         throwFileError(ENOENT, path, source);
@@ -140,7 +140,7 @@ void replaceFileContents(const QString &path, QByteArrayView data, const QString
         // A folder we may not write to can still hold a file we may write.
         if ((err == EACCES || err == EPERM || err == EROFS) && existed && ::access(target.constData(), W_OK) == 0) {
             rewriteInPlace(target, data, path, source);
-            return;
+            return false;
         }
         throwFileError(err, path, source);
     }
@@ -169,9 +169,38 @@ void replaceFileContents(const QString &path, QByteArrayView data, const QString
         // A file mounted on its own (or across devices) cannot be renamed over.
         if ((err == EBUSY || err == EXDEV) && existed) {
             rewriteInPlace(target, data, path, source);
-            return;
+            return false;
         }
         throwFileError(err, path, source);
     }
     syncFolder(target);
+    return true;
+}
+
+bool linkAsBackup(const QString &path, const QString &backup)
+{
+    const QByteArray target = nativePath(resolvedTarget(path));
+    const QByteArray name = nativePath(backup);
+    struct stat st {};
+    if (::lstat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        return false;
+    // A fresh name beside the backup, then the link under it, then the rename.
+    QByteArray temporary = name;
+    temporary.insert(temporary.lastIndexOf('/') + 1, ".");
+    temporary.append(".XXXXXX");
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    ::unlink(temporary.constData());
+    if (::link(target.constData(), temporary.constData()) != 0)
+        return false;
+    if (::rename(temporary.constData(), name.constData()) != 0) {
+        ::unlink(temporary.constData());
+        return false;
+    }
+    // Renaming one name of a file over another name of the same file leaves both.
+    ::unlink(temporary.constData());
+    syncFolder(name);
+    return true;
 }

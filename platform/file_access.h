@@ -19,4 +19,13 @@ QByteArray readWholeFile(const QString &path, const QString &source);
 // it named. Where no rename is possible (a folder we may not write to, a
 // file mounted on its own) the file is rewritten in place, with its space
 // reserved first. A missing file is created. Throws AppError on failure.
-void replaceFileContents(const QString &path, QByteArrayView data, const QString &source);
+// Returns true when the file was replaced by a new one (the usual way), false
+// when it had to be rewritten in place.
+bool replaceFileContents(const QString &path, QByteArrayView data, const QString &source);
+
+// Gives the current contents of `path` the second name `backup` without
+// copying them: a hard link, put in place in one step. It stays the old
+// contents once `path` is replaced by a new file, but not if `path` is
+// rewritten in place. False (and nothing changed) when the file system
+// cannot do it or `backup` is a symbolic link; the caller then copies.
+bool linkAsBackup(const QString &path, const QString &backup);

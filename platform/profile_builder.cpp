@@ -1,5 +1,6 @@
 #include "platform/profile_builder.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -19,7 +20,7 @@ bool isAscii(QByteArrayView bytes)
 
 bool operator==(const ProfileBuilder::NameRef &a, const ProfileBuilder::NameRef &b) noexcept
 {
-    if (a.section != b.section || a.size != b.size)
+    if (a.hash != b.hash || a.section != b.section || a.size != b.size)
         return false;
     for (qint32 i = 0; i < a.size; ++i)
         if (asciiUpper(static_cast<unsigned char>(a.data[i])) != asciiUpper(static_cast<unsigned char>(b.data[i])))
@@ -27,15 +28,68 @@ bool operator==(const ProfileBuilder::NameRef &a, const ProfileBuilder::NameRef 
     return true;
 }
 
-size_t qHash(const ProfileBuilder::NameRef &name, size_t seed) noexcept
+namespace {
+// FNV-1a over the upper-cased bytes, so that equal names hash alike.
+size_t nameHash(qint32 section, QByteArrayView name)
 {
-    // FNV-1a over the upper-cased bytes, so that equal names hash alike.
-    quint64 h = 1469598103934665603ull ^ seed ^ (quint64(quint32(name.section)) << 32);
-    for (qint32 i = 0; i < name.size; ++i) {
-        h ^= asciiUpper(static_cast<unsigned char>(name.data[i]));
+    quint64 h = 1469598103934665603ull ^ (quint64(quint32(section)) << 32);
+    for (const char c : name) {
+        h ^= asciiUpper(static_cast<unsigned char>(c));
         h *= 1099511628211ull;
     }
     return size_t(h);
+}
+} // namespace
+
+void ProfileBuilder::NameTable::reserve(qsizetype names)
+{
+    m_entries.reserve(size_t(names));
+    size_t slots = 16;
+    while (slots < size_t(names) * 2)
+        slots *= 2;
+    if (slots > m_slots.size())
+        rehash(slots);
+}
+
+qsizetype ProfileBuilder::NameTable::find(const NameRef &name) const
+{
+    if (m_slots.empty())
+        return -1;
+    const size_t mask = m_slots.size() - 1;
+    const auto tag = quint32(name.hash >> 32);
+    for (size_t i = name.hash & mask;; i = (i + 1) & mask) {
+        const Slot &slot = m_slots[i];
+        if (slot.entry < 0)
+            return -1;
+        if (slot.tag == tag && m_entries[size_t(slot.entry)].name == name)
+            return m_entries[size_t(slot.entry)].line;
+    }
+}
+
+void ProfileBuilder::NameTable::insert(const NameRef &name, qsizetype line)
+{
+    // At most half full, so that probes stay short.
+    if ((m_entries.size() + 1) * 2 > m_slots.size())
+        rehash(std::max<size_t>(16, m_slots.size() * 2));
+    m_entries.push_back(Entry{name, line});
+    place(m_entries.size() - 1);
+}
+
+void ProfileBuilder::NameTable::rehash(size_t slots)
+{
+    m_slots.assign(slots, Slot{});
+    for (size_t e = 0; e < m_entries.size(); ++e)
+        place(e);
+}
+
+void ProfileBuilder::NameTable::place(size_t entry)
+{
+    const NameRef &name = m_entries[entry].name;
+    const size_t mask = m_slots.size() - 1;
+    size_t i = name.hash & mask;
+    while (m_slots[i].entry >= 0)
+        i = (i + 1) & mask;
+    m_slots[i] = Slot{quint32(name.hash >> 32), qint32(entry)};
 }
 
 ProfileBuilder::ProfileBuilder(TextFormat format) : m_format(std::move(format))
@@ -81,7 +135,7 @@ ProfileBuilder::NameRef ProfileBuilder::nameRef(qint32 section, QByteArrayView n
 {
     if (!isAscii(name))
         name = keep(decodeText(name, m_format.encoding).toUpper().toUtf8());
-    return NameRef{section, qint32(name.size()), name.data()};
+    return NameRef{section, qint32(name.size()), name.data(), nameHash(section, name)};
 }
 
 qsizetype ProfileBuilder::write(const QString &section, QByteArrayView key, QByteArrayView value, qsizetype tag)
@@ -90,9 +144,9 @@ qsizetype ProfileBuilder::write(const QString &section, QByteArrayView key, QByt
     const qsizetype eq = key.indexOf('=');
     if (eq < 0) {
         const NameRef name = nameRef(sectionIndex, key);
-        const auto found = m_lineByName.constFind(name);
-        if (found != m_lineByName.constEnd()) {
-            Line &line = m_lines[*found];
+        const qsizetype found = m_lineByName.find(name);
+        if (found >= 0) {
+            Line &line = m_lines[found];
             line.value = value;
             // A line made by a key holding "=" was nobody's write under this name.
             if (line.tag < 0) {
@@ -112,7 +166,7 @@ qsizetype ProfileBuilder::write(const QString &section, QByteArrayView key, QByt
     rest.append('=').append(value);
     const QByteArrayView readKey = key.first(eq);
     const NameRef name = nameRef(sectionIndex, readKey);
-    if (!m_lineByName.contains(name))
+    if (m_lineByName.find(name) < 0)
         m_lineByName.insert(name, m_lines.size());
     m_sections[sectionIndex].lines.append(m_lines.size());
     m_lines.append(Line{readKey, keep(std::move(rest)), -1});

@@ -7,6 +7,8 @@
 #include <QList>
 #include <QString>
 
+#include <vector>
+
 // Builds, in one pass, the file that a run of profile writes into an empty
 // file leaves behind, byte for byte: section "" keys at the top, then every
 // section in the order of its first write with its keys in the order of
@@ -37,9 +39,38 @@ public:
         qint32 section;
         qint32 size;
         const char *data;
+        // Of the section and the upper-cased bytes, worked out once: the
+        // table compares it before it compares any bytes.
+        size_t hash;
     };
 
 private:
+    // Names to line indexes, in one flat array probed linearly: a look-up
+    // touches one slot in the common case, where a general hash table would
+    // chase pointers, and a million of them decide how long a rebuild takes.
+    class NameTable {
+    public:
+        void reserve(qsizetype names);
+        // The line of `name`, or -1.
+        qsizetype find(const NameRef &name) const;
+        void insert(const NameRef &name, qsizetype line);
+
+    private:
+        struct Slot {
+            quint32 tag = 0;
+            qint32 entry = -1;
+        };
+        struct Entry {
+            NameRef name;
+            qsizetype line;
+        };
+        void rehash(size_t slots);
+        void place(size_t entry);
+
+        std::vector<Slot> m_slots;
+        std::vector<Entry> m_entries;
+    };
+
     struct Line {
         QByteArrayView key;
         QByteArrayView value;
@@ -60,9 +91,8 @@ private:
     QString m_lastSectionName; // held, so that its data address stays its own
     qsizetype m_lastSection = 0;
     QList<Line> m_lines;
-    QHash<NameRef, qsizetype> m_lineByName;
+    NameTable m_lineByName;
     QList<QByteArray> m_kept; // texts the lines point into that nobody else holds
 };
 
 bool operator==(const ProfileBuilder::NameRef &a, const ProfileBuilder::NameRef &b) noexcept;
-size_t qHash(const ProfileBuilder::NameRef &name, size_t seed) noexcept;

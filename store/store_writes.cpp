@@ -53,7 +53,12 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
     const QString backup = backupPathFor(m_fileName);
     if (isReadOnlyFile(backup))
         throwFileError(EACCES, backup, source);
-    replaceFileContents(backup, original, source);
+    // The backup is the file as it stands; a second name for it costs
+    // nothing, since the file itself is about to be replaced by a new one.
+    // A read-only file is not replaced, and its backup must stay writable.
+    const bool backupLinked = !isReadOnlyFile(m_fileName) && linkAsBackup(m_fileName, backup);
+    if (!backupLinked)
+        replaceFileContents(backup, original, source);
 
     const bool fromScratch = namesExistingFile(m_fileName) && !Name.isEmpty();
     if (fromScratch && isReadOnlyFile(m_fileName))
@@ -93,8 +98,11 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
                 valueCopies.append(std::make_pair(*found, record.get()));
         }
     }
-    if (write)
-        replaceFileContents(m_fileName, rebuilt, source);
+    if (write && !replaceFileContents(m_fileName, rebuilt, source) && backupLinked) {
+        // Rewritten in place, the file took its second name along: the
+        // backup gets its own copy of the old contents.
+        replaceFileContents(backup, original, source);
+    }
 
     for (const auto &[first, later] : valueCopies)
         first->setValue(later->Value());

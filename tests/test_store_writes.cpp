@@ -3,6 +3,8 @@
 #include "store/cls_ini_registry.h"
 #include "test_files.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -199,6 +201,59 @@ private Q_SLOTS:
             QVERIFY_THROWS_EXCEPTION(AppError, o.store.DeleteKey(QStringLiteral("A"), QStringLiteral("j")));
             QCOMPARE(o.bytes(), QByteArray("[A]\r\nk=caf\xE9\r\nj=2\r\n"));
         }
+    }
+
+    // The backup is made as a second name of the old file where it can be;
+    // it must stay the old contents whatever is written afterwards.
+    void backupKeepsTheOldContentsThroughLaterWrites()
+    {
+        ScriptedUi ui;
+        const QByteArray original = "[A]\r\nk=1\r\nj=2\r\n";
+        Opened o(original);
+        o.store.DeleteKey(QStringLiteral("A"), QStringLiteral("j"));
+        o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("changed"));
+        QCOMPARE(o.bytes(), QByteArray("[A]\r\nk=changed\r\n"));
+        QCOMPARE(TestFolder::read(o.backup), original);
+        QCOMPARE(QFileInfo(o.file).fileName(), QStringLiteral("app.ini"));
+        // No stray names are left beside them.
+        QCOMPARE(QDir(o.dir.path(QString())).entryList(QDir::Files | QDir::Hidden), (QStringList{"app.ini", "app.old"}));
+
+        // A configuration file reached through a symbolic link: the link
+        // stays a link to the edited file, the backup is a file of its own.
+        TestFolder dir;
+        const QString real = dir.write(QStringLiteral("real.ini"), original);
+        const QString link = dir.path(QStringLiteral("link.ini"));
+        QVERIFY(QFile::link(real, link));
+        clsINIRegistry store;
+        store.setFileName(link);
+        store.LoadINI();
+        store.DeleteKey(QStringLiteral("A"), QStringLiteral("k"));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(TestFolder::read(real), QByteArray("[A]\r\nj=2\r\n"));
+        const QString backup = dir.path(QStringLiteral("link.old"));
+        QVERIFY(!QFileInfo(backup).isSymLink());
+        QCOMPARE(TestFolder::read(backup), original);
+        store.SetRegValue(QStringLiteral("A"), QStringLiteral("j"), QStringLiteral("3"));
+        QCOMPARE(TestFolder::read(backup), original);
+    }
+
+    void aReadOnlyFileLeavesAWritableBackup()
+    {
+        ScriptedUi ui;
+        const QByteArray original = "[A]\r\nk=1\r\n";
+        Opened o(original);
+        TestFolder::makeReadOnly(o.file);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            try {
+                o.store.DeleteKey(QStringLiteral("A"), QStringLiteral("k"));
+                QFAIL("a read-only file must not be rewritten");
+            } catch (const AppError &e) {
+                QCOMPARE(e.number(), 75);
+            }
+        }
+        QCOMPARE(o.bytes(), original);
+        QCOMPARE(TestFolder::read(o.backup), original);
+        QVERIFY(QFileInfo(o.backup).permissions() & QFileDevice::WriteOwner);
     }
 
     void backupNeverReplacesTheFileItself()

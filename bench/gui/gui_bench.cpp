@@ -17,6 +17,7 @@
 #include "main_window/node_tree_view.h"
 #include "main_window/value_list.h"
 #include "platform/command_line.h"
+#include "platform/huge_page_heap.h"
 #include "platform/platform_ui.h"
 
 #include <QApplication>
@@ -149,6 +150,8 @@ void findMiss(frmINI &form) {
 } // namespace
 
 int main(int argc, char **argv) {
+    // As the editor does, so that the numbers are the editor's.
+    restartWithHugePageHeap(argv);
     QElapsedTimer sinceStart;
     sinceStart.start();
     if (argc != 3) {
