@@ -35,8 +35,8 @@ frmINI::frmINI(QWidget *parent) : QMainWindow(parent) {
 
     m_client = new QWidget(this);
     setCentralWidget(m_client);
-    m_client->installEventFilter(this);
-    // Every key typed in this window passes the window's own handlers first.
+    // Every key typed in this window passes the window's own handlers
+    // first; the same filter sees the client area's resizes.
     qApp->installEventFilter(this);
 
     tvw = new NodeTreeView(m_client);
@@ -82,7 +82,6 @@ frmINI::~frmINI() {
     // The panes may still report (an open edit closes as they go); they go
     // first, while the handlers they call still belong to a whole window.
     qApp->removeEventFilter(this);
-    m_client->removeEventFilter(this);
     delete m_client;
     if (frmFind *dialog = findDialog()) {
         dialog->detachHost();

@@ -110,8 +110,9 @@ private:
     void showLoadedFile();
     // Shows a fresh add dialog, prepared by `prepare`, modally over this window.
     void showAddDialog(const std::function<void(frmAdd &)> &prepare);
-    // After a failed delete: removes the nodes of records the store took out.
-    void dropRemovedRecords();
+    // Runs a delete on the store; when it fails, the nodes of the records it
+    // took out before failing go too, and the failure is passed on.
+    void deleteFromStore(const std::function<void()> &deletion);
     // Hands a key meant for this window's focused control to the key handlers first.
     void previewKey(QObject *receiver, const QKeyEvent *event);
     void applyLayout();

@@ -86,16 +86,15 @@ void frmINI::mnuDelKey_Click() {
                        vbYesNo + vbQuestion, QStringLiteral("Delete Section?"))
                 != vbYes)
                 return;
-            gRegistry->DeleteKey(section, key);
+            deleteFromStore([&] { gRegistry->DeleteKey(section, key); });
             nodes.Remove(parent);
         } else {
-            gRegistry->DeleteKey(section, key);
+            deleteFromStore([&] { gRegistry->DeleteKey(section, key); });
             nodes.Remove(selected);
         }
         lvw->clearItems();
     } catch (const AppError &error) {
         reportFailure(error);
-        dropRemovedRecords();
     }
 }
 
@@ -118,22 +117,25 @@ void frmINI::mnuDelSection_Click() {
             != vbYes)
             return;
         // One record per node of the section, then a single rewrite.
-        gRegistry->DeleteKeys(section, SectionDeletionKeys(nodes, section));
+        const QStringList keys = SectionDeletionKeys(nodes, section);
+        deleteFromStore([&] { gRegistry->DeleteKeys(section, keys); });
         nodes.Remove(selected);
         tvw->viewport()->update();
     } catch (const AppError &error) {
         reportFailure(error);
-        dropRemovedRecords();
     }
 }
 
-void frmINI::dropRemovedRecords() {
-    // Whatever the store took out before it failed leaves the tree too.
-    if (!gRegistry || gRegistry->LastRemoved().isEmpty())
-        return;
+void frmINI::deleteFromStore(const std::function<void()> &deletion) {
     try {
-        DropNodesOf(tvw->Nodes(), gRegistry->LastRemoved());
+        deletion();
     } catch (const AppError &) {
+        // Whatever the store took out before it failed leaves the tree too.
+        try {
+            DropNodesOf(tvw->Nodes(), gRegistry->LastRemoved());
+        } catch (const AppError &) {
+        }
+        lvw->clearItems();
+        throw;
     }
-    lvw->clearItems();
 }

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QTimer>
 
 namespace {
 constexpr qint16 kCtrlF = 6;
@@ -48,7 +49,8 @@ void frmINI::previewKey(QObject *receiver, const QKeyEvent *event) {
     if (!widget || widget->window() != this)
         return;
     // A key nobody took travels on from its control to the control's
-    // parents, as the same event; only its first delivery counts.
+    // parents, as the same event; only its first delivery counts, even when
+    // a message box shown on the way has seen other keys meanwhile.
     if (event == m_previewedKey && m_previewedReceiver && widget != m_previewedReceiver
         && widget->isAncestorOf(m_previewedReceiver))
         return;
@@ -122,6 +124,7 @@ void frmINI::ShowFindHit(const clsINI &record) {
 }
 
 void frmINI::FindClosed() {
-    // The closing of one of our own dialogs activates the window again.
-    Form_Activate();
+    // The closing of one of our own dialogs activates the window again; the
+    // dialog is being destroyed now, so the activation waits until it is gone.
+    QTimer::singleShot(0, this, [this] { Form_Activate(); });
 }

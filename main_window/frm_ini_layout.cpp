@@ -22,8 +22,6 @@ bool frmINI::eventFilter(QObject *watched, QEvent *event) {
         Form_Resize();
     else if (event->type() == QEvent::KeyPress)
         previewKey(watched, static_cast<QKeyEvent *>(event));
-    else if (event->type() == QEvent::KeyRelease)
-        m_previewedKey = nullptr; // the next press is a new key, wherever it lives
     return QMainWindow::eventFilter(watched, event);
 }
 

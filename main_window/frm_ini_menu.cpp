@@ -24,12 +24,14 @@ void frmINI::mnuOpen_Click() {
         gRegistry->LoadINI();
     } catch (const AppError &error) {
         MsgBox(error.description(), vbCritical);
-        // A load that failed while reading has emptied the store; the tree
-        // must not go on offering the old file's keys.
-        if (gRegistry->Registry()->Count() == 0) {
-            tvw->Nodes().Clear();
-            lvw->clearItems();
-        }
+        // The store now names a file it could not read: it keeps no records
+        // of the old one, the window shows none, and the caption no file.
+        gRegistry->ClearRegistry();
+        tvw->Nodes().Clear();
+        lvw->clearItems();
+        const qsizetype separator = windowTitle().indexOf(QStringLiteral(" - "));
+        if (separator >= 0)
+            setWindowTitle(windowTitle().left(separator));
         return;
     }
     tvw->Nodes().Clear();

@@ -39,6 +39,8 @@ public:
     QString Key(qsizetype index) const;
     QString Text(qsizetype index) const;
     NodeKind Kind(qsizetype index) const { return node(index).kind; }
+    // The record whose name the node shows.
+    const clsINIPtr &Record(qsizetype index) const { return node(index).record; }
     qint32 ID(qsizetype index) const { return node(index).id; }
     int Image(qsizetype index) const { return node(index).image; }
     int SelectedImage(qsizetype index) const { return node(index).selectedImage; }

@@ -17,11 +17,6 @@ NodeTreeView::NodeTreeView(QWidget *parent) : QListView(parent) {
     m_nodes.beforeRows = [this](const NodeCollection::RowChange &change) { m_model->beforeRows(change); };
     m_nodes.afterRows = [this](const NodeCollection::RowChange &change) { m_model->afterRows(change); };
     m_nodes.selectionMoved = [this] { showSelection(); };
-
-    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex &index) {
-        if (const qsizetype node = nodeAt(index))
-            Q_EMIT nodeClick(node);
-    });
 }
 
 NodeTreeView::~NodeTreeView() {
@@ -125,6 +120,17 @@ void NodeTreeView::mousePressEvent(QMouseEvent *event) {
     m_pressing = true;
     QListView::mousePressEvent(event);
     m_pressing = false;
+    m_pressedNode = nodeAt(index);
+}
+
+void NodeTreeView::mouseReleaseEvent(QMouseEvent *event) {
+    QListView::mouseReleaseEvent(event);
+    // A press on a node is its click, wherever the button comes up: the
+    // pane must follow the node the press selected.
+    const bool pressed = m_pressedNode != 0;
+    m_pressedNode = 0;
+    if (pressed && m_nodes.SelectedItem() != 0)
+        Q_EMIT nodeClick(m_nodes.SelectedItem());
 }
 
 void NodeTreeView::mouseDoubleClickEvent(QMouseEvent *event) {

@@ -43,6 +43,7 @@ Q_SIGNALS:
 protected:
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
@@ -60,4 +61,6 @@ private:
     bool m_syncing = false;
     // Set while a mouse press moves the current row; the click is reported on release.
     bool m_pressing = false;
+    // The node under the last press, until its release.
+    qsizetype m_pressedNode = 0;
 };

@@ -27,7 +27,8 @@ void DropNodesOf(NodeCollection &nodes, const QList<clsINIPtr> &records) {
     for (const clsINIPtr &record : records) {
         for (NodeKind kind : {NodeKind::Tree, NodeKind::Root}) {
             const qsizetype index = nodes.Find(nodeKey(kind, record->ID()));
-            if (index != 0 && nodes.ID(index) == record->ID()) {
+            // IDs come back into use after deletions; the record itself tells.
+            if (index != 0 && nodes.Record(index) == record) {
                 nodes.Remove(index);
                 break;
             }

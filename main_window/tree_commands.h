@@ -15,6 +15,6 @@ QStringList SectionDeletionKeys(const NodeCollection &nodes, const QString &sect
 // The top-level node showing exactly `text`, 0 when none.
 qsizetype SectionNodeIndex(const NodeCollection &nodes, const QString &text);
 
-// Removes the nodes of `records` (found by their IDs), so that the tree shows
-// no record the store no longer holds.
+// Removes the nodes that show `records`, so that the tree shows no record
+// the store no longer holds.
 void DropNodesOf(NodeCollection &nodes, const QList<clsINIPtr> &records);

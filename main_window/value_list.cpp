@@ -73,6 +73,10 @@ ValueList::ValueList(QWidget *parent) : QTreeWidget(parent), m_delegate(new Valu
 }
 
 void ValueList::clearItems() {
+    // Clearing destroys an open editor without closing it; the edit ends
+    // here, abandoned, so that whoever waits for its end hears of it.
+    if (isEditing())
+        m_delegate->abandon();
     clear();
 }
 

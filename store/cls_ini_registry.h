@@ -41,8 +41,10 @@ public:
     // 1-based position of the first record of Section and Key, 0 when none.
     qsizetype FindRecord(const QString &Section, const QString &Key) const;
 
-private:
+    // Drops every record (the file is not touched).
     void ClearRegistry();
+
+private:
     void setCurrentEntry(clsINIPtr entry) { m_currentEntry = std::move(entry); }
     void readFile();
     // The file that writing every record with a non-blank key into an empty

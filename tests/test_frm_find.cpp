@@ -12,6 +12,16 @@
 #include <QPushButton>
 #include <QtTest>
 
+// A person who lets go of the F3 key while a message box is up.
+class ReleasingUi : public WindowScriptedUi {
+public:
+    int messageBox(const QString &text, int style, const QString &title) override {
+        if (QWidget *focus = QApplication::focusWidget())
+            QTest::keyRelease(focus, Qt::Key_F3);
+        return WindowScriptedUi::messageBox(text, style, title);
+    }
+};
+
 // The find dialog, Find Next through the dialog, F3 and Edit > Next, the
 // keys the main window catches, Exit and the About box.
 class TestFrmFind : public QObject {
@@ -114,6 +124,48 @@ private Q_SLOTS:
         QCOMPARE(w->findDialog(), d);
         QVERIFY(d->isVisible());
         QCOMPARE(d->txtString->text(), QStringLiteral("alpha"));
+    }
+
+    void oneF3IsOneRunEvenAcrossAMessageBox() {
+        ReleasingUi ui;
+        TestFolder dir;
+        auto w = start(dir.write(QStringLiteral("a.ini"), kExample));
+        QVERIFY(w);
+        frmFind *d = openFind(*w);
+        QTest::keyClicks(d->txtString, QStringLiteral("alpha"));
+        d->btnFind->click();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitFor([&] { return w->isActiveWindow(); }));
+        w->tvw->setFocus();
+        QTest::keyClick(w->tvw, Qt::Key_F3);
+        QCOMPARE(selectedKey(*w), QStringLiteral("TreeKey=4"));
+        // The end of the run: one message, and the next run starts at the top.
+        QTest::keyPress(w->tvw, Qt::Key_F3);
+        QCOMPARE(ui.messages.size(), 1);
+        QCOMPARE(findState().LastFoundID, 0);
+        QCOMPARE(selectedKey(*w), QStringLiteral("TreeKey=4"));
+    }
+
+    void aHitDuringAnEditEndsTheEdit() {
+        WindowScriptedUi ui;
+        TestFolder dir;
+        const QString path = dir.write(QStringLiteral("a.ini"), kExample);
+        auto w = start(path);
+        QVERIFY(w);
+        frmFind *d = openFind(*w);
+        QTest::keyClicks(d->txtString, QStringLiteral("alpha"));
+        d->btnFind->click();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitFor([&] { return w->isActiveWindow(); }));
+        w->lvw->setFocus();
+        w->lvw->setCurrentItem(w->lvw->topLevelItem(0));
+        QTest::keyClick(w->lvw, Qt::Key_F2);
+        QVERIFY(w->editing());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
+        QCOMPARE(selectedKey(*w), QStringLiteral("TreeKey=4"));
+        QVERIFY(!w->editing());
+        QCOMPARE(TestFolder::read(path), QByteArray(kExample));
+        QVERIFY(w->close());
     }
 
     void aSectionHitShowsTheSectionNode() {

@@ -228,6 +228,24 @@ private Q_SLOTS:
         QVERIFY(w->mnuDelKey->isEnabled());
     }
 
+    void aPressReleasedElsewhereStillShowsItsNode() {
+        ScriptedUi ui;
+        TestFolder dir;
+        const QString path = dir.write(QStringLiteral("app.ini"), kSample);
+        auto w = start(path);
+        QVERIFY(w);
+        click(*w, nodeByText(*w, "Net", "host"));
+        const QRect r = w->tvw->nodeRect(nodeByText(*w, "Disp", "w"));
+        QTest::mousePress(w->tvw->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 60, r.center().y()));
+        QTest::mouseRelease(w->tvw->viewport(), Qt::LeftButton, {}, QPoint(-50, -50));
+        QCOMPARE(w->tvw->Nodes().SelectedItem(), nodeByText(*w, "Disp", "w"));
+        QCOMPARE(w->lvw->itemText(1), QStringLiteral("1024"));
+        // So an edit goes to the key the tree shows selected.
+        editValue(*w, QStringLiteral("800"), Qt::Key_Return);
+        QCOMPARE(TestFolder::read(path),
+                 QByteArray("[Net]\r\nhost=example.org\r\nport=8080\r\n[Empty]\r\n[Disp]\r\nw=800\r\nh=\r\n"));
+    }
+
     void collapsingAnySectionEmptiesThePane() {
         ScriptedUi ui;
         TestFolder dir;

@@ -330,6 +330,28 @@ private Q_SLOTS:
         QCOMPARE(treeRows(*w), (QStringList{"A", "  k"}));
     }
 
+    void aFailureBeforeTheStoreIsAskedDropsNoNode() {
+        WindowScriptedUi ui;
+        TestFolder dir;
+        auto w = start(dir.write(QStringLiteral("a.ini"), "[A]\r\nk=1\r\n"));
+        QVERIFY(w);
+        // Delete the only key: the records left are the header (ID 1); the
+        // next new record takes ID 2 again.
+        select(*w, QStringLiteral("A"), QStringLiteral("k"));
+        ui.answers << vbYes << vbYes;
+        w->mnuDelKey->trigger();
+        withDialog(w->mnuNewSection, [](frmAdd &d) {
+            QTest::keyClicks(d.Text1, QStringLiteral("B"));
+            d.btnOK->click();
+        });
+        QCOMPARE(treeRows(*w), QStringList{"B"});
+        // Nothing selected: the command fails before the store is asked.
+        w->tvw->Nodes().setSelectedItem(0);
+        w->mnuDelKey_Click();
+        QCOMPARE(ui.messages.last().text, QStringLiteral("91 - Object variable or With block variable not set"));
+        QCOMPARE(treeRows(*w), QStringList{"B"});
+    }
+
     void aFailedDeleteKeepsTreeAndStoreTogether() {
         ScriptedUi ui;
         TestFolder dir;
