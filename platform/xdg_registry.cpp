@@ -64,6 +64,18 @@ bool haveDataHome()
     return !userDataHome().isEmpty();
 }
 
+// What every call on a named key checks before it touches the store.
+qint32 checkKeyAccess(RegKey root, const QString &subKey)
+{
+    if (root != HKEY_CLASSES_ROOT)
+        return RegError::InvalidHandle;
+    if (!ClassStore::isValidName(subKey))
+        return RegError::BadPathname;
+    if (!haveDataHome())
+        return RegError::AccessDenied;
+    return RegError::Success;
+}
+
 bool isRegularFile(const QString &path)
 {
     return QFileInfo(path).isFile();
@@ -124,12 +136,8 @@ qint32 XdgRegistry::createKey(RegKey root, const QString &subKey, quint32 access
 {
     Q_UNUSED(access);
     key = 0;
-    if (root != HKEY_CLASSES_ROOT)
-        return RegError::InvalidHandle;
-    if (!ClassStore::isValidName(subKey))
-        return RegError::BadPathname;
-    if (!haveDataHome())
-        return RegError::AccessDenied;
+    if (const qint32 refused = checkKeyAccess(root, subKey); refused != RegError::Success)
+        return refused;
     // A key is only worth making where its desktop entry can follow it.
     if (!makeFolderFor(classStorePath()) || !QDir().mkpath(userApplicationsDir()))
         return RegError::AccessDenied;
@@ -148,12 +156,8 @@ qint32 XdgRegistry::openKey(RegKey root, const QString &subKey, quint32 access, 
 {
     Q_UNUSED(access);
     key = 0;
-    if (root != HKEY_CLASSES_ROOT)
-        return RegError::InvalidHandle;
-    if (!ClassStore::isValidName(subKey))
-        return RegError::BadPathname;
-    if (!haveDataHome())
-        return RegError::AccessDenied;
+    if (const qint32 refused = checkKeyAccess(root, subKey); refused != RegError::Success)
+        return refused;
     const std::optional<ClassStore> store = loadStore();
     if (!store)
         return RegError::AccessDenied;
