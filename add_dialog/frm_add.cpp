@@ -5,6 +5,7 @@
 #include "main_window/node_collection.h"
 #include "main_window/tree_build.h"
 #include "platform/app_error.h"
+#include "platform/input_codes.h"
 #include "platform/platform_ui.h"
 #include "platform/twips.h"
 
@@ -88,12 +89,10 @@ void frmAdd::greyOut(QLineEdit *field) {
 
 bool frmAdd::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(event);
-        qint16 ascii = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter
-                           ? 13
-                           : (key->text().isEmpty() ? 0 : qint16(key->text().at(0).unicode()));
+        qint16 ascii = characterCode(*static_cast<QKeyEvent *>(event));
         if (ascii != 0) {
             Form_KeyPress(ascii);
+            // A key the handler used up (its code cleared) goes no further.
             if (ascii == 0)
                 return true;
         }

@@ -5,6 +5,7 @@
 #include "main_window/g_registry.h"
 #include "main_window/node_tree_view.h"
 #include "main_window/value_list.h"
+#include "platform/input_codes.h"
 #include "platform/mod_functions.h"
 #include "platform/platform_ui.h"
 
@@ -17,31 +18,6 @@ namespace {
 constexpr qint16 kCtrlF = 6;
 constexpr qint16 kVirtualKeyF3 = 114;
 const QString kFindForm = QStringLiteral("frmFind");
-// The classic virtual-key code of a key: letters and digits as their
-// characters, F1 to F24 from 112; 0 for keys nobody here asks about.
-qint16 virtualKeyCode(int key) {
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
-        return qint16(112 + (key - Qt::Key_F1));
-    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
-        return qint16(key);
-    return 0;
-}
-
-qint16 shiftState(Qt::KeyboardModifiers modifiers) {
-    return qint16((modifiers & Qt::ShiftModifier ? 1 : 0) | (modifiers & Qt::ControlModifier ? 2 : 0)
-                  | (modifiers & Qt::AltModifier ? 4 : 0));
-}
-
-// The character code a key types: Ctrl with a letter gives 1 to 26, Enter 13.
-qint16 characterCode(const QKeyEvent &event) {
-    const int key = event.key();
-    if ((event.modifiers() & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z)
-        return qint16(key - Qt::Key_A + 1);
-    if (key == Qt::Key_Return || key == Qt::Key_Enter)
-        return 13;
-    const QString text = event.text();
-    return text.isEmpty() ? 0 : qint16(text.at(0).unicode());
-}
 } // namespace
 
 void frmINI::previewKey(QObject *receiver, const QKeyEvent *event) {
@@ -56,7 +32,7 @@ void frmINI::previewKey(QObject *receiver, const QKeyEvent *event) {
         return;
     m_previewedKey = event;
     m_previewedReceiver = widget;
-    Form_KeyDown(virtualKeyCode(event->key()), shiftState(event->modifiers()));
+    Form_KeyDown(virtualKeyCode(event->key()), shiftValue(event->modifiers()));
     if (const qint16 ascii = characterCode(*event))
         Form_KeyPress(ascii);
 }
