@@ -1,14 +1,14 @@
-#include "app/cli_commands.h"
+#include "cli_commands.h"
 
-#include "add_dialog/add_entry.h"
-#include "app/json_line.h"
-#include "find/record_search.h"
-#include "main_window/node_collection.h"
-#include "main_window/tree_build.h"
-#include "main_window/tree_commands.h"
-#include "platform/app_error.h"
-#include "platform/mod_functions.h"
-#include "store/cls_ini_registry.h"
+#include "add_entry.h"
+#include "json_line.h"
+#include "record_search.h"
+#include "node_collection.h"
+#include "tree_build.h"
+#include "tree_commands.h"
+#include "app_error.h"
+#include "text_helpers.h"
+#include "cls_ini_registry.h"
 
 #include <cstdio>
 

@@ -1,11 +1,11 @@
 // larkspur-cli: the editor's store for scripts. Every command loads FILE the
 // way the editor does, then reads or edits it.
 
-#include "app/cli_commands.h"
-#include "platform/app_error.h"
-#include "platform/console_ui.h"
-#include "platform/huge_page_heap.h"
-#include "store/cls_ini_registry.h"
+#include "cli_commands.h"
+#include "app_error.h"
+#include "console_interaction.h"
+#include "huge_page_heap.h"
+#include "cls_ini_registry.h"
 
 #include <QFile>
 
@@ -64,14 +64,13 @@ int main(int argc, char **argv)
         return 2;
     }
 
-    ConsoleUi ui(QString::fromLatin1(kProgram));
-    setPlatformUi(&ui);
+    ConsoleInteraction ui(QString::fromLatin1(kProgram));
     QStringList args;
     for (int i = 3; i < argc; ++i)
         args.append(QString::fromLocal8Bit(argv[i]));
 
     try {
-        clsINIRegistry store;
+        clsINIRegistry store(ui);
         store.setFileName(QFile::decodeName(argv[2]));
         store.LoadINI();
         const int code = command->run(store, args);

@@ -1,4 +1,4 @@
-#include "app/json_line.h"
+#include "json_line.h"
 
 void appendJsonString(QByteArray &out, const QString &text)
 {

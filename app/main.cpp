@@ -1,8 +1,7 @@
 // larkspur: the editor window.
-#include "main_window/frm_ini.h"
-#include "platform/command_line.h"
-#include "platform/huge_page_heap.h"
-#include "platform/qt_platform_ui.h"
+#include "frm_ini.h"
+#include "huge_page_heap.h"
+#include "qt_interaction.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -32,16 +31,9 @@ int main(int argc, char **argv) {
     // The shell split the command line at blanks; the file name is all of it.
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
-    setCommand(arguments.join(QLatin1Char(' ')));
 
-    QtPlatformUi ui;
-    setPlatformUi(&ui);
-    int result = 0;
-    {
-        frmINI form;
-        form.show();
-        result = QApplication::exec();
-    }
-    setPlatformUi(nullptr);
-    return result;
+    QtInteraction ui;
+    frmINI form(ui, arguments.join(QLatin1Char(' ')));
+    form.show();
+    return QApplication::exec();
 }

@@ -1,5 +1,5 @@
-#include "platform/name_match.h"
-#include "store/cls_ini_registry.h"
+#include "name_match.h"
+#include "cls_ini_registry.h"
 
 #include <vector>
 

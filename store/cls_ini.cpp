@@ -1,6 +1,6 @@
-#include "store/cls_ini.h"
+#include "cls_ini.h"
 
-#include "platform/name_match.h"
+#include "name_match.h"
 
 QByteArrayView clsINI::keyBytes() const
 {

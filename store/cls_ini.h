@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/text_format.h"
+#include "text_format.h"
 
 #include <QByteArray>
 #include <QString>

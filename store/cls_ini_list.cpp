@@ -1,11 +1,11 @@
-#include "store/cls_ini_list.h"
+#include "cls_ini_list.h"
 
-#include "platform/app_error.h"
+#include "app_error.h"
 
 namespace {
 [[noreturn]] void throwNoRecord(qsizetype position)
 {
-    throw AppError(9, QStringLiteral("clsINIRegistry: Registry"),
+    throw AppError(RuntimeError::SubscriptOutOfRange, QStringLiteral("clsINIRegistry: Registry"),
                    QStringLiteral("Subscript out of range: there is no record %1").arg(position));
 }
 } // namespace

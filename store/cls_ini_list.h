@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/cls_ini.h"
+#include "cls_ini.h"
 
 #include <QList>
 

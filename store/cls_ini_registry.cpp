@@ -1,16 +1,17 @@
-#include "store/cls_ini_registry.h"
+#include "cls_ini_registry.h"
 
-#include "platform/app_error.h"
-#include "platform/mod_functions.h"
-#include "platform/name_match.h"
-#include "platform/platform_ui.h"
-#include "store/file_name_test.h"
+#include "app_error.h"
+#include "mod_functions.h"
+#include "interaction.h"
+#include "name_match.h"
+#include "text_helpers.h"
+#include "file_name_test.h"
 
 namespace {
 const QString kFileNameSource = QStringLiteral("clsINIRegistry: FileName");
 }
 
-clsINIRegistry::clsINIRegistry() : m_registry(std::make_shared<clsINIList>()) {}
+clsINIRegistry::clsINIRegistry(Interaction &ui) : m_ui(ui), m_registry(std::make_shared<clsINIList>()) {}
 
 void clsINIRegistry::setFileName(const QString &value)
 {
@@ -26,7 +27,7 @@ void clsINIRegistry::setFileName(const QString &value)
                                QStringLiteral("Invalid command line arguments: ") + m_fileName +
                                    QStringLiteral(" File Not Found"));
             } catch (const AppError &e) {
-                MsgBox(e.description() + QStringLiteral("\r\nSource= ") + e.source(), vbCritical);
+                m_ui.MsgBox(e.description() + QStringLiteral("\r\nSource= ") + e.source(), vbCritical);
             }
         }
         for (;;) {
@@ -34,7 +35,7 @@ void clsINIRegistry::setFileName(const QString &value)
                 m_fileName = StripNulls(TrimSpaces(s));
                 return;
             }
-            s = CommonOpenDialog(QStringLiteral("Open Configuration (INI) File"),
+            s = CommonOpenDialog(m_ui, QStringLiteral("Open Configuration (INI) File"),
                                  QStringLiteral("Configuration Files (*.INI)") + QChar(0) + QStringLiteral("*.INI") +
                                      QChar(0),
                                  QString(), QStringLiteral("*.ini"), 0);
@@ -42,7 +43,7 @@ void clsINIRegistry::setFileName(const QString &value)
                 return;
         }
     } catch (const std::exception &e) {
-        MsgBox(QString::fromUtf8(e.what()) + QStringLiteral("\r\nSource: ") + kFileNameSource, vbCritical);
+        m_ui.MsgBox(QString::fromUtf8(e.what()) + QStringLiteral("\r\nSource: ") + kFileNameSource, vbCritical);
     }
 }
 

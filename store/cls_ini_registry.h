@@ -1,16 +1,24 @@
 #pragma once
 
-#include "store/cls_ini_list.h"
+#include "cls_ini_list.h"
 
 #include <QString>
 #include <memory>
 
+class Interaction;
+
 // The configuration store: one file, held in memory as the ordered list of
 // its records. It is the only component that reads or writes that file, and
-// every change goes to disk at once.
+// every change goes to disk at once. It tells the person what goes wrong
+// (and asks for a file) through the interaction it is given, which must
+// outlive it.
 class clsINIRegistry {
 public:
-    clsINIRegistry();
+    explicit clsINIRegistry(Interaction &ui);
+
+    // The interaction the store talks through; the steps that write for it
+    // (a new section's line) report through the same one.
+    Interaction &ui() const { return m_ui; }
 
     QString FileName() const { return m_fileName; }
     // Accepts `value` when it names an existing file; otherwise asks for one
@@ -53,6 +61,7 @@ private:
     QByteArray rebuildFromRecords(const TextFormat &format,
                                   QList<std::pair<clsINI *, clsINI *>> &valueCopies) const;
 
+    Interaction &m_ui;
     QString m_fileName;
     std::shared_ptr<clsINIList> m_registry;
     clsINIPtr m_currentEntry;

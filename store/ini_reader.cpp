@@ -1,7 +1,7 @@
-#include "platform/app_error.h"
-#include "platform/file_access.h"
-#include "store/cls_ini_registry.h"
-#include "store/file_name_test.h"
+#include "app_error.h"
+#include "file_access.h"
+#include "cls_ini_registry.h"
+#include "file_name_test.h"
 
 #include <limits>
 #include <new>

@@ -1,12 +1,12 @@
-#include "platform/app_error.h"
-#include "platform/file_access.h"
-#include "platform/mod_functions.h"
-#include "platform/name_match.h"
-#include "platform/platform_ui.h"
-#include "platform/profile_builder.h"
-#include "platform/profile_writer.h"
-#include "store/cls_ini_registry.h"
-#include "store/file_name_test.h"
+#include "app_error.h"
+#include "file_access.h"
+#include "name_match.h"
+#include "interaction.h"
+#include "profile_builder.h"
+#include "profile_writer.h"
+#include "cls_ini_registry.h"
+#include "file_name_test.h"
+#include "text_helpers.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -22,7 +22,7 @@ qint16 clsINIRegistry::SetRegValue(const QString &Section, const QString &Key, c
     if (!QFileInfo::exists(m_fileName))
         throwFileError(ENOENT, m_fileName, source);
     if (isReadOnlyFile(m_fileName)) {
-        MsgBox(QStringLiteral("Cannot save setting, file is Read Only"), vbExclamation);
+        m_ui.MsgBox(QStringLiteral("Cannot save setting, file is Read Only"), vbExclamation);
         result = 1;
     }
     WritePrivateProfileString(Section, Key, Value, m_fileName);
@@ -76,7 +76,7 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
     } else {
         // Writing into the file as it stands: nothing is removed.
         if (isReadOnlyFile(m_fileName)) {
-            MsgBox(QStringLiteral("Cannot save setting, file is Read Only"), vbExclamation);
+            m_ui.MsgBox(QStringLiteral("Cannot save setting, file is Read Only"), vbExclamation);
             write = false;
         }
         rebuilt = original;

@@ -10,15 +10,14 @@
 // Prints "name value" lines (milliseconds). Run it under /usr/bin/time for
 // the peak memory of the open alone.
 
-#include "add_dialog/frm_add.h"
-#include "find/frm_find.h"
-#include "main_window/frm_ini.h"
-#include "main_window/g_registry.h"
-#include "main_window/node_tree_view.h"
-#include "main_window/value_list.h"
-#include "platform/command_line.h"
-#include "platform/huge_page_heap.h"
-#include "platform/platform_ui.h"
+#include "frm_add.h"
+#include "frm_find.h"
+#include "frm_ini.h"
+#include "g_registry.h"
+#include "node_tree_view.h"
+#include "value_list.h"
+#include "huge_page_heap.h"
+#include "console_interaction.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -56,20 +55,22 @@ double clickNode(frmINI &form, qsizetype node) {
     return ms;
 }
 
-// Says Yes to every question and cancels every file dialog.
-class YesUi : public PlatformUi {
+// Writes messages to stderr and cancels every file dialog; while sayYes is
+// set it says Yes to every question, otherwise No.
+class BenchUi : public ConsoleInteraction {
 public:
+    BenchUi() : ConsoleInteraction(QStringLiteral("bench-gui")) {}
     QStringList loadedForms() const override {
         QStringList names;
         for (const QWidget *widget : QApplication::topLevelWidgets())
             names.append(widget->objectName());
         return names;
     }
-    int messageBox(const QString &text, int, const QString &) override {
-        std::fprintf(stderr, "bench-gui: message: %s\n", qPrintable(text));
-        return vbYes;
+    int messageBox(const QString &text, int style, const QString &title) override {
+        const int answer = ConsoleInteraction::messageBox(text, style, title);
+        return sayYes ? vbYes : answer;
     }
-    QString openFileDialog(const OpenFileRequest &) override { return {}; }
+    bool sayYes = false;
 };
 
 qsizetype sectionNode(const NodeCollection &nodes, const QString &text) {
@@ -99,9 +100,8 @@ double addThroughDialog(QAction *command, const QString &key, const QString &val
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-void editCommands(frmINI &form) {
-    static YesUi yes;
-    setPlatformUi(&yes);
+void editCommands(frmINI &form, BenchUi &ui) {
+    ui.sayYes = true;
     NodeCollection &nodes = form.tvw->Nodes();
     const qsizetype big = sectionNode(nodes, QStringLiteral("Big"));
     if (big == 0) {
@@ -126,13 +126,12 @@ void editCommands(frmINI &form) {
     timer.restart();
     form.mnuDelSection_Click();
     report("delete_section_ms", double(timer.nsecsElapsed()) / 1e6);
-    setPlatformUi(nullptr);
+    ui.sayYes = false;
 }
 
 // Find Next that walks every record and finds nothing.
-void findMiss(frmINI &form) {
-    static YesUi yes;
-    setPlatformUi(&yes);
+void findMiss(frmINI &form, BenchUi &ui) {
+    ui.sayYes = true;
     form.mnuFind_Click();
     frmFind *dialog = form.findDialog();
     if (!dialog) {
@@ -144,7 +143,7 @@ void findMiss(frmINI &form) {
     timer.start();
     dialog->btnFind_Click();
     report("find_miss_ms", double(timer.nsecsElapsed()) / 1e6);
-    setPlatformUi(nullptr);
+    ui.sayYes = false;
 }
 
 } // namespace
@@ -160,12 +159,12 @@ int main(int argc, char **argv) {
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    setCommand(QString::fromLocal8Bit(argv[1]));
     const bool all = qstrcmp(argv[2], "all") == 0;
     const bool edit = qstrcmp(argv[2], "edit") == 0;
     const bool find = qstrcmp(argv[2], "find") == 0;
 
-    frmINI form;
+    BenchUi ui;
+    frmINI form(ui, QString::fromLocal8Bit(argv[1]));
     form.show();
     while (!gRegistry || gRegistry->FileName().isEmpty() || form.tvw->Nodes().Count() == 0)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -173,9 +172,9 @@ int main(int argc, char **argv) {
     form.tvw->viewport()->repaint();
     report("open_ms", double(sinceStart.nsecsElapsed()) / 1e6);
     if (edit)
-        editCommands(form);
+        editCommands(form, ui);
     if (find)
-        findMiss(form);
+        findMiss(form, ui);
     if (!all)
         return 0;
 

@@ -1,0 +1,39 @@
+#include "add_entry.h"
+
+#include "mod_functions.h"
+#include "text_helpers.h"
+#include "profile_writer.h"
+#include "text_format.h"
+
+clsINIPtr AddSectionRecord(clsINIRegistry &store, const QString &sectionText) {
+    const QString section = TrimSpaces(sectionText);
+    if (section.isEmpty())
+        return nullptr;
+    requireSingleLine(section, QStringLiteral("section name"));
+    auto record = std::make_shared<clsINI>();
+    record->setID(store.Registry()->NextID());
+    record->setSection(section);
+    store.Registry()->Add(record);
+    return record;
+}
+
+bool WriteSectionRecord(const clsINIRegistry &store, const clsINI &record) {
+    return AppendLine(store.ui(), store.FileName(), QStringLiteral("[") + record.Section() + QStringLiteral("]"));
+}
+
+clsINIPtr AddKeyRecord(clsINIRegistry &store, const QString &section, const QString &keyText, const QString &value) {
+    const QString key = TrimSpaces(keyText);
+    if (key.isEmpty())
+        return nullptr;
+    checkProfileWrite(section, key, value);
+    auto record = std::make_shared<clsINI>();
+    record->setID(store.Registry()->NextID());
+    record->setSection(section);
+    record->setKey(key);
+    store.Registry()->Add(record);
+    return record;
+}
+
+qint16 WriteKeyRecord(clsINIRegistry &store, const clsINI &record, const QString &value) {
+    return store.SetRegValue(record.Section(), record.Key(), value);
+}

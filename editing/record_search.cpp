@@ -1,0 +1,86 @@
+#include "record_search.h"
+
+#include "text_helpers.h"
+
+#include <algorithm>
+
+namespace {
+
+bool isAscii(QByteArrayView bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+bool isAscii(QStringView text) {
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+// A search prepared once per run: the text's ASCII bytes when it has only
+// ASCII, so that fields of ASCII bytes are searched without decoding them.
+struct Needle {
+    explicit Needle(const SearchOptions &o)
+        : options(o), ascii(isAscii(QStringView(o.text))), bytes(ascii ? o.text.toLatin1() : QByteArray()),
+          sensitivity(o.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive) {}
+
+    // Whether the field's bytes may hold the text: false only when certain it does not.
+    bool mayMatch(QByteArrayView field) const {
+        if (field.isEmpty())
+            return false;
+        // Bytes under 0x80 are the same characters in every encoding we read.
+        if (!ascii || !isAscii(field))
+            return true;
+        return QLatin1StringView(field).indexOf(QLatin1StringView(bytes), 0, sensitivity) >= 0;
+    }
+
+    const SearchOptions &options;
+    bool ascii;
+    QByteArray bytes;
+    Qt::CaseSensitivity sensitivity;
+};
+
+} // namespace
+
+bool fieldMatches(QStringView field, const SearchOptions &options) {
+    const QString &text = options.text;
+    if (field.isEmpty() || text.isEmpty())
+        return false;
+    const Qt::CaseSensitivity cs = options.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const qsizetype p = field.indexOf(text, 0, cs);
+    if (p < 0)
+        return false;
+    if (!options.matchWholeString)
+        return true;
+    // The first occurrence, and the n + 1 characters from the one before it
+    // (or from the field's start), blanks trimmed, must be the same text.
+    const qsizetype n = text.size();
+    const qsizetype s = p > 0 ? p - 1 : 0;
+    const QString trimmed = TrimSpaces(field.mid(s, n + 1).toString());
+    const QStringView found = field.mid(p, n);
+    if (options.matchCase)
+        return found == trimmed;
+    return found.toString().toUpper() == trimmed.toUpper();
+}
+
+qsizetype findNextRecord(const clsINIList &records, const SearchOptions &options, qint32 lastFoundID,
+                         qsizetype from) {
+    const Needle needle(options);
+    const QList<clsINIPtr> &list = records.records();
+    for (qsizetype i = std::max<qsizetype>(from, 0); i < list.size(); ++i) {
+        const clsINI &record = *list[i];
+        if (record.ID() <= lastFoundID)
+            continue;
+        QByteArrayView keyBytes;
+        QByteArrayView valueBytes;
+        TextEncoding encoding;
+        const bool loaded = record.loadedBytes(keyBytes, valueBytes, encoding);
+        const bool headerRecord = loaded ? keyBytes.isEmpty() : record.Key().isEmpty();
+
+        if (options.sections && headerRecord && fieldMatches(record.Section(), options))
+            return i;
+        if (options.keys && (!loaded || needle.mayMatch(keyBytes)) && fieldMatches(record.Key(), options))
+            return i;
+        if (options.values && (!loaded || needle.mayMatch(valueBytes))
+            && fieldMatches(record.Value(), options))
+            return i;
+    }
+    return -1;
+}

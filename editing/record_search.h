@@ -1,0 +1,25 @@
+#pragma once
+
+#include "cls_ini_list.h"
+
+// What one search run looks for, as the find dialog's controls say it.
+struct SearchOptions {
+    QString text;
+    bool matchCase = false;
+    bool matchWholeString = false;
+    bool sections = true;
+    bool keys = true;
+    bool values = true;
+};
+
+// True when `field` holds the search text under the options' comparison:
+// anywhere, or, for whole strings, where its first occurrence starts the
+// field and is followed by a blank or the end, or is preceded by a blank.
+bool fieldMatches(QStringView field, const SearchOptions &options);
+
+// One run: the 0-based position of the first record after `lastFoundID`
+// (by ID) whose section name (header records only), key name or value
+// matches, or -1. The walk may begin at `from` when the caller knows that
+// no record before it has an ID above `lastFoundID`.
+qsizetype findNextRecord(const clsINIList &records, const SearchOptions &options, qint32 lastFoundID,
+                         qsizetype from = 0);

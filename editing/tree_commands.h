@@ -1,0 +1,20 @@
+#pragma once
+
+#include "node_collection.h"
+
+#include <QStringList>
+
+// What the Delete commands read from the tree, kept apart from the window so
+// that the command-line tool deletes exactly what the window would.
+
+// The key names Delete > Section hands to the store, one per node, in node
+// order: every key node under a section node showing `section`, and every
+// section node showing it (which passes the section's own name as the key).
+QStringList SectionDeletionKeys(const NodeCollection &nodes, const QString &section);
+
+// The top-level node showing exactly `text`, 0 when none.
+qsizetype SectionNodeIndex(const NodeCollection &nodes, const QString &text);
+
+// Removes the nodes that show `records`, so that the tree shows no record
+// the store no longer holds.
+void DropNodesOf(NodeCollection &nodes, const QList<clsINIPtr> &records);

@@ -1,6 +1,0 @@
-#include "find/find_state.h"
-
-FindState &findState() {
-    static FindState state;
-    return state;
-}

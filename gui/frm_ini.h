@@ -1,0 +1,142 @@
+#pragma once
+
+#include "find_host.h"
+#include "find_state.h"
+#include "image_list.h"
+#include "window_layout.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <optional>
+
+class frmAdd;
+class frmFind;
+class NodeTreeView;
+class SplitterBar;
+class ValueList;
+class QAction;
+class QKeyEvent;
+class QMenu;
+class Interaction;
+
+// The main window: the section tree on the left, the value of the selected
+// key on the right, the bar between them, and the menu bar. It owns the
+// program's store, gRegistry, from its first activation until it closes, and
+// hands it to the dialogs it opens. `ui` (which must outlive the window) is
+// how it and its store talk to the person; `commandLine` is the program's
+// argument text, the file to open.
+class frmINI : public QMainWindow, public FindHost {
+    Q_OBJECT
+public:
+    frmINI(Interaction &ui, QString commandLine, QWidget *parent = nullptr);
+    ~frmINI() override;
+
+    // Loads the file named on the command line while the store has no file
+    // name yet. Runs after the window is first shown and whenever one of our
+    // own dialogs closes.
+    void Form_Activate();
+    void Form_Load();
+    void Form_Unload(qint16 &Cancel);
+    void FillTree();
+    bool SectionNodeExists(const QString &Section) const;
+
+    // Tree and value pane.
+    void tvw_NodeClick(qsizetype Node);
+    void tvw_Collapse(qsizetype Node);
+    void tvw_BeforeLabelEdit(qint16 &Cancel);
+    void lvw_BeforeLabelEdit(qint16 &Cancel);
+    void lvw_AfterLabelEdit(qint16 &Cancel, const std::optional<QString> &NewString);
+
+    // Layout and splitter.
+    void Form_Resize();
+    void Splitter_MouseDown(int Button, int Shift, float X, float Y);
+    void Splitter_MouseMove(int Button, int Shift, float X, float Y);
+    void Splitter_MouseUp(int Button, int Shift, float X, float Y);
+
+    // Menu commands.
+    void mnuOpen_Click();
+    void mnuExit_Click();
+    void mnuNewSection_Click();
+    void mnuNewKey_Click();
+    void mnuDelSection_Click();
+    void mnuDelKey_Click();
+    void mnuFind_Click();
+    void mnuNext_Click();
+    void mnuAbout_Click();
+
+    // Keys, seen before the focused control gets them; neither consumes the key.
+    void Form_KeyDown(qint16 KeyCode, qint16 Shift);
+    void Form_KeyPress(qint16 KeyAscii);
+
+    // The find dialog's side of a search.
+    void ShowFindHit(const clsINI &record) override;
+    void FindClosed() override;
+    const clsINIRegistry *findStore() const override;
+    // The loaded find dialog, or nullptr.
+    frmFind *findDialog() const;
+
+    NodeTreeView *tvw = nullptr;
+    ValueList *lvw = nullptr;
+    SplitterBar *Splitter = nullptr;
+    ImageList imgTree;
+
+    QMenu *mnuFile = nullptr;
+    QAction *mnuOpen = nullptr;
+    QAction *mnuLine1 = nullptr;
+    QAction *mnuExit = nullptr;
+    QMenu *mnuEdit = nullptr;
+    QMenu *mnuNew = nullptr;
+    QAction *mnuNewSection = nullptr;
+    QAction *mnuNewKey = nullptr;
+    QAction *mnuLine2 = nullptr;
+    QMenu *mnuDelete = nullptr;
+    QAction *mnuDelSection = nullptr;
+    QAction *mnuDelKey = nullptr;
+    QAction *mnuLine3 = nullptr;
+    QAction *mnuFind = nullptr;
+    QAction *mnuNext = nullptr;
+    QAction *mnuAbout = nullptr;
+
+    // The last hit of the find dialogs this window opens.
+    FindState &findState() { return m_findState; }
+
+    bool editing() const { return bEditing; }
+    bool dragging() const { return bDragging; }
+    const WindowLayout &layoutTwips() const { return m_layout; }
+    // The client area (below the menu bar) in twips.
+    double clientWidthTwips() const;
+    double clientHeightTwips() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildMenus();
+    // Builds and expands the tree of the store's records, then points out a read-only file.
+    void showLoadedFile();
+    // Shows a fresh add dialog, prepared by `prepare`, modally over this window.
+    void showAddDialog(const std::function<void(frmAdd &)> &prepare);
+    // Runs a delete on the store; when it fails, the nodes of the records it
+    // took out before failing go too, and the failure is passed on.
+    void deleteFromStore(const std::function<void()> &deletion);
+    // Hands a key meant for this window's focused control to the key handlers first.
+    void previewKey(QObject *receiver, const QKeyEvent *event);
+    void applyLayout();
+    // Section and key names of the selected key node, read from the tree.
+    QString selectedSection() const;
+    QString selectedKey() const;
+
+    Interaction &m_ui;
+    const QString m_commandLine;
+    FindState m_findState;
+    bool bEditing = false;
+    bool bDragging = false;
+    bool m_shown = false;
+    WindowLayout m_layout = WindowLayout::design();
+    QWidget *m_client = nullptr;
+    const QKeyEvent *m_previewedKey = nullptr;
+    QPointer<QWidget> m_previewedReceiver;
+};

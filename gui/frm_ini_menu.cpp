@@ -1,0 +1,54 @@
+// The File menu.
+#include "frm_ini.h"
+
+#include "g_registry.h"
+#include "node_tree_view.h"
+#include "value_list.h"
+#include "app_error.h"
+#include "gui_log.h"
+#include "mod_functions.h"
+#include "interaction.h"
+
+#include <QCoreApplication>
+
+void frmINI::mnuOpen_Click() {
+    const QString chosen = CommonOpenDialog(m_ui, QStringLiteral("Open Configuration (INI) File"),
+                                            QStringLiteral("Configuration Files (*.INI)") + QChar(0)
+                                                + QStringLiteral("*.INI") + QChar(0),
+                                            QString(), QStringLiteral("*.ini"), 0);
+    if (chosen.isEmpty())
+        return;
+    if (!gRegistry)
+        gRegistry = std::make_unique<clsINIRegistry>(m_ui);
+    gRegistry->setFileName(chosen);
+    try {
+        gRegistry->LoadINI();
+    } catch (const AppError &error) {
+        m_ui.MsgBox(error.description(), vbCritical);
+        // The store now names a file it could not read: it keeps no records
+        // of the old one, the window shows none, and the caption no file.
+        gRegistry->ClearRegistry();
+        tvw->Nodes().Clear();
+        lvw->clearItems();
+        const qsizetype separator = windowTitle().indexOf(QStringLiteral(" - "));
+        if (separator >= 0)
+            setWindowTitle(windowTitle().left(separator));
+        return;
+    }
+    tvw->Nodes().Clear();
+    lvw->clearItems();
+    showLoadedFile();
+    try {
+        const QString caption = windowTitle();
+        const qsizetype separator = caption.indexOf(QStringLiteral(" - "));
+        setWindowTitle((separator < 0 ? caption : caption.left(separator)) + QStringLiteral(" - ")
+                       + gRegistry->FileName());
+    } catch (const std::exception &error) {
+        qCWarning(lcGui) << "the caption was not changed:" << error.what();
+    }
+}
+
+void frmINI::mnuExit_Click() {
+    // Ends at once: no window's unload handling runs and nothing is asked.
+    QCoreApplication::exit(0);
+}

@@ -1,0 +1,75 @@
+// The main window's reactions to the tree and the value pane.
+#include "frm_ini.h"
+
+#include "g_registry.h"
+#include "node_tree_view.h"
+#include "value_list.h"
+#include "app_error.h"
+#include "gui_log.h"
+#include "interaction.h"
+
+namespace {
+const QString kValueItemKey = QStringLiteral("RegValue");
+const QString kSource = QStringLiteral("frmINI");
+} // namespace
+
+QString frmINI::selectedSection() const {
+    const NodeCollection &nodes = tvw->Nodes();
+    const qsizetype selected = nodes.SelectedItem();
+    if (selected == 0 || nodes.Parent(selected) == 0)
+        throwObjectNotSet(kSource);
+    return nodes.Text(nodes.Parent(selected));
+}
+
+QString frmINI::selectedKey() const {
+    const qsizetype selected = tvw->Nodes().SelectedItem();
+    if (selected == 0)
+        throwObjectNotSet(kSource);
+    return tvw->Nodes().Text(selected);
+}
+
+void frmINI::tvw_NodeClick(qsizetype Node) {
+    lvw->clearItems();
+    const NodeCollection &nodes = tvw->Nodes();
+    const qsizetype selected = nodes.SelectedItem();
+    // A section node has no value: the pane stays empty.
+    if (selected != 0 && nodes.Parent(selected) != 0) {
+        try {
+            if (!gRegistry)
+                throwObjectNotSet(kSource);
+            lvw->addItem(1, kValueItemKey, gRegistry->GetRegValue(selectedSection(), selectedKey()));
+        } catch (const std::exception &error) {
+            qCWarning(lcGui) << "no value shown for node" << Node << ":" << error.what();
+        }
+    }
+    const bool section = isRootKey(tvw->Nodes().Key(Node));
+    mnuDelSection->setEnabled(section);
+    mnuDelKey->setEnabled(!section);
+}
+
+void frmINI::tvw_Collapse(qsizetype) {
+    lvw->clearItems();
+}
+
+void frmINI::tvw_BeforeLabelEdit(qint16 &Cancel) {
+    Cancel = 1;
+}
+
+void frmINI::lvw_BeforeLabelEdit(qint16 &) {
+    bEditing = true;
+}
+
+void frmINI::lvw_AfterLabelEdit(qint16 &Cancel, const std::optional<QString> &NewString) {
+    bEditing = false;
+    // An abandoned edit changes nothing.
+    if (!NewString)
+        return;
+    try {
+        if (!gRegistry)
+            throwObjectNotSet(kSource);
+        if (gRegistry->SetRegValue(selectedSection(), selectedKey(), *NewString) == 1)
+            Cancel = 1;
+    } catch (const AppError &error) {
+        m_ui.reportError(error);
+    }
+}

@@ -1,0 +1,3 @@
+#include "gui_log.h"
+
+Q_LOGGING_CATEGORY(lcGui, "larkspur.gui")

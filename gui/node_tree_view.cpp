@@ -1,0 +1,176 @@
+#include "node_tree_view.h"
+
+#include "node_row_model.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+NodeTreeView::NodeTreeView(QWidget *parent) : QListView(parent) {
+    m_model = new NodeRowModel(m_nodes, m_images, this);
+    setModel(m_model);
+    setItemDelegate(new NodeRowDelegate(this));
+    setUniformItemSizes(true);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+
+    m_nodes.beforeRows = [this](const NodeCollection::RowChange &change) { m_model->beforeRows(change); };
+    m_nodes.afterRows = [this](const NodeCollection::RowChange &change) { m_model->afterRows(change); };
+    m_nodes.selectionMoved = [this] { showSelection(); };
+}
+
+NodeTreeView::~NodeTreeView() {
+    m_nodes.beforeRows = nullptr;
+    m_nodes.afterRows = nullptr;
+    m_nodes.selectionMoved = nullptr;
+    // The model reads the collection, which goes before the view's base class does.
+    setModel(nullptr);
+    delete m_model;
+}
+
+void NodeTreeView::setImageList(const ImageList &images) {
+    m_images = images;
+    viewport()->update();
+}
+
+qsizetype NodeTreeView::nodeAt(const QModelIndex &index) const {
+    return index.isValid() ? m_nodes.nodeAtRow(index.row()) : 0;
+}
+
+QRect NodeTreeView::nodeRect(qsizetype index) const {
+    const qsizetype row = m_nodes.rowOfNode(index);
+    return row < 0 ? QRect() : visualRect(m_model->index(int(row)));
+}
+
+bool NodeTreeView::onBranch(const QModelIndex &index, const QPoint &pos) const {
+    return index.isValid() && index.data(NodeRowModel::LevelRole).toInt() == 0
+        && pos.x() - visualRect(index).left() < NodeRowDelegate::indentation(this);
+}
+
+void NodeTreeView::setNodeExpanded(qsizetype index, bool expanded) {
+    if (index < 1 || index > m_nodes.Count() || m_nodes.Expanded(index) == expanded)
+        return;
+    m_nodes.setExpanded(index, expanded);
+    if (!expanded)
+        Q_EMIT nodeCollapse(index);
+}
+
+void NodeTreeView::selectNode(qsizetype index) {
+    if (index == 0)
+        return;
+    const qsizetype row = m_nodes.rowOfNode(index);
+    if (row >= 0)
+        setCurrentIndex(m_model->index(int(row)));
+}
+
+void NodeTreeView::showSelection() {
+    if (m_syncing)
+        return;
+    m_syncing = true;
+    const qsizetype row = m_nodes.rowOfNode(m_nodes.SelectedItem());
+    if (row < 0) {
+        selectionModel()->clear();
+    } else {
+        const QModelIndex index = m_model->index(int(row));
+        setCurrentIndex(index);
+        scrollTo(index);
+    }
+    m_syncing = false;
+}
+
+// The selected row, not the current one, is the tree's selected node: the
+// view makes the first row current when it gains focus, selecting nothing.
+void NodeTreeView::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) {
+    QListView::selectionChanged(selected, deselected);
+    if (m_syncing)
+        return;
+    const qsizetype node = selected.isEmpty() ? 0 : nodeAt(selected.indexes().constFirst());
+    if (node == 0) {
+        // A tree keeps its selected node: a deselecting click is undone.
+        showSelection();
+        return;
+    }
+    m_syncing = true;
+    m_nodes.setSelectedItem(node);
+    m_syncing = false;
+    // A mouse press reports its click on release; keyboard moves report at once.
+    if (!m_pressing)
+        Q_EMIT nodeClick(node);
+}
+
+bool NodeTreeView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) {
+    if ((trigger & editTriggers()) && index.isValid() && beforeLabelEdit) {
+        qint16 cancel = 0;
+        beforeLabelEdit(cancel);
+        if (cancel)
+            return false;
+    }
+    return QListView::edit(index, trigger, event);
+}
+
+void NodeTreeView::mousePressEvent(QMouseEvent *event) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && onBranch(index, event->position().toPoint())) {
+        const qsizetype node = nodeAt(index);
+        setNodeExpanded(node, !m_nodes.Expanded(node));
+        return;
+    }
+    m_pressing = true;
+    QListView::mousePressEvent(event);
+    m_pressing = false;
+    m_pressedNode = nodeAt(index);
+}
+
+void NodeTreeView::mouseReleaseEvent(QMouseEvent *event) {
+    QListView::mouseReleaseEvent(event);
+    // A press on a node is its click, wherever the button comes up: the
+    // pane must follow the node the press selected.
+    const bool pressed = m_pressedNode != 0;
+    m_pressedNode = 0;
+    if (pressed && m_nodes.SelectedItem() != 0)
+        Q_EMIT nodeClick(m_nodes.SelectedItem());
+}
+
+void NodeTreeView::mouseDoubleClickEvent(QMouseEvent *event) {
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (event->button() == Qt::LeftButton && index.isValid() && !onBranch(index, event->position().toPoint())
+        && index.data(NodeRowModel::LevelRole).toInt() == 0) {
+        const qsizetype node = nodeAt(index);
+        setNodeExpanded(node, !m_nodes.Expanded(node));
+        return;
+    }
+    QListView::mouseDoubleClickEvent(event);
+}
+
+void NodeTreeView::keyPressEvent(QKeyEvent *event) {
+    const qsizetype node = m_nodes.SelectedItem();
+    if (node == 0) {
+        QListView::keyPressEvent(event);
+        return;
+    }
+    const bool top = m_nodes.Parent(node) == 0;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        if (top && m_nodes.Expanded(node))
+            setNodeExpanded(node, false);
+        else if (!top)
+            selectNode(m_nodes.Parent(node));
+        return;
+    case Qt::Key_Right:
+        if (top && !m_nodes.Expanded(node))
+            setNodeExpanded(node, true);
+        else if (top && m_nodes.Children(node) > 0)
+            selectNode(m_nodes.nodeAtRow(m_nodes.rowOfNode(node) + 1));
+        return;
+    case Qt::Key_Plus:
+        if (top)
+            setNodeExpanded(node, true);
+        return;
+    case Qt::Key_Minus:
+        if (top)
+            setNodeExpanded(node, false);
+        return;
+    default:
+        QListView::keyPressEvent(event);
+    }
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "interaction.h"
+
+// The editor's own dialogs: Qt message boxes and Qt's widget-based file
+// dialog, each modal over whichever of our windows is active. Needs a
+// QApplication.
+class QtInteraction : public Interaction {
+public:
+    int messageBox(const QString &text, int style, const QString &title) override;
+    QString openFileDialog(const OpenFileRequest &request) override;
+    // Every top-level window that exists, shown or hidden; unnamed ones
+    // (Qt's own popups and tooltips) are left out, since no form can be
+    // asked for by an empty name.
+    QStringList loadedForms() const override;
+};

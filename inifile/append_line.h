@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QString>
+
+// Appends Text as a line of its own to the file (created when missing): a
+// last line without a line end is ended first, and the file's own line end
+// and encoding are used. Throws AppError, the file untouched, when the name
+// is empty, the text holds a line break or a character the file's encoding
+// cannot store, the file is read-only, or the write fails.
+void appendLineToFile(const QString &FileName, const QString &Text);

@@ -1,0 +1,50 @@
+#include "name_match.h"
+
+namespace {
+
+enum class AsciiAnswer { Match, NoMatch, NotAscii };
+
+// Compares ASCII text with an upper-cased name without building a string;
+// text holding anything else is left to the full Unicode comparison.
+template <typename Char>
+AsciiAnswer compareAscii(const Char *text, qsizetype n, QStringView upper)
+{
+    for (qsizetype i = 0; i < n; ++i)
+        if (static_cast<char16_t>(text[i]) >= 0x80)
+            return AsciiAnswer::NotAscii;
+    if (n != upper.size())
+        return AsciiAnswer::NoMatch;
+    const char16_t *u = upper.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto c = static_cast<char16_t>(text[i]);
+        if (((c >= u'a' && c <= u'z') ? char16_t(c - 32) : c) != u[i])
+            return AsciiAnswer::NoMatch;
+    }
+    return AsciiAnswer::Match;
+}
+
+} // namespace
+
+QString upperName(QStringView text)
+{
+    return text.toString().toUpper();
+}
+
+UpperMatcher::UpperMatcher(const QString &name) : m_upper(name.toUpper()) {}
+
+bool UpperMatcher::matches(QStringView text) const
+{
+    const AsciiAnswer answer = compareAscii(text.utf16(), text.size(), m_upper);
+    if (answer == AsciiAnswer::NotAscii)
+        return text.toString().toUpper() == m_upper;
+    return answer == AsciiAnswer::Match;
+}
+
+bool UpperMatcher::matchesBytes(QByteArrayView bytes, TextEncoding encoding) const
+{
+    const auto *data = reinterpret_cast<const unsigned char *>(bytes.data());
+    const AsciiAnswer answer = compareAscii(data, bytes.size(), m_upper);
+    if (answer == AsciiAnswer::NotAscii)
+        return decodeText(bytes, encoding).toUpper() == m_upper;
+    return answer == AsciiAnswer::Match;
+}

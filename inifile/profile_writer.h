@@ -1,0 +1,31 @@
+#pragma once
+
+#include "text_format.h"
+
+#include <QString>
+
+// Our profile writer: writes one key of one section into a configuration
+// file, seeing sections and keys exactly as the store's reader does and
+// matching their names without regard to letter case.
+//  - An existing key: the first key line the reader would match gets the
+//    new value (its own key spelling and line end are kept).
+//  - A new key of an existing section: a line after the last key line of
+//    the section's first occurrence (after its header when it has none).
+//    Section "" is the key lines before the first header; its new keys go
+//    after them, or at the very top.
+//  - A new section: its header and the key line at the end of the file.
+// Every other byte stays as it was.
+
+// Refuses what would not read back as written: a line break anywhere, or a
+// key line that the reader would take for a section header. Throws AppError.
+void checkProfileWrite(const QString &section, const QString &key, const QString &value);
+
+// The file's bytes after the write (pure; the texts must pass checkProfileWrite).
+QByteArray applyProfileWrite(QByteArrayView bytes, const TextFormat &format, const QString &section,
+                             const QString &key, const QString &value);
+
+// Writes into the file, creating it when missing, replacing it atomically.
+// Returns false, writing nothing, when the file is read-only. Throws
+// AppError when the texts are refused or the write fails.
+bool WritePrivateProfileString(const QString &section, const QString &key, const QString &value,
+                               const QString &fileName);

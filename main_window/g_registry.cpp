@@ -1,3 +1,0 @@
-#include "main_window/g_registry.h"
-
-std::unique_ptr<clsINIRegistry> gRegistry;

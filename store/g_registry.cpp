@@ -1,0 +1,3 @@
+#include "g_registry.h"
+
+std::unique_ptr<clsINIRegistry> gRegistry;

@@ -1,0 +1,191 @@
+#include "node_collection.h"
+#include "tree_build.h"
+#include "app_error.h"
+#include "scripted_ui.h"
+#include "cls_ini_registry.h"
+#include "test_files.h"
+
+#include <QtTest>
+
+// The tree of sections and keys, as built from loaded files, and the node
+// collection's own rules: keys, indexes, removal, expansion and rows.
+class TestNodeTree : public QObject {
+    Q_OBJECT
+
+    // Loads `bytes` and builds the tree from it, all sections expanded.
+    struct Built {
+        TestFolder dir;
+        clsINIRegistry store{ScriptedUi::currentOrConsole()};
+        NodeCollection nodes;
+    };
+    static std::unique_ptr<Built> build(const QByteArray &bytes, bool expand = true) {
+        auto built = std::make_unique<Built>();
+        built->store.setFileName(built->dir.write(QStringLiteral("t.ini"), bytes));
+        built->store.LoadINI();
+        FillTree(built->nodes, *built->store.Registry());
+        if (expand)
+            ExpandTree(built->nodes);
+        return built;
+    }
+
+    // One line per visible row: indentation for children, key and text.
+    static QStringList rows(const NodeCollection &nodes) {
+        QStringList out;
+        for (qsizetype row = 0; row < nodes.rowCount(); ++row) {
+            const qsizetype n = nodes.nodeAtRow(row);
+            out << (nodes.Parent(n) ? QStringLiteral("  ") : QString()) + nodes.Key(n) + QLatin1Char(' ')
+                       + nodes.Text(n);
+        }
+        return out;
+    }
+
+    static clsINIPtr record(const QString &section, const QString &key, qint32 id) {
+        auto r = std::make_shared<clsINI>();
+        r->setSection(section);
+        r->setKey(key);
+        r->setID(id);
+        return r;
+    }
+
+private Q_SLOTS:
+    void buildsOneNodePerRecordInFileOrder() {
+        ScriptedUi ui;
+        const auto b = build("[Net]\r\nhost=a\r\nport=1\r\n[Empty]\r\n[Disp]\r\nw=2\r\n");
+        QCOMPARE(rows(b->nodes), (QStringList{"RootKey=1 Net", "  TreeKey=2 host", "  TreeKey=3 port",
+                                              "RootKey=4 Empty", "RootKey=5 Disp", "  TreeKey=6 w"}));
+        // The node at index n belongs to the record with ID n.
+        for (qsizetype i = 1; i <= b->nodes.Count(); ++i)
+            QCOMPARE(b->nodes.ID(i), b->store.Registry()->Item(i)->ID());
+        QCOMPARE(b->nodes.Children(4), 0);
+        QCOMPARE(b->nodes.Image(1), kSectionImage);
+        QCOMPARE(b->nodes.SelectedImage(1), kSectionImage);
+        QCOMPARE(b->nodes.Image(2), kKeyImage);
+        QCOMPARE(b->nodes.SelectedImage(2), kKeyOpenImage);
+    }
+
+    void repeatedSectionsHangUnderTheSectionAddedLast() {
+        ScriptedUi ui;
+        // The second [A] header becomes an empty child of B, and its key follows it there.
+        const auto b = build("[A]\r\nx=1\r\n[B]\r\ny=2\r\n[A]\r\nz=3\r\n");
+        QCOMPARE(rows(b->nodes), (QStringList{"RootKey=1 A", "  TreeKey=2 x", "RootKey=3 B", "  TreeKey=4 y",
+                                              "  TreeKey=5 ", "  TreeKey=6 z"}));
+    }
+
+    void keysBeforeTheFirstHeaderAndCaseVariants() {
+        ScriptedUi ui;
+        const auto b = build("a=1\r\nb=2\r\n[Net]\r\nk=1\r\n[NET]\r\nk=2\r\n[]\r\nc=3\r\n");
+        // The first key line makes a section node with empty text; [] is then a repeat of "".
+        QCOMPARE(rows(b->nodes), (QStringList{"RootKey=1 ", "  TreeKey=2 b", "RootKey=3 Net", "  TreeKey=4 k",
+                                              "RootKey=5 NET", "  TreeKey=6 k", "  TreeKey=7 ", "  TreeKey=8 c"}));
+        QVERIFY(SectionNodeExists(b->nodes, QStringLiteral("Net")));
+        QVERIFY(SectionNodeExists(b->nodes, QStringLiteral("NET")));
+        QVERIFY(!SectionNodeExists(b->nodes, QStringLiteral("net")));
+        QVERIFY(SectionNodeExists(b->nodes, QString()));
+    }
+
+    void keysFollowTheScheme() {
+        QCOMPARE(nodeKey(NodeKind::Root, 12), QStringLiteral("RootKey=12"));
+        QCOMPARE(nodeKey(NodeKind::Tree, 7), QStringLiteral("TreeKey=7"));
+        QVERIFY(isRootKey(QStringLiteral("RootKey=1")));
+        QVERIFY(isRootKey(QStringLiteral("RootKeyX")));
+        QVERIFY(!isRootKey(QStringLiteral("rootKey=1")));
+        QVERIFY(!isRootKey(QStringLiteral("TreeKey=1")));
+
+        NodeCollection nodes;
+        nodes.Add({}, QStringLiteral("RootKey=5"), record("S", {}, 5), kSectionImage, kSectionImage);
+        nodes.Add(QStringLiteral("RootKey=5"), QStringLiteral("TreeKey=9"), record("S", "k", 9), kKeyImage,
+                  kKeyOpenImage);
+        QCOMPARE(nodes.Find(QStringLiteral("TreeKey=9")), 2);
+        QCOMPARE(nodes.Find(QStringLiteral("RootKey=9")), 0);
+        QCOMPARE(nodes.Find(QStringLiteral("TreeKey=09")), 0);
+
+        auto failsWith = [&](qint32 number, auto &&call) {
+            try {
+                call();
+            } catch (const AppError &e) {
+                return e.number() == number;
+            }
+            return false;
+        };
+        QVERIFY(failsWith(35602, [&] { nodes.Add({}, QStringLiteral("RootKey=5"), record("T", {}, 5), 4, 4); }));
+        QVERIFY(failsWith(35601, [&] { nodes.Add(QStringLiteral("RootKey=77"), QStringLiteral("TreeKey=78"),
+                                                 record("T", "k", 78), 5, 6); }));
+        QVERIFY(failsWith(35603, [&] { nodes.Add({}, QStringLiteral("Other=1"), record("T", {}, 1), 4, 4); }));
+        QVERIFY(failsWith(RuntimeError::InvalidArgument, [&] {
+            nodes.Add(QStringLiteral("TreeKey=9"), QStringLiteral("TreeKey=10"), record("S", "k", 10), 5, 6);
+        }));
+        QCOMPARE(nodes.Count(), 2);
+    }
+
+    void keysStayFindableWhenIdsComeOutOfOrder() {
+        NodeCollection nodes;
+        nodes.Add({}, QStringLiteral("RootKey=10"), record("A", {}, 10), 4, 4);
+        nodes.Add({}, QStringLiteral("RootKey=3"), record("B", {}, 3), 4, 4);
+        nodes.Add(QStringLiteral("RootKey=10"), QStringLiteral("TreeKey=4"), record("A", "k", 4), 5, 6);
+        QCOMPARE(nodes.Find(QStringLiteral("RootKey=10")), 1);
+        QCOMPARE(nodes.Find(QStringLiteral("RootKey=3")), 2);
+        QCOMPARE(nodes.Find(QStringLiteral("TreeKey=4")), 3);
+        QVERIFY_THROWS_EXCEPTION(AppError, nodes.Add({}, QStringLiteral("RootKey=3"), record("C", {}, 3), 4, 4));
+        // The later child still shows under its section, after the section's row.
+        ExpandTree(nodes);
+        QCOMPARE(rows(nodes), (QStringList{"RootKey=10 A", "  TreeKey=4 k", "RootKey=3 B"}));
+    }
+
+    void removingRenumbersAndTakesTheChildren() {
+        ScriptedUi ui;
+        const auto b = build("[A]\r\nx=1\r\n[B]\r\ny=2\r\nz=3\r\n[C]\r\nw=4\r\n");
+        b->nodes.setSelectedItem(6); // C
+        b->nodes.Remove(3);          // B with y and z
+        QCOMPARE(b->nodes.Count(), 4);
+        QCOMPARE(rows(b->nodes), (QStringList{"RootKey=1 A", "  TreeKey=2 x", "RootKey=6 C", "  TreeKey=7 w"}));
+        QCOMPARE(b->nodes.Parent(4), 3);
+        QCOMPARE(b->nodes.SelectedItem(), 3);
+        QVERIFY(!SectionNodeExists(b->nodes, QStringLiteral("B")));
+        QCOMPARE(b->nodes.Find(QStringLiteral("TreeKey=7")), 4);
+
+        // A removed selection passes to the node now on its row.
+        b->nodes.setSelectedItem(2);
+        b->nodes.Remove(2);
+        QCOMPARE(b->nodes.Key(b->nodes.SelectedItem()), QStringLiteral("RootKey=6"));
+        QVERIFY_THROWS_EXCEPTION(AppError, b->nodes.Remove(9));
+        b->nodes.Clear();
+        QCOMPARE(b->nodes.SelectedItem(), 0);
+        QCOMPARE(b->nodes.rowCount(), 0);
+    }
+
+    void rowsFollowExpansion() {
+        ScriptedUi ui;
+        const auto b = build("[A]\r\nx=1\r\ny=2\r\n[B]\r\nz=3\r\n", false);
+        QCOMPARE(rows(b->nodes), (QStringList{"RootKey=1 A", "RootKey=4 B"}));
+        QCOMPARE(b->nodes.rowOfNode(2), -1);
+
+        QList<NodeCollection::RowChange> changes;
+        b->nodes.afterRows = [&](const NodeCollection::RowChange &c) { changes.append(c); };
+        b->nodes.setExpanded(1, true);
+        QCOMPARE(changes.size(), 1);
+        QCOMPARE(changes[0].kind, NodeCollection::RowChange::Insert);
+        QCOMPARE(changes[0].first, 1);
+        QCOMPARE(changes[0].count, 2);
+        QCOMPARE(b->nodes.rowOfNode(4), 3);
+
+        // Selecting a hidden key opens its section; collapsing moves the selection up.
+        b->nodes.setSelectedItem(5);
+        QVERIFY(b->nodes.Expanded(4));
+        QCOMPARE(b->nodes.rowOfNode(5), 4);
+        b->nodes.setExpanded(4, false);
+        QCOMPARE(b->nodes.SelectedItem(), 4);
+        QCOMPARE(changes.last().kind, NodeCollection::RowChange::Remove);
+        QCOMPARE(changes.last().first, 4);
+
+        // Adding a key to an open section inserts its row after the section's last key.
+        changes.clear();
+        b->nodes.Add(QStringLiteral("RootKey=1"), QStringLiteral("TreeKey=9"), record("A", "n", 9), 5, 6);
+        QCOMPARE(changes.size(), 1);
+        QCOMPARE(changes[0].first, 3);
+        QCOMPARE(rows(b->nodes), (QStringList{"RootKey=1 A", "  TreeKey=2 x", "  TreeKey=3 y", "  TreeKey=9 n",
+                                              "RootKey=4 B"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNodeTree)
+#include "test_node_tree.moc"

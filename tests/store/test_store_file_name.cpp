@@ -1,0 +1,112 @@
+#include "scripted_ui.h"
+#include "cls_ini_registry.h"
+#include "file_name_test.h"
+#include "test_files.h"
+
+#include <QDir>
+#include <QtTest>
+
+class TestStoreFileName : public QObject {
+    Q_OBJECT
+
+    const QString kTitle = QStringLiteral("Open Configuration (INI) File");
+
+private Q_SLOTS:
+    void nameTest()
+    {
+        TestFolder dir;
+        const QString file = dir.write(QStringLiteral("App.ini"), "[A]\r\n");
+        dir.write(QStringLiteral(".hidden.ini"), "[A]\r\n");
+        QVERIFY(namesExistingFile(file));
+        QVERIFY(!namesExistingFile(dir.path(QStringLiteral("app.ini"))));
+        QVERIFY(!namesExistingFile(dir.path(QStringLiteral(".hidden.ini"))));
+        QVERIFY(!namesExistingFile(dir.path(QString())));
+        QVERIFY(!namesExistingFile(dir.path(QStringLiteral("*.ini"))));
+        QVERIFY(!namesExistingFile(dir.path(QStringLiteral("App.in?"))));
+        QVERIFY(!namesExistingFile(QString()));
+        QVERIFY(!namesExistingFile(QLatin1Char('"') + file + QLatin1Char('"')));
+        QVERIFY(!namesExistingFile(file + QLatin1Char('/')));
+        // A name written with "\" is compared after its last "\" only.
+        const QString odd = dir.write(QStringLiteral("a\\b.ini"), "");
+        QVERIFY(!namesExistingFile(odd));
+
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(dir.path(QString()));
+        QVERIFY(namesExistingFile(QStringLiteral("App.ini")));
+        QVERIFY(namesExistingFile(QStringLiteral("./App.ini")));
+        QDir::setCurrent(before);
+    }
+
+    void backupStandsBesideTheFile()
+    {
+        QCOMPARE(backupPathFor(QStringLiteral("/d/app.ini")), QStringLiteral("/d/app.old"));
+        QCOMPARE(backupPathFor(QStringLiteral("/d/app.old")), QStringLiteral("/d/app.old.old"));
+        QCOMPARE(backupPathFor(QStringLiteral("/d/bold")), QStringLiteral("/d/bold.old"));
+        QCOMPARE(backupPathFor(QStringLiteral("/d/ab")), QStringLiteral("/d/ab.old"));
+        QCOMPARE(backupPathFor(QStringLiteral("/d/abc")), QStringLiteral("/d/abc.old"));
+        QCOMPARE(backupPathFor(QStringLiteral("abcd")), QStringLiteral("aold"));
+        QCOMPARE(backupPathFor(QStringLiteral("x.INI")), QStringLiteral("x.old"));
+    }
+
+    void validNameIsTakenSilently()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        const QString file = dir.write(QStringLiteral("app.ini"), "");
+        clsINIRegistry store(ui);
+        store.setFileName(QStringLiteral("  ") + file + QChar(0) + QStringLiteral(" "));
+        QCOMPARE(store.FileName(), file);
+        QVERIFY(ui.messages.isEmpty());
+        QVERIFY(ui.dialogs.isEmpty());
+    }
+
+    void emptyNameWarnsThenAsks()
+    {
+        ScriptedUi ui;
+        clsINIRegistry store(ui);
+        store.setFileName(QString());
+        QCOMPARE(ui.messages.size(), 1);
+        QCOMPARE(ui.messages[0].text, QStringLiteral("Invalid command line arguments:  File Not Found\r\n"
+                                                      "Source= clsINIRegistry: FileName"));
+        QCOMPARE(ui.messages[0].style, 16);
+        QCOMPARE(ui.messages[0].title, QStringLiteral("Larkspur"));
+        QCOMPARE(ui.dialogs.size(), 1);
+        QCOMPARE(ui.dialogs[0].title, kTitle);
+        QCOMPARE(ui.dialogs[0].initialFileName, QStringLiteral("*.ini"));
+        QCOMPARE(ui.dialogs[0].filters[0].pattern, QStringLiteral("*.INI"));
+        QCOMPARE(store.FileName(), QString());
+    }
+
+    void missingNameGoesStraightToTheDialogUntilAFilePasses()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        const QString good = dir.write(QStringLiteral("good.ini"), "");
+        const QString hidden = dir.write(QStringLiteral(".hidden.ini"), "");
+        ui.dialogAnswers << hidden << dir.path(QStringLiteral("GOOD.ini")) << good;
+        clsINIRegistry store(ui);
+        store.setFileName(dir.path(QStringLiteral("missing.ini")));
+        QVERIFY(ui.messages.isEmpty());
+        QCOMPARE(ui.dialogs.size(), 3);
+        QCOMPARE(store.FileName(), good);
+    }
+
+    void cancelKeepsTheOpenFile()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        const QString file = dir.write(QStringLiteral("a.ini"), "");
+        clsINIRegistry store(ui);
+        store.setFileName(file);
+        store.setFileName(QStringLiteral("\"") + file + QStringLiteral("\""));
+        QCOMPARE(ui.dialogs.size(), 1);
+        QCOMPARE(store.FileName(), file);
+        // With a file open, an empty name asks without the warning.
+        store.setFileName(QString());
+        QVERIFY(ui.messages.isEmpty());
+        QCOMPARE(store.FileName(), file);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestStoreFileName)
+#include "test_store_file_name.moc"

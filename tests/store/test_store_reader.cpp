@@ -1,0 +1,163 @@
+#include "app_error.h"
+#include "scripted_ui.h"
+#include "cls_ini_registry.h"
+#include "test_files.h"
+
+#include <QtTest>
+
+class TestStoreReader : public QObject {
+    Q_OBJECT
+
+    using Row = std::tuple<QString, QString, QString, qint32>;
+
+    static QList<Row> load(const QByteArray &bytes)
+    {
+        TestFolder dir;
+        ScriptedUi ui;
+        clsINIRegistry store(ui);
+        store.setFileName(dir.write(QStringLiteral("t.ini"), bytes));
+        store.LoadINI();
+        return rows(store);
+    }
+    static QList<Row> rows(const clsINIRegistry &store)
+    {
+        QList<Row> out;
+        for (const clsINIPtr &r : *store.Registry())
+            out.append({r->Section(), r->Key(), r->Value(), r->ID()});
+        return out;
+    }
+    static Row row(const char *s, const char *k, const char *v, qint32 id)
+    {
+        return {QString::fromUtf8(s), QString::fromUtf8(k), QString::fromUtf8(v), id};
+    }
+
+private Q_SLOTS:
+    void recognisesTheThreeKindsOfLine()
+    {
+        ScriptedUi ui;
+        QCOMPARE(load(""), QList<Row>{});
+        QCOMPARE(load("[A]"), QList<Row>{row("A", "", "", 1)});
+        QCOMPARE(load("x=1\r\n[A]\r\ny=2\r\n[A]\r\ny=3\r\n"),
+                 (QList<Row>{row("", "x", "1", 1), row("A", "", "", 2), row("A", "y", "2", 3), row("A", "", "", 4),
+                             row("A", "y", "3", 5)}));
+        QCOMPARE(load("[A]\r\n [B]\r\nz=1\r\n"), (QList<Row>{row("A", "", "", 1), row("A", "z", "1", 2)}));
+        QCOMPARE(load(" [B]\r\nz=1\r\n[C] note\r\n"), QList<Row>{row("", "z", "1", 1)});
+        QCOMPARE(load(";comment\r\n;k=v\r\n"), QList<Row>{row("", ";k", "v", 1)});
+        QCOMPARE(load("[a=b]\r\n[]\r\na=b=c\r\na=\r\n=b\r\n a = b \r\n"),
+                 (QList<Row>{row("a=b", "", "", 1), row("", "", "", 2), row("", "a", "b=c", 3), row("", "a", "", 4),
+                             row("", "", "b", 5), row("", " a ", " b ", 6)}));
+        QCOMPARE(load("[\t]\r\n\tk\t=\tv\t"), (QList<Row>{row("\t", "", "", 1), row("\t", "\tk\t", "\tv\t", 2)}));
+    }
+
+    void readsEveryLineEndAndEncoding()
+    {
+        ScriptedUi ui;
+        QCOMPARE(load("[A]\rk=1\nj=2\r\n"), (QList<Row>{row("A", "", "", 1), row("A", "k", "1", 2), row("A", "j", "2", 3)}));
+        QCOMPARE(load("\xEF\xBB\xBF[A]\r\n"), QList<Row>{row("A", "", "", 1)});
+        QCOMPARE(load("[\xC3\xA9]\r\nk=\xE2\x82\xAC\r\n"), (QList<Row>{row("\xC3\xA9", "", "", 1), row("\xC3\xA9", "k", "\xE2\x82\xAC", 2)}));
+        QCOMPARE(load("k=caf\xE9\r\n"), QList<Row>{row("", "k", "caf\xC3\xA9", 1)});
+    }
+
+    void longLinesLoad()
+    {
+        ScriptedUi ui;
+        const QByteArray value(100000, 'v');
+        const QList<Row> got = load("[A]\r\nk=" + value + "\r\n[" + QByteArray(40000, 's') + "]\r\n");
+        QCOMPARE(got.size(), 3);
+        QCOMPARE(std::get<2>(got[1]).size(), 100000);
+        QCOMPARE(std::get<0>(got[2]).size(), 40000);
+    }
+
+    void failuresArePassedOnAsLoadErrors()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        clsINIRegistry store(ui);
+        try {
+            store.LoadINI();
+            QFAIL("loading without a name must fail");
+        } catch (const AppError &e) {
+            QCOMPARE(e.number(), qint32(-2147220504));
+            QCOMPARE(e.source(), QStringLiteral("Method: LoadINIFile"));
+            QCOMPARE(e.description(), QStringLiteral("Filename is missing"));
+        }
+
+        const QString file = dir.write(QStringLiteral("a.ini"), "[A]\r\nk=v\r\n");
+        store.setFileName(file);
+        QVERIFY(store.LoadINI());
+        const auto kept = store.Registry();
+        QFile::remove(file);
+        try {
+            store.LoadINI();
+            QFAIL("loading a vanished file must fail");
+        } catch (const AppError &e) {
+            QCOMPARE(e.number(), qint32(0x800403E8u));
+            QCOMPARE(e.description(), file + QStringLiteral(" File Not Found"));
+        }
+        QCOMPARE(store.Registry(), kept);
+        QCOMPARE(store.Registry()->Count(), 2);
+
+        // A later load of another file works.
+        store.setFileName(dir.write(QStringLiteral("b.ini"), "[B]\r\n"));
+        QVERIFY(store.LoadINI());
+        QCOMPARE(store.Registry()->Count(), 1);
+        // A caller holding the old list keeps the old records.
+        QCOMPARE(kept->Count(), 2);
+        QCOMPARE(kept->Item(2)->Value(), QStringLiteral("v"));
+    }
+
+    void unreadableFileFailsWithTheSystemsWords()
+    {
+        if (::geteuid() == 0)
+            QSKIP("root may read any file");
+        ScriptedUi ui;
+        TestFolder dir;
+        const QString file = dir.write(QStringLiteral("a.ini"), "[A]\r\n");
+        QFile::setPermissions(file, QFileDevice::WriteOwner);
+        clsINIRegistry store(ui);
+        store.setFileName(file);
+        QVERIFY_THROWS_EXCEPTION(AppError, store.LoadINI());
+    }
+
+    void lookUpIgnoresLetterCaseAndTakesTheFirst()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        clsINIRegistry store(ui);
+        store.setFileName(dir.write(QStringLiteral("a.ini"), "[MixedSec]\r\nKEY=1\r\nKEY=2\r\n[\xC3\xA9t\xC3\xA9]\r\nk=3\r\n"));
+        store.LoadINI();
+        QCOMPARE(store.GetRegValue(QStringLiteral("MIXEDSEC"), QStringLiteral("key")), QStringLiteral("1"));
+        QCOMPARE(store.GetRegValue(QString::fromUtf8("\xC3\x89T\xC3\x89"), QStringLiteral("K")), QStringLiteral("3"));
+        QCOMPARE(store.GetRegValue(QStringLiteral("MixedSec"), QStringLiteral("KEY ")), QString());
+        QCOMPARE(store.GetRegValue(QStringLiteral("nosuch"), QStringLiteral("KEY")), QString());
+        // Memory only: the file is not consulted.
+        QFile::remove(store.FileName());
+        QCOMPARE(store.GetRegValue(QStringLiteral("mixedsec"), QStringLiteral("key")), QStringLiteral("1"));
+    }
+
+    void recordsAreSharedAndNumbered()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        clsINIRegistry store(ui);
+        store.setFileName(dir.write(QStringLiteral("a.ini"), "[A]\r\nk=1\r\nj=2\r\nl=3\r\n"));
+        store.LoadINI();
+        const clsINIPtr fetched = store.Registry()->Item(2);
+        fetched->setValue(QStringLiteral("changed"));
+        QCOMPARE(store.GetRegValue(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("changed"));
+        fetched->setKey(QStringLiteral("renamed"));
+        QCOMPARE(store.GetRegValue(QStringLiteral("a"), QStringLiteral("RENAMED")), QStringLiteral("changed"));
+
+        QCOMPARE(store.Registry()->NextID(), 5);
+        store.Registry()->Remove(2);
+        // No ID is handed out twice, even after a deletion in the middle.
+        QCOMPARE(store.Registry()->NextID(), 5);
+        store.Registry()->Remove(3);
+        QCOMPARE(store.Registry()->NextID(), 4);
+        QVERIFY_THROWS_EXCEPTION(AppError, store.Registry()->Item(3));
+        QVERIFY_THROWS_EXCEPTION(AppError, store.Registry()->Remove(0));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestStoreReader)
+#include "test_store_reader.moc"

@@ -1,0 +1,284 @@
+#include "app_error.h"
+#include "scripted_ui.h"
+#include "cls_ini_registry.h"
+#include "test_files.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QtTest>
+
+class TestStoreWrites : public QObject {
+    Q_OBJECT
+
+    struct Opened {
+        TestFolder dir;
+        // Talks through the test's own scripted person, made before it.
+        clsINIRegistry store{ScriptedUi::currentOrConsole()};
+        QString file;
+        QString backup;
+        explicit Opened(const QByteArray &bytes, const QString &name = QStringLiteral("app.ini"))
+        {
+            file = dir.write(name, bytes);
+            backup = dir.path(name.left(name.size() - 3) + QStringLiteral("old"));
+            store.setFileName(file);
+            store.LoadINI();
+        }
+        QByteArray bytes() const { return TestFolder::read(file); }
+    };
+
+    static QStringList values(const clsINIRegistry &store)
+    {
+        QStringList out;
+        for (const clsINIPtr &r : *store.Registry())
+            out.append(r->Section() + QLatin1Char('|') + r->Key() + QLatin1Char('|') + r->Value());
+        return out;
+    }
+
+private Q_SLOTS:
+    void setValueWritesOneLineAndTheFirstRecord()
+    {
+        ScriptedUi ui;
+        Opened o("; c\r\n[Net]\r\nHost=a\r\nHost=b\r\n");
+        QCOMPARE(o.store.SetRegValue(QStringLiteral("NET"), QStringLiteral("host"), QStringLiteral("z")), qint16(0));
+        QCOMPARE(o.bytes(), QByteArray("; c\r\n[Net]\r\nHost=z\r\nHost=b\r\n"));
+        QCOMPARE(values(o.store), (QStringList{"Net||", "Net|Host|z", "Net|Host|b"}));
+        QVERIFY(!QFileInfo::exists(o.backup));
+
+        QCOMPARE(o.store.SetRegValue(QStringLiteral("Net"), QStringLiteral("Host"), QString()), qint16(0));
+        QCOMPARE(o.bytes(), QByteArray("; c\r\n[Net]\r\nHost=\r\nHost=b\r\n"));
+
+        // A key without a record is written but no record is made.
+        o.store.SetRegValue(QStringLiteral("New"), QStringLiteral("k"), QStringLiteral("v"));
+        QCOMPARE(o.bytes(), QByteArray("; c\r\n[Net]\r\nHost=\r\nHost=b\r\n[New]\r\nk=v\r\n"));
+        QCOMPARE(o.store.Registry()->Count(), 3);
+        QVERIFY(ui.messages.isEmpty());
+    }
+
+    void setValueOnAReadOnlyFileWarnsAndKeepsTheFile()
+    {
+        ScriptedUi ui;
+        Opened o("[A]\r\nk=1\r\n");
+        TestFolder::makeReadOnly(o.file);
+        QCOMPARE(o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2")), qint16(1));
+        QCOMPARE(o.bytes(), QByteArray("[A]\r\nk=1\r\n"));
+        QCOMPARE(ui.messages.size(), 1);
+        QCOMPARE(ui.messages[0].text, QStringLiteral("Cannot save setting, file is Read Only"));
+        QCOMPARE(ui.messages[0].style, 48);
+        QCOMPARE(ui.messages[0].title, QStringLiteral("Larkspur"));
+        // Memory takes the value; the window puts the old text back on screen.
+        QCOMPARE(o.store.GetRegValue(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("2"));
+    }
+
+    void setValueRefusesBadInputAndAMissingFile()
+    {
+        ScriptedUi ui;
+        Opened o("[A]\r\nk=1\r\n");
+        QVERIFY_THROWS_EXCEPTION(AppError, o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2\r\n[B]")));
+        QCOMPARE(o.bytes(), QByteArray("[A]\r\nk=1\r\n"));
+        QCOMPARE(o.store.GetRegValue(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("1"));
+
+        QFile::remove(o.file);
+        try {
+            o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"));
+            QFAIL("a vanished file must fail");
+        } catch (const AppError &e) {
+            QCOMPARE(e.number(), 53);
+        }
+        QVERIFY(!QFileInfo::exists(o.file));
+        QCOMPARE(o.store.GetRegValue(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("1"));
+    }
+
+    void deleteRewritesTheFileAfterABackup()
+    {
+        ScriptedUi ui;
+        const QByteArray original = "top=1\r\n; note\r\n\r\n[Net]\r\n;k=v\r\nHost=a\r\nPort=1\r\n[Only]\r\nx=1\r\n[net]\r\nhost=b\r\n[Empty]\r\n";
+        Opened o(original);
+        o.store.DeleteKey(QStringLiteral("Only"), QStringLiteral("x"));
+        QCOMPARE(TestFolder::read(o.backup), original);
+        // Comments go; key lines that look like comments stay; repeated
+        // sections merge under the first header; empty sections vanish;
+        // the later of two equal keys gives the value.
+        QCOMPARE(o.bytes(), QByteArray("top=1\r\n[Net]\r\n;k=v\r\nHost=b\r\nPort=1\r\n"));
+        QCOMPARE(values(o.store), (QStringList{"|top|1", "Net||", "Net|;k|v", "Net|Host|b", "Net|Port|1", "Only||",
+                                               "net||", "net|host|b", "Empty||"}));
+
+        const QByteArray before = o.bytes();
+        o.store.DeleteKey(QStringLiteral("NET"), QStringLiteral("HOST"));
+        QCOMPARE(TestFolder::read(o.backup), before);
+        // The remaining "host" now comes from the second block, after Port.
+        QCOMPARE(o.bytes(), QByteArray("top=1\r\n[Net]\r\n;k=v\r\nPort=1\r\nhost=b\r\n"));
+        QCOMPARE(o.store.Registry()->Count(), 8);
+
+        // An empty key removes the section's first header record.
+        o.store.DeleteKey(QStringLiteral("only"), QString());
+        QCOMPARE(o.store.Registry()->Count(), 7);
+        // Nothing matching still rewrites.
+        o.store.DeleteKey(QStringLiteral("nosuch"), QStringLiteral("k"));
+        QCOMPARE(o.store.Registry()->Count(), 7);
+        QCOMPARE(o.bytes(), QByteArray("top=1\r\n[Net]\r\n;k=v\r\nPort=1\r\nhost=b\r\n"));
+    }
+
+    void rewriteKeepsEncodingMarkAndLineEnds()
+    {
+        ScriptedUi ui;
+        Opened latin("[A]\nk=caf\xE9\nj=1\n");
+        latin.store.DeleteKey(QStringLiteral("A"), QStringLiteral("j"));
+        QCOMPARE(latin.bytes(), QByteArray("[A]\nk=caf\xE9\n"));
+
+        Opened bom("\xEF\xBB\xBF[A]\rk=\xE2\x82\xAC\rj=1\r");
+        bom.store.DeleteKey(QStringLiteral("A"), QStringLiteral("j"));
+        QCOMPARE(bom.bytes(), QByteArray("\xEF\xBB\xBF[A]\rk=\xE2\x82\xAC\r"));
+    }
+
+    void rewriteReadsBackToTheSameRecords()
+    {
+        ScriptedUi ui;
+        for (int round = 0; round < 30; ++round) {
+            QRandomGenerator random{quint32(round) + 100};
+            QByteArray text;
+            const int sections = random.bounded(1, 6);
+            for (int s = 0; s < sections; ++s) {
+                text += "[S" + QByteArray::number(s) + "]\r\n";
+                const int keys = random.bounded(0, 6);
+                for (int k = 0; k < keys; ++k)
+                    text += "k" + QByteArray::number(k) + "=" + QByteArray(random.bounded(0, 10), 'v') + " x\r\n";
+                if (random.bounded(3) == 0)
+                    text += "; comment\r\n\r\n";
+            }
+            Opened o(text + "[Last]\r\ndrop=me\r\n");
+            o.store.DeleteKey(QStringLiteral("Last"), QStringLiteral("drop"));
+            clsINIRegistry again(ui);
+            again.setFileName(o.file);
+            again.LoadINI();
+            QStringList expected;
+            for (const QString &row : values(o.store))
+                if (!row.contains(QStringLiteral("||")) || !row.startsWith(QStringLiteral("Last")))
+                    expected.append(row);
+            // Sections without keys vanish from the file.
+            QStringList withKeys;
+            for (const QString &row : expected) {
+                const QString section = row.section(QLatin1Char('|'), 0, 0);
+                bool hasKey = false;
+                for (const QString &other : expected)
+                    hasKey = hasKey || (other.startsWith(section + QLatin1Char('|')) && !other.endsWith(QStringLiteral("||")));
+                if (hasKey)
+                    withKeys.append(row);
+            }
+            QCOMPARE(values(again), withKeys);
+        }
+    }
+
+    void failedRewriteLeavesTheFile()
+    {
+        ScriptedUi ui;
+        {
+            Opened o("[A]\r\nk=1\r\nj=2\r\n");
+            TestFolder::makeReadOnly(o.file);
+            QVERIFY_THROWS_EXCEPTION(AppError, o.store.DeleteKey(QStringLiteral("A"), QStringLiteral("k")));
+            QCOMPARE(o.bytes(), QByteArray("[A]\r\nk=1\r\nj=2\r\n"));
+            QCOMPARE(TestFolder::read(o.backup), QByteArray("[A]\r\nk=1\r\nj=2\r\n"));
+            QCOMPARE(o.store.Registry()->Count(), 2);
+        }
+        {
+            Opened o("[A]\r\nk=1\r\nj=2\r\n");
+            o.dir.write(QStringLiteral("app.old"), "earlier backup");
+            TestFolder::makeReadOnly(o.backup);
+            QVERIFY_THROWS_EXCEPTION(AppError, o.store.DeleteKey(QStringLiteral("A"), QStringLiteral("k")));
+            QCOMPARE(o.bytes(), QByteArray("[A]\r\nk=1\r\nj=2\r\n"));
+            QCOMPARE(TestFolder::read(o.backup), QByteArray("earlier backup"));
+        }
+        {
+            Opened o("[A]\r\nk=1\r\nj=2\r\n");
+            QFile::remove(o.file);
+            QVERIFY_THROWS_EXCEPTION(AppError, o.store.DeleteKey(QStringLiteral("A"), QStringLiteral("k")));
+            QVERIFY(!QFileInfo::exists(o.file));
+            QCOMPARE(o.store.Registry()->Count(), 2);
+        }
+        {
+            // A record that cannot be written stops the rewrite before anything is replaced.
+            Opened o("[A]\r\nk=caf\xE9\r\nj=2\r\n");
+            o.store.Registry()->Item(2)->setValue(QString::fromUtf8("\xE2\x82\xAC"));
+            QVERIFY_THROWS_EXCEPTION(AppError, o.store.DeleteKey(QStringLiteral("A"), QStringLiteral("j")));
+            QCOMPARE(o.bytes(), QByteArray("[A]\r\nk=caf\xE9\r\nj=2\r\n"));
+        }
+    }
+
+    // The backup is made as a second name of the old file where it can be;
+    // it must stay the old contents whatever is written afterwards.
+    void backupKeepsTheOldContentsThroughLaterWrites()
+    {
+        ScriptedUi ui;
+        const QByteArray original = "[A]\r\nk=1\r\nj=2\r\n";
+        Opened o(original);
+        o.store.DeleteKey(QStringLiteral("A"), QStringLiteral("j"));
+        o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("changed"));
+        QCOMPARE(o.bytes(), QByteArray("[A]\r\nk=changed\r\n"));
+        QCOMPARE(TestFolder::read(o.backup), original);
+        QCOMPARE(QFileInfo(o.file).fileName(), QStringLiteral("app.ini"));
+        // No stray names are left beside them.
+        QCOMPARE(QDir(o.dir.path(QString())).entryList(QDir::Files | QDir::Hidden), (QStringList{"app.ini", "app.old"}));
+
+        // A configuration file reached through a symbolic link: the link
+        // stays a link to the edited file, the backup is a file of its own.
+        TestFolder dir;
+        const QString real = dir.write(QStringLiteral("real.ini"), original);
+        const QString link = dir.path(QStringLiteral("link.ini"));
+        QVERIFY(QFile::link(real, link));
+        clsINIRegistry store{ScriptedUi::currentOrConsole()};
+        store.setFileName(link);
+        store.LoadINI();
+        store.DeleteKey(QStringLiteral("A"), QStringLiteral("k"));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(TestFolder::read(real), QByteArray("[A]\r\nj=2\r\n"));
+        const QString backup = dir.path(QStringLiteral("link.old"));
+        QVERIFY(!QFileInfo(backup).isSymLink());
+        QCOMPARE(TestFolder::read(backup), original);
+        store.SetRegValue(QStringLiteral("A"), QStringLiteral("j"), QStringLiteral("3"));
+        QCOMPARE(TestFolder::read(backup), original);
+    }
+
+    void aReadOnlyFileLeavesAWritableBackup()
+    {
+        ScriptedUi ui;
+        const QByteArray original = "[A]\r\nk=1\r\n";
+        Opened o(original);
+        TestFolder::makeReadOnly(o.file);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            try {
+                o.store.DeleteKey(QStringLiteral("A"), QStringLiteral("k"));
+                QFAIL("a read-only file must not be rewritten");
+            } catch (const AppError &e) {
+                QCOMPARE(e.number(), 75);
+            }
+        }
+        QCOMPARE(o.bytes(), original);
+        QCOMPARE(TestFolder::read(o.backup), original);
+        QVERIFY(QFileInfo(o.backup).permissions() & QFileDevice::WriteOwner);
+    }
+
+    void backupNeverReplacesTheFileItself()
+    {
+        ScriptedUi ui;
+        Opened o("[A]\r\nk=1\r\nj=2\r\n", QStringLiteral("settings.old"));
+        o.store.DeleteKey(QStringLiteral("A"), QStringLiteral("j"));
+        QCOMPARE(o.bytes(), QByteArray("[A]\r\nk=1\r\n"));
+        QCOMPARE(TestFolder::read(o.dir.path(QStringLiteral("settings.old.old"))), QByteArray("[A]\r\nk=1\r\nj=2\r\n"));
+
+        Opened shortName("[A]\r\nk=1\r\nj=2\r\n", QStringLiteral("ab"));
+        shortName.store.DeleteKey(QStringLiteral("A"), QStringLiteral("j"));
+        QCOMPARE(TestFolder::read(shortName.dir.path(QStringLiteral("ab.old"))), QByteArray("[A]\r\nk=1\r\nj=2\r\n"));
+    }
+
+    void rebuildIntoTheExistingFileWhenNoNameIsGiven()
+    {
+        ScriptedUi ui;
+        Opened o("; keep\r\n[A]\r\nk=1\r\n");
+        o.store.Registry()->Item(2)->setValue(QStringLiteral("2"));
+        o.store.CreateINIFile(QString());
+        QCOMPARE(o.bytes(), QByteArray("; keep\r\n[A]\r\nk=2\r\n"));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestStoreWrites)
+#include "test_store_writes.moc"

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "interaction.h"
+
+#include <QQueue>
+
+// Stands in for the person at the screen: records every message box and
+// dialog request, and answers from scripted queues (OK, and "" for the
+// dialog, when nothing is scripted). The newest one alive is current(), so
+// that helpers which start windows for a test hand them the test's own.
+class ScriptedUi : public Interaction {
+public:
+    struct Message {
+        QString text;
+        int style;
+        QString title;
+    };
+
+    ScriptedUi();
+    ~ScriptedUi() override;
+    ScriptedUi(const ScriptedUi &) = delete;
+    ScriptedUi &operator=(const ScriptedUi &) = delete;
+
+    // The newest ScriptedUi alive; nullptr when there is none.
+    static ScriptedUi *current();
+    // current(), or when there is none, one that writes to stderr.
+    static Interaction &currentOrConsole();
+
+    int messageBox(const QString &text, int style, const QString &title) override;
+    QString openFileDialog(const OpenFileRequest &request) override;
+    QStringList loadedForms() const override { return forms; }
+
+    QList<Message> messages;
+    QList<OpenFileRequest> dialogs;
+    QQueue<int> answers;
+    QQueue<QString> dialogAnswers;
+    QStringList forms;
+
+private:
+    ScriptedUi *m_previous;
+};

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "frm_ini.h"
+#include "node_tree_view.h"
+#include "scripted_ui.h"
+
+#include <QApplication>
+#include <QtTest>
+
+// The scripted person at the screen, for tests that run real windows: the
+// loaded forms are the top-level windows that exist.
+class WindowScriptedUi : public ScriptedUi {
+public:
+    QStringList loadedForms() const override {
+        QStringList names;
+        for (const QWidget *widget : QApplication::topLevelWidgets())
+            if (!widget->objectName().isEmpty())
+                names.append(widget->objectName());
+        return names;
+    }
+};
+
+namespace windowtest {
+
+// A main window started with `commandLine`, talking through the test's
+// current scripted person, shown, past its first activation and active (the
+// offscreen platform activates nothing by itself); nullptr when it never
+// got there.
+inline std::unique_ptr<frmINI> start(const QString &commandLine) {
+    ScriptedUi *ui = ScriptedUi::current();
+    if (!ui)
+        return nullptr;
+    auto w = std::make_unique<frmINI>(*ui, commandLine);
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w.get()))
+        return nullptr;
+    QTest::qWait(0);
+    QCoreApplication::processEvents();
+    w->activateWindow();
+    if (!QTest::qWaitFor([&] { return w->isActiveWindow(); }))
+        return nullptr;
+    return w;
+}
+
+// The visible rows of the tree, keys indented under their sections.
+inline QStringList treeRows(const frmINI &w) {
+    const NodeCollection &nodes = w.tvw->Nodes();
+    QStringList out;
+    for (qsizetype row = 0; row < nodes.rowCount(); ++row) {
+        const qsizetype n = nodes.nodeAtRow(row);
+        out << (nodes.Parent(n) ? QStringLiteral("  ") : QString()) + nodes.Text(n);
+    }
+    return out;
+}
+
+// The section node showing `section`, or with `key`, the key node showing
+// `key` under a section node showing `section`; 0 when there is none.
+inline qsizetype nodeByText(const frmINI &w, const QString &section, const QString &key = QString()) {
+    const NodeCollection &nodes = w.tvw->Nodes();
+    for (qsizetype i = 1; i <= nodes.Count(); ++i) {
+        const qsizetype parent = nodes.Parent(i);
+        if (key.isNull() ? parent == 0 && nodes.Text(i) == section
+                         : parent != 0 && nodes.Text(parent) == section && nodes.Text(i) == key)
+            return i;
+    }
+    return 0;
+}
+
+// A left click on the text of a node's row; false when the row is not shown.
+inline bool clickNode(frmINI &w, qsizetype node) {
+    const QRect r = w.tvw->nodeRect(node);
+    if (!r.isValid())
+        return false;
+    QTest::mouseClick(w.tvw->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 60, r.center().y()));
+    return true;
+}
+
+} // namespace windowtest
