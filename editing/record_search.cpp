@@ -1,18 +1,11 @@
 #include "record_search.h"
 
+#include "name_match.h"
 #include "text_helpers.h"
 
 #include <algorithm>
 
 namespace {
-
-bool isAscii(QByteArrayView bytes) {
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-bool isAscii(QStringView text) {
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
-}
 
 // A search prepared once per run: the text's ASCII bytes when it has only
 // ASCII, so that fields of ASCII bytes are searched without decoding them.

@@ -15,15 +15,13 @@ bool SectionNodeExists(const NodeCollection &nodes, const QString &section) {
 void FillTree(NodeCollection &nodes, const clsINIList &records) {
     nodes.beginUpdate();
     QString currentSectionKey;
-    // Records of one section share their section string; while it does not
-    // change, the section's node is known to exist and the look-up is skipped.
-    const void *knownSection = nullptr;
-    qsizetype knownSize = -1;
+    // While the section does not change, its node is known to exist and
+    // the look-up is skipped.
+    SectionRun run;
     for (const clsINIPtr &record : records) {
         try {
             const QString section = record->Section();
-            const bool exists = (record->sectionIdentity() == knownSection && section.size() == knownSize)
-                                || SectionNodeExists(nodes, section);
+            const bool exists = !run.changed(*record) || SectionNodeExists(nodes, section);
             if (!exists) {
                 const QString key = nodeKey(NodeKind::Root, record->ID());
                 nodes.Add(QString(), key, record, kSectionImage, kSectionImage);
@@ -32,9 +30,8 @@ void FillTree(NodeCollection &nodes, const clsINIList &records) {
                 nodes.Add(currentSectionKey, nodeKey(NodeKind::Tree, record->ID()), record, kKeyImage,
                           kKeyOpenImage);
             }
-            knownSection = record->sectionIdentity();
-            knownSize = section.size();
         } catch (const AppError &error) {
+            run.reset();
             // A node that cannot be added is left out; the build goes on.
             qCWarning(lcTree) << "record" << record->ID() << "left out of the tree:" << error.description();
         }

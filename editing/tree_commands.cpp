@@ -14,6 +14,10 @@ QStringList SectionDeletionKeys(const NodeCollection &nodes, const QString &sect
     return keys;
 }
 
+qsizetype SectionNodeOf(const NodeCollection &nodes, qsizetype index) {
+    return isRootKey(nodes.Key(index)) ? index : nodes.Parent(index);
+}
+
 qsizetype SectionNodeIndex(const NodeCollection &nodes, const QString &text) {
     if (!nodes.hasTopLevelText(text))
         return 0;

@@ -12,6 +12,10 @@
 // section node showing it (which passes the section's own name as the key).
 QStringList SectionDeletionKeys(const NodeCollection &nodes, const QString &section);
 
+// The section node a node stands for: itself when it is a section node (by
+// its key), else its parent. `index` must be valid.
+qsizetype SectionNodeOf(const NodeCollection &nodes, qsizetype index);
+
 // The top-level node showing exactly `text`, 0 when none.
 qsizetype SectionNodeIndex(const NodeCollection &nodes, const QString &text);
 

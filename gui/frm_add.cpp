@@ -4,6 +4,7 @@
 #include "cls_ini_registry.h"
 #include "node_collection.h"
 #include "tree_build.h"
+#include "tree_commands.h"
 #include "app_error.h"
 #include "input_codes.h"
 #include "interaction.h"
@@ -162,7 +163,7 @@ void frmAdd::addKey() {
     const clsINIPtr record = AddKeyRecord(registry, Text1->text(), Text2->text(), Text3->text());
     if (!record)
         return;
-    const qsizetype parent = isRootKey(m_nodes.Key(selected)) ? selected : m_nodes.Parent(selected);
+    const qsizetype parent = SectionNodeOf(m_nodes, selected);
     try {
         m_nodes.Add(m_nodes.Key(parent), nodeKey(NodeKind::Tree, record->ID()), record, kKeyImage, kKeyOpenImage);
     } catch (const AppError &) {

@@ -42,7 +42,7 @@ void frmINI::mnuNewKey_Click() {
         const qsizetype selected = nodes.SelectedItem();
         if (selected == 0)
             throwObjectNotSet(kSource);
-        const QString section = isRootKey(nodes.Key(selected)) ? nodes.Text(selected) : nodes.Text(nodes.Parent(selected));
+        const QString section = nodes.Text(SectionNodeOf(nodes, selected));
         showAddDialog([&section](frmAdd &dialog) {
             dialog.setWindowTitle(QStringLiteral("Add Key"));
             dialog.Text1->setText(section);

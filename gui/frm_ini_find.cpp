@@ -4,6 +4,7 @@
 #include "frm_find.h"
 #include "g_registry.h"
 #include "node_tree_view.h"
+#include "tree_commands.h"
 #include "value_list.h"
 #include "input_codes.h"
 #include "mod_functions.h"
@@ -94,7 +95,7 @@ void frmINI::ShowFindHit(const clsINI &record) {
     const qsizetype selected = nodes.SelectedItem();
     if (selected == 0 || !gRegistry)
         return;
-    const QString section = isRootKey(nodes.Key(selected)) ? nodes.Text(selected) : nodes.Text(nodes.Parent(selected));
+    const QString section = nodes.Text(SectionNodeOf(nodes, selected));
     lvw->addItem(1, QStringLiteral("RegValue"), gRegistry->GetRegValue(section, nodes.Text(selected)));
 }
 

@@ -6,16 +6,12 @@
 #include "value_list.h"
 #include "app_error.h"
 #include "gui_log.h"
-#include "mod_functions.h"
 #include "interaction.h"
 
 #include <QCoreApplication>
 
 void frmINI::mnuOpen_Click() {
-    const QString chosen = CommonOpenDialog(m_ui, QStringLiteral("Open Configuration (INI) File"),
-                                            QStringLiteral("Configuration Files (*.INI)") + QChar(0)
-                                                + QStringLiteral("*.INI") + QChar(0),
-                                            QString(), QStringLiteral("*.ini"), 0);
+    const QString chosen = ChooseINIFile(m_ui);
     if (chosen.isEmpty())
         return;
     if (!gRegistry)

@@ -1,5 +1,7 @@
 #include "name_match.h"
 
+#include <algorithm>
+
 namespace {
 
 enum class AsciiAnswer { Match, NoMatch, NotAscii };
@@ -24,6 +26,16 @@ AsciiAnswer compareAscii(const Char *text, qsizetype n, QStringView upper)
 }
 
 } // namespace
+
+bool isAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+bool isAscii(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
 
 QString upperName(QStringView text)
 {

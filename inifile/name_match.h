@@ -23,6 +23,11 @@ private:
     QString m_upper;
 };
 
+// Whether every character is ASCII, which reads the same in every encoding
+// a file is read in, so that such bytes may be compared without decoding.
+bool isAscii(QByteArrayView bytes);
+bool isAscii(QStringView text);
+
 // The upper-case form used as a look-up key: equal keys exactly when the
 // names are equal for UpperMatcher.
 QString upperName(QStringView text);

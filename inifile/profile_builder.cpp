@@ -1,5 +1,7 @@
 #include "profile_builder.h"
 
+#include "name_match.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -7,14 +9,6 @@ namespace {
 inline unsigned char asciiUpper(unsigned char c)
 {
     return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c;
-}
-
-bool isAscii(QByteArrayView bytes)
-{
-    for (const char c : bytes)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    return true;
 }
 } // namespace
 

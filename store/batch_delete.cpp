@@ -20,14 +20,11 @@ void clsINIRegistry::DeleteKeys(const QString &Section, const QStringList &Keys)
     // The section's records, in list order.
     const UpperMatcher sectionMatch(Section);
     std::vector<qsizetype> candidates;
-    const void *lastSection = nullptr;
+    SectionRun run;
     bool lastMatches = false;
     for (qsizetype i = 0; i < before.size(); ++i) {
-        const void *identity = before[i]->sectionIdentity();
-        if (identity != lastSection || !identity) {
-            lastSection = identity;
+        if (run.changed(*before[i]))
             lastMatches = sectionMatch.matches(before[i]->Section());
-        }
         if (lastMatches)
             candidates.push_back(i);
     }

@@ -51,6 +51,7 @@ public:
     bool loadedBytes(QByteArrayView &key, QByteArrayView &value, TextEncoding &encoding) const;
     // Identity of the section text, equal for records that share the string.
     const void *sectionIdentity() const { return m_section.constData(); }
+    qsizetype sectionSize() const { return m_section.size(); }
 
     // A record made by the reader from a key line of `text`.
     static std::shared_ptr<clsINI> fromLine(std::shared_ptr<const LoadedText> text, const QString &section,
@@ -75,3 +76,28 @@ private:
 };
 
 using clsINIPtr = std::shared_ptr<clsINI>;
+
+// Follows a walk over records and tells where the section changes. The
+// records of one section share one section string, so whatever depends on
+// the section alone (does it match, is it valid, has it a node) is worked
+// out once per run of them: a million records hold only a few thousand runs.
+class SectionRun {
+public:
+    // True when `record` holds another section string than the record before.
+    bool changed(const clsINI &record)
+    {
+        const void *identity = record.sectionIdentity();
+        const qsizetype size = record.sectionSize();
+        if (identity == m_identity && size == m_size)
+            return false;
+        m_identity = identity;
+        m_size = size;
+        return true;
+    }
+    // The next record counts as a change, whatever its section.
+    void reset() { m_identity = nullptr; }
+
+private:
+    const void *m_identity = nullptr;
+    qsizetype m_size = -1;
+};

@@ -11,6 +11,13 @@ namespace {
 const QString kFileNameSource = QStringLiteral("clsINIRegistry: FileName");
 }
 
+QString ChooseINIFile(Interaction &ui)
+{
+    return CommonOpenDialog(ui, QStringLiteral("Open Configuration (INI) File"),
+                            QStringLiteral("Configuration Files (*.INI)") + QChar(0) + QStringLiteral("*.INI") + QChar(0),
+                            QString(), QStringLiteral("*.ini"), 0);
+}
+
 clsINIRegistry::clsINIRegistry(Interaction &ui) : m_ui(ui), m_registry(std::make_shared<clsINIList>()) {}
 
 void clsINIRegistry::setFileName(const QString &value)
@@ -35,10 +42,7 @@ void clsINIRegistry::setFileName(const QString &value)
                 m_fileName = StripNulls(TrimSpaces(s));
                 return;
             }
-            s = CommonOpenDialog(m_ui, QStringLiteral("Open Configuration (INI) File"),
-                                 QStringLiteral("Configuration Files (*.INI)") + QChar(0) + QStringLiteral("*.INI") +
-                                     QChar(0),
-                                 QString(), QStringLiteral("*.ini"), 0);
+            s = ChooseINIFile(m_ui);
             if (s.isEmpty())
                 return;
         }
@@ -51,17 +55,13 @@ qsizetype clsINIRegistry::FindRecord(const QString &Section, const QString &Key)
 {
     const UpperMatcher sectionMatch(Section);
     const UpperMatcher keyMatch(Key);
-    // The records of one section share one section string: compare it once.
-    const void *lastSection = nullptr;
+    SectionRun run;
     bool lastSectionMatches = false;
     qsizetype position = 0;
     for (const clsINIPtr &record : *m_registry) {
         ++position;
-        const void *identity = record->sectionIdentity();
-        if (identity != lastSection || !identity) {
-            lastSection = identity;
+        if (run.changed(*record))
             lastSectionMatches = sectionMatch.matches(record->Section());
-        }
         if (lastSectionMatches && record->keyMatches(keyMatch))
             return position;
     }

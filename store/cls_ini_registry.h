@@ -67,3 +67,7 @@ private:
     clsINIPtr m_currentEntry;
     QList<clsINIPtr> m_lastRemoved;
 };
+
+// The open-file dialog for a configuration file, as the store's file-name
+// check and File > Open show it; "" when the person cancelled.
+QString ChooseINIFile(Interaction &ui);

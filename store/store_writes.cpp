@@ -116,15 +116,13 @@ QByteArray clsINIRegistry::rebuildFromRecords(const TextFormat &format,
     // Keys holding "=" are never matched by the builder (the file reads them
     // back split), yet records still match each other under them.
     QHash<QString, clsINI *> firstOfSplitKey;
-    const void *checkedSection = nullptr;
+    SectionRun run;
     qsizetype index = 0;
     for (const clsINIPtr &record : *m_registry) {
         const qsizetype tag = index++;
         const QString section = record->Section();
-        if (section.constData() != checkedSection) {
+        if (run.changed(*record))
             requireSingleLine(section, QStringLiteral("section name"));
-            checkedSection = section.constData();
-        }
         qsizetype firstTag;
         QByteArrayView key;
         QByteArrayView value;
