@@ -215,7 +215,7 @@ void NodeCollection::setExpanded(qsizetype index, bool expanded) {
     }
     const qsizetype first = rowOfNode(index) + 1;
     const qsizetype count = Children(index);
-    const auto kind = expanded ? RowChange::Insert : RowChange::Remove;
+    const RowChange kind = expanded ? RowChange::Insert : RowChange::Remove;
     if (count > 0)
         willChange(kind, first, count);
     n.expanded = expanded;
@@ -241,33 +241,58 @@ void NodeCollection::setSelectedItem(qsizetype index) {
 }
 
 void NodeCollection::beginUpdate() {
-    if (m_updateDepth++ == 0 && beforeRows)
-        beforeRows({RowChange::Reset, 0, 0});
+    if (m_updateDepth++ == 0)
+        beginResetModel();
 }
 
 void NodeCollection::endUpdate() {
     if (--m_updateDepth > 0)
         return;
-    if (afterRows)
-        afterRows({RowChange::Reset, 0, 0});
+    endResetModel();
     // A reset loses the view's current row, so the selection is always re-announced.
-    if (selectionMoved)
-        selectionMoved();
+    Q_EMIT selectionMoved();
 }
 
-void NodeCollection::willChange(RowChange::Kind kind, qsizetype first, qsizetype count) {
-    if (!quiet() && beforeRows)
-        beforeRows({kind, first, count});
+void NodeCollection::willChange(RowChange kind, qsizetype first, qsizetype count) {
+    if (quiet())
+        return;
+    switch (kind) {
+    case RowChange::Reset:
+        beginResetModel();
+        break;
+    case RowChange::Insert:
+        beginInsertRows(QModelIndex(), int(first), int(first + count - 1));
+        break;
+    case RowChange::Remove:
+        beginRemoveRows(QModelIndex(), int(first), int(first + count - 1));
+        break;
+    }
 }
 
-void NodeCollection::didChange(RowChange::Kind kind, qsizetype first, qsizetype count) {
-    if (!quiet() && afterRows)
-        afterRows({kind, first, count});
+void NodeCollection::didChange(RowChange kind, qsizetype first, qsizetype) {
+    if (quiet())
+        return;
+    switch (kind) {
+    case RowChange::Reset:
+        endResetModel();
+        return;
+    case RowChange::Insert:
+        endInsertRows();
+        break;
+    case RowChange::Remove:
+        endRemoveRows();
+        break;
+    }
+    // The row above an inserted or removed run may have gained or lost its branch arrow.
+    if (first > 0) {
+        const QModelIndex above = index(int(first - 1));
+        Q_EMIT dataChanged(above, above);
+    }
 }
 
 void NodeCollection::moveSelection() {
-    if (!quiet() && selectionMoved)
-        selectionMoved();
+    if (!quiet())
+        Q_EMIT selectionMoved();
 }
 
 void NodeCollection::buildOutline() const {
@@ -313,9 +338,37 @@ qsizetype NodeCollection::topOrdinal(qsizetype position) const {
     return std::lower_bound(m_tops.begin(), m_tops.end(), qint32(position)) - m_tops.begin();
 }
 
-qsizetype NodeCollection::rowCount() const {
+int NodeCollection::rowCount(const QModelIndex &parent) const {
+    if (parent.isValid())
+        return 0;
     buildRows();
-    return m_rowStart.back();
+    return int(m_rowStart.back());
+}
+
+QVariant NodeCollection::data(const QModelIndex &index, int role) const {
+    const qsizetype node = nodeAtRow(index.row());
+    if (node == 0)
+        return {};
+    switch (role) {
+    case Qt::DisplayRole:
+        return Text(node);
+    case ImageRole:
+        return Image(node);
+    case SelectedImageRole:
+        return SelectedImage(node);
+    case LevelRole:
+        return Parent(node) == 0 ? 0 : 1;
+    case HasChildrenRole:
+        return Parent(node) == 0 && Children(node) > 0;
+    case ExpandedRole:
+        return Expanded(node);
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags NodeCollection::flags(const QModelIndex &index) const {
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }
 
 qsizetype NodeCollection::nodeAtRow(qsizetype row) const {

@@ -2,9 +2,9 @@
 
 #include "cls_ini.h"
 
+#include <QAbstractListModel>
 #include <QHash>
 #include <QString>
-#include <functional>
 #include <vector>
 
 // Which half of the node key scheme a node belongs to: "RootKey=" + ID for
@@ -18,9 +18,22 @@ enum class NodeKind : quint8 { Root, Tree };
 //
 // Two levels only: top-level nodes and their children. The outline (which
 // node shows on which row, given the expanded sections) is derived from the
-// collection when somebody asks for it.
-class NodeCollection {
+// collection when somebody asks for it, and the collection is itself the
+// list model of that outline, so a view shows it as it is, with no copy.
+class NodeCollection : public QAbstractListModel {
+    Q_OBJECT
 public:
+    // What a row tells its view besides its text (Qt::DisplayRole).
+    enum Role {
+        LevelRole = Qt::UserRole + 1, // 0 for a top-level node, 1 for a child
+        HasChildrenRole,              // a top-level node with children
+        ExpandedRole,
+        ImageRole,                    // the node's image-list indexes
+        SelectedImageRole,
+    };
+
+    explicit NodeCollection(QObject *parent = nullptr) : QAbstractListModel(parent) {}
+
     qsizetype Count() const { return qsizetype(m_nodes.size()); }
 
     // Adds a node as the last of the collection: top-level when `relativeKey`
@@ -60,28 +73,26 @@ public:
     bool hasTopLevelText(const QString &text) const { return m_topTexts.value(text) > 0; }
 
     // The outline: rows shown, top to bottom.
-    qsizetype rowCount() const;
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
     qsizetype nodeAtRow(qsizetype row) const;
     // The row of a node, -1 while its section is collapsed.
     qsizetype rowOfNode(qsizetype index) const;
 
-    // How the rows of the outline change; the view mirrors each change.
-    struct RowChange {
-        enum Kind { Reset, Insert, Remove } kind = Reset;
-        qsizetype first = 0;
-        qsizetype count = 0;
-    };
-    // Called before and after every change of the rows. Changes between
-    // beginUpdate and the matching endUpdate come as one Reset instead.
-    std::function<void(const RowChange &)> beforeRows;
-    std::function<void(const RowChange &)> afterRows;
-    // Called when the selected node changes by itself (a removal, a collapse)
-    // or through setSelectedItem.
-    std::function<void()> selectionMoved;
+    // Changes between beginUpdate and the matching endUpdate reach the views
+    // as one reset instead of row by row.
     void beginUpdate();
     void endUpdate();
 
+Q_SIGNALS:
+    // The selected node changed by itself (a removal, a collapse), through
+    // setSelectedItem, or may have after a reset.
+    void selectionMoved();
+
 private:
+    enum class RowChange { Reset, Insert, Remove };
+
     struct Node {
         clsINIPtr record;
         qint32 id = 0;
@@ -94,8 +105,8 @@ private:
 
     const Node &node(qsizetype index) const;
     qsizetype positionOf(NodeKind kind, qint32 id) const;
-    void willChange(RowChange::Kind kind, qsizetype first, qsizetype count);
-    void didChange(RowChange::Kind kind, qsizetype first, qsizetype count);
+    void willChange(RowChange kind, qsizetype first, qsizetype count);
+    void didChange(RowChange kind, qsizetype first, qsizetype count);
     void moveSelection();
     bool quiet() const { return m_updateDepth > 0; }
     void buildOutline() const;

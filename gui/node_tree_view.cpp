@@ -1,31 +1,25 @@
 #include "node_tree_view.h"
 
-#include "node_row_model.h"
+#include "node_row_delegate.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 
 NodeTreeView::NodeTreeView(QWidget *parent) : QListView(parent) {
-    m_model = new NodeRowModel(m_nodes, m_images, this);
-    setModel(m_model);
-    setItemDelegate(new NodeRowDelegate(this));
+    setModel(&m_nodes);
+    setItemDelegate(new NodeRowDelegate(m_images, this));
     setUniformItemSizes(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
-    m_nodes.beforeRows = [this](const NodeCollection::RowChange &change) { m_model->beforeRows(change); };
-    m_nodes.afterRows = [this](const NodeCollection::RowChange &change) { m_model->afterRows(change); };
-    m_nodes.selectionMoved = [this] { showSelection(); };
+    connect(&m_nodes, &NodeCollection::selectionMoved, this, &NodeTreeView::showSelection);
 }
 
 NodeTreeView::~NodeTreeView() {
-    m_nodes.beforeRows = nullptr;
-    m_nodes.afterRows = nullptr;
-    m_nodes.selectionMoved = nullptr;
-    // The model reads the collection, which goes before the view's base class does.
+    // The collection goes before the view's base class does.
+    disconnect(&m_nodes, nullptr, this, nullptr);
     setModel(nullptr);
-    delete m_model;
 }
 
 void NodeTreeView::setImageList(const ImageList &images) {
@@ -39,11 +33,11 @@ qsizetype NodeTreeView::nodeAt(const QModelIndex &index) const {
 
 QRect NodeTreeView::nodeRect(qsizetype index) const {
     const qsizetype row = m_nodes.rowOfNode(index);
-    return row < 0 ? QRect() : visualRect(m_model->index(int(row)));
+    return row < 0 ? QRect() : visualRect(m_nodes.index(int(row)));
 }
 
 bool NodeTreeView::onBranch(const QModelIndex &index, const QPoint &pos) const {
-    return index.isValid() && index.data(NodeRowModel::LevelRole).toInt() == 0
+    return index.isValid() && index.data(NodeCollection::LevelRole).toInt() == 0
         && pos.x() - visualRect(index).left() < NodeRowDelegate::indentation(this);
 }
 
@@ -60,7 +54,7 @@ void NodeTreeView::selectNode(qsizetype index) {
         return;
     const qsizetype row = m_nodes.rowOfNode(index);
     if (row >= 0)
-        setCurrentIndex(m_model->index(int(row)));
+        setCurrentIndex(m_nodes.index(int(row)));
 }
 
 void NodeTreeView::showSelection() {
@@ -71,7 +65,7 @@ void NodeTreeView::showSelection() {
     if (row < 0) {
         selectionModel()->clear();
     } else {
-        const QModelIndex index = m_model->index(int(row));
+        const QModelIndex index = m_nodes.index(int(row));
         setCurrentIndex(index);
         scrollTo(index);
     }
@@ -134,7 +128,7 @@ void NodeTreeView::mouseReleaseEvent(QMouseEvent *event) {
 void NodeTreeView::mouseDoubleClickEvent(QMouseEvent *event) {
     const QModelIndex index = indexAt(event->position().toPoint());
     if (event->button() == Qt::LeftButton && index.isValid() && !onBranch(index, event->position().toPoint())
-        && index.data(NodeRowModel::LevelRole).toInt() == 0) {
+        && index.data(NodeCollection::LevelRole).toInt() == 0) {
         const qsizetype node = nodeAt(index);
         setNodeExpanded(node, !m_nodes.Expanded(node));
         return;

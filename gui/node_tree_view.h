@@ -6,7 +6,6 @@
 #include <QListView>
 #include <functional>
 
-class NodeRowModel;
 
 // The section tree on screen: a list view over the visible rows of a node
 // collection, drawing the indentation and the branch arrow itself. A list
@@ -55,7 +54,6 @@ private:
 
     NodeCollection m_nodes;
     ImageList m_images;
-    NodeRowModel *m_model = nullptr;
     // Set while the view itself moves the current row, so that no click is reported.
     bool m_syncing = false;
     // Set while a mouse press moves the current row; the click is reported on release.
