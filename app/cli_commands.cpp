@@ -1,14 +1,14 @@
 #include "cli_commands.h"
 
 #include "add_entry.h"
+#include "app_error.h"
+#include "cls_ini_registry.h"
 #include "json_line.h"
-#include "record_search.h"
 #include "node_collection.h"
+#include "record_search.h"
+#include "text_helpers.h"
 #include "tree_build.h"
 #include "tree_commands.h"
-#include "app_error.h"
-#include "text_helpers.h"
-#include "cls_ini_registry.h"
 
 #include <cstdio>
 
@@ -74,7 +74,8 @@ int addKey(clsINIRegistry &store, const QStringList &args)
 {
     const clsINIPtr record = AddKeyRecord(store, args[0], args[1], args[2]);
     if (!record)
-        throw AppError(RuntimeError::InvalidArgument, QStringLiteral("add-key"), QStringLiteral("The key name is blank"));
+        throw AppError(RuntimeError::InvalidArgument, QStringLiteral("add-key"),
+                       QStringLiteral("The key name is blank"));
     return WriteKeyRecord(store, *record, args[2]) == 1 ? 1 : 0;
 }
 
@@ -104,9 +105,11 @@ int find(clsINIRegistry &store, const QStringList &args)
         } else if (option.startsWith(QLatin1String("--fields="))) {
             const QStringList fields = option.mid(9).split(QLatin1Char(','), Qt::SkipEmptyParts);
             for (const QString &field : fields)
-                if (field != QLatin1String("section") && field != QLatin1String("key") && field != QLatin1String("value"))
+                if (field != QLatin1String("section") && field != QLatin1String("key")
+                    && field != QLatin1String("value"))
                     throw AppError(RuntimeError::InvalidArgument, QStringLiteral("find"),
-                                   QStringLiteral("Unknown field '") + field + QStringLiteral("': use section, key or value"));
+                                   QStringLiteral("Unknown field '") + field
+                                       + QStringLiteral("': use section, key or value"));
             options.sections = fields.contains(QLatin1String("section"));
             options.keys = fields.contains(QLatin1String("key"));
             options.values = fields.contains(QLatin1String("value"));
@@ -116,7 +119,8 @@ int find(clsINIRegistry &store, const QStringList &args)
         }
     }
     if (TrimSpaces(options.text).isEmpty())
-        throw AppError(RuntimeError::InvalidArgument, QStringLiteral("find"), QStringLiteral("The search text is blank"));
+        throw AppError(RuntimeError::InvalidArgument, QStringLiteral("find"),
+                       QStringLiteral("The search text is blank"));
 
     // A loaded file numbers its records in order, so each run may begin
     // right behind the last hit instead of skipping up to it.

@@ -1,11 +1,11 @@
 // larkspur-cli: the editor's store for scripts. Every command loads FILE the
 // way the editor does, then reads or edits it.
 
-#include "cli_commands.h"
 #include "app_error.h"
+#include "cli_commands.h"
+#include "cls_ini_registry.h"
 #include "console_interaction.h"
 #include "huge_page_heap.h"
-#include "cls_ini_registry.h"
 
 #include <QFile>
 

@@ -14,7 +14,8 @@ const char kMarker[] = "LARKSPUR_HEAP_TUNED";
 const char kTunables[] = "glibc.malloc.hugetlb=1:glibc.malloc.mmap_threshold=33554432";
 } // namespace
 
-void restartWithHugePageHeap(char **argv) {
+void restartWithHugePageHeap(char **argv)
+{
     if (std::getenv(kMarker))
         return;
     const char *current = std::getenv("GLIBC_TUNABLES");

@@ -4,11 +4,13 @@
 #include "qt_interaction.h"
 
 #include <QApplication>
+
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
-bool hasDisplay() {
+bool hasDisplay()
+{
     auto set = [](const char *name) {
         const char *value = std::getenv(name);
         return value && *value;
@@ -17,7 +19,8 @@ bool hasDisplay() {
 }
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     restartWithHugePageHeap(argv);
     if (!hasDisplay()) {
         std::fputs("larkspur: no display to open the window on (DISPLAY is not set); "

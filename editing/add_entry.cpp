@@ -1,11 +1,12 @@
 #include "add_entry.h"
 
 #include "mod_functions.h"
-#include "text_helpers.h"
 #include "profile_writer.h"
 #include "text_format.h"
+#include "text_helpers.h"
 
-clsINIPtr AddSectionRecord(clsINIRegistry &store, const QString &sectionText) {
+clsINIPtr AddSectionRecord(clsINIRegistry &store, const QString &sectionText)
+{
     const QString section = TrimSpaces(sectionText);
     if (section.isEmpty())
         return nullptr;
@@ -17,11 +18,13 @@ clsINIPtr AddSectionRecord(clsINIRegistry &store, const QString &sectionText) {
     return record;
 }
 
-bool WriteSectionRecord(const clsINIRegistry &store, const clsINI &record) {
+bool WriteSectionRecord(const clsINIRegistry &store, const clsINI &record)
+{
     return AppendLine(store.ui(), store.FileName(), QStringLiteral("[") + record.Section() + QStringLiteral("]"));
 }
 
-clsINIPtr AddKeyRecord(clsINIRegistry &store, const QString &section, const QString &keyText, const QString &value) {
+clsINIPtr AddKeyRecord(clsINIRegistry &store, const QString &section, const QString &keyText, const QString &value)
+{
     const QString key = TrimSpaces(keyText);
     if (key.isEmpty())
         return nullptr;
@@ -34,6 +37,7 @@ clsINIPtr AddKeyRecord(clsINIRegistry &store, const QString &section, const QStr
     return record;
 }
 
-qint16 WriteKeyRecord(clsINIRegistry &store, const clsINI &record, const QString &value) {
+qint16 WriteKeyRecord(clsINIRegistry &store, const clsINI &record, const QString &value)
+{
     return store.SetRegValue(record.Section(), record.Key(), value);
 }

@@ -22,7 +22,8 @@ struct ParsedKey {
 };
 
 // Only keys of the scheme, spelt as nodeKey spells them, name nodes.
-std::optional<ParsedKey> parseKey(const QString &key) {
+std::optional<ParsedKey> parseKey(const QString &key)
+{
     NodeKind kind;
     if (key.startsWith(kRootPrefix))
         kind = NodeKind::Root;
@@ -39,30 +40,36 @@ std::optional<ParsedKey> parseKey(const QString &key) {
 
 } // namespace
 
-QString nodeKey(NodeKind kind, qint32 id) {
+QString nodeKey(NodeKind kind, qint32 id)
+{
     return (kind == NodeKind::Root ? kRootPrefix : kTreePrefix) + QString::number(id);
 }
 
-bool isRootKey(const QString &key) {
+bool isRootKey(const QString &key)
+{
     return key.startsWith(QLatin1StringView("RootKey"));
 }
 
-const NodeCollection::Node &NodeCollection::node(qsizetype index) const {
+const NodeCollection::Node &NodeCollection::node(qsizetype index) const
+{
     Q_ASSERT(index >= 1 && index <= Count());
     return m_nodes[size_t(index - 1)];
 }
 
-QString NodeCollection::Key(qsizetype index) const {
+QString NodeCollection::Key(qsizetype index) const
+{
     const Node &n = node(index);
     return nodeKey(n.kind, n.id);
 }
 
-QString NodeCollection::Text(qsizetype index) const {
+QString NodeCollection::Text(qsizetype index) const
+{
     const Node &n = node(index);
     return n.kind == NodeKind::Root ? n.record->Section() : n.record->Key();
 }
 
-qsizetype NodeCollection::positionOf(NodeKind kind, qint32 id) const {
+qsizetype NodeCollection::positionOf(NodeKind kind, qint32 id) const
+{
     if (m_idsAscending) {
         auto it = std::lower_bound(m_nodes.begin(), m_nodes.end(), id,
                                    [](const Node &n, qint32 value) { return n.id < value; });
@@ -77,13 +84,15 @@ qsizetype NodeCollection::positionOf(NodeKind kind, qint32 id) const {
     return -1;
 }
 
-qsizetype NodeCollection::Find(const QString &key) const {
+qsizetype NodeCollection::Find(const QString &key) const
+{
     const auto parsed = parseKey(key);
     return parsed ? positionOf(parsed->kind, parsed->id) + 1 : 0;
 }
 
 qsizetype NodeCollection::Add(const QString &relativeKey, const QString &key, clsINIPtr record, int image,
-                              int selectedImage) {
+                              int selectedImage)
+{
     const auto parsed = parseKey(key);
     if (!parsed || !record)
         throw AppError(kInvalidKey, kSource, QStringLiteral("Invalid key"));
@@ -131,7 +140,8 @@ qsizetype NodeCollection::Add(const QString &relativeKey, const QString &key, cl
     return Count();
 }
 
-void NodeCollection::Remove(qsizetype index) {
+void NodeCollection::Remove(qsizetype index)
+{
     if (index < 1 || index > Count())
         throw AppError(kElementNotFound, kSource, QStringLiteral("Element not found"));
     const qsizetype removed = index - 1;
@@ -178,7 +188,8 @@ void NodeCollection::Remove(qsizetype index) {
     }
 }
 
-void NodeCollection::Clear() {
+void NodeCollection::Clear()
+{
     willChange(RowChange::Reset, 0, 0);
     m_nodes.clear();
     m_nodes.shrink_to_fit();
@@ -190,12 +201,14 @@ void NodeCollection::Clear() {
     moveSelection();
 }
 
-qsizetype NodeCollection::Root(qsizetype index) const {
+qsizetype NodeCollection::Root(qsizetype index) const
+{
     const Node &n = node(index);
     return n.parent < 0 ? index : n.parent + 1;
 }
 
-qsizetype NodeCollection::Children(qsizetype index) const {
+qsizetype NodeCollection::Children(qsizetype index) const
+{
     const Node &n = node(index);
     if (n.parent >= 0)
         return 0;
@@ -204,7 +217,8 @@ qsizetype NodeCollection::Children(qsizetype index) const {
     return m_childBegin[size_t(t) + 1] - m_childBegin[size_t(t)];
 }
 
-void NodeCollection::setExpanded(qsizetype index, bool expanded) {
+void NodeCollection::setExpanded(qsizetype index, bool expanded)
+{
     Node &n = m_nodes[size_t(index - 1)];
     if (n.expanded == expanded)
         return;
@@ -229,7 +243,8 @@ void NodeCollection::setExpanded(qsizetype index, bool expanded) {
     }
 }
 
-void NodeCollection::setSelectedItem(qsizetype index) {
+void NodeCollection::setSelectedItem(qsizetype index)
+{
     const qsizetype position = index - 1;
     if (position < -1 || position >= Count() || position == m_selected)
         return;
@@ -240,12 +255,14 @@ void NodeCollection::setSelectedItem(qsizetype index) {
     moveSelection();
 }
 
-void NodeCollection::beginUpdate() {
+void NodeCollection::beginUpdate()
+{
     if (m_updateDepth++ == 0)
         beginResetModel();
 }
 
-void NodeCollection::endUpdate() {
+void NodeCollection::endUpdate()
+{
     if (--m_updateDepth > 0)
         return;
     endResetModel();
@@ -253,7 +270,8 @@ void NodeCollection::endUpdate() {
     Q_EMIT selectionMoved();
 }
 
-void NodeCollection::willChange(RowChange kind, qsizetype first, qsizetype count) {
+void NodeCollection::willChange(RowChange kind, qsizetype first, qsizetype count)
+{
     if (quiet())
         return;
     switch (kind) {
@@ -269,7 +287,8 @@ void NodeCollection::willChange(RowChange kind, qsizetype first, qsizetype count
     }
 }
 
-void NodeCollection::didChange(RowChange kind, qsizetype first, qsizetype) {
+void NodeCollection::didChange(RowChange kind, qsizetype first, qsizetype)
+{
     if (quiet())
         return;
     switch (kind) {
@@ -290,12 +309,14 @@ void NodeCollection::didChange(RowChange kind, qsizetype first, qsizetype) {
     }
 }
 
-void NodeCollection::moveSelection() {
+void NodeCollection::moveSelection()
+{
     if (!quiet())
         Q_EMIT selectionMoved();
 }
 
-void NodeCollection::buildOutline() const {
+void NodeCollection::buildOutline() const
+{
     if (m_outlineValid)
         return;
     m_tops.clear();
@@ -322,7 +343,8 @@ void NodeCollection::buildOutline() const {
     m_rowsValid = false;
 }
 
-void NodeCollection::buildRows() const {
+void NodeCollection::buildRows() const
+{
     buildOutline();
     if (m_rowsValid)
         return;
@@ -334,18 +356,21 @@ void NodeCollection::buildRows() const {
     m_rowsValid = true;
 }
 
-qsizetype NodeCollection::topOrdinal(qsizetype position) const {
+qsizetype NodeCollection::topOrdinal(qsizetype position) const
+{
     return std::lower_bound(m_tops.begin(), m_tops.end(), qint32(position)) - m_tops.begin();
 }
 
-int NodeCollection::rowCount(const QModelIndex &parent) const {
+int NodeCollection::rowCount(const QModelIndex &parent) const
+{
     if (parent.isValid())
         return 0;
     buildRows();
     return int(m_rowStart.back());
 }
 
-QVariant NodeCollection::data(const QModelIndex &index, int role) const {
+QVariant NodeCollection::data(const QModelIndex &index, int role) const
+{
     const qsizetype node = nodeAtRow(index.row());
     if (node == 0)
         return {};
@@ -367,11 +392,13 @@ QVariant NodeCollection::data(const QModelIndex &index, int role) const {
     }
 }
 
-Qt::ItemFlags NodeCollection::flags(const QModelIndex &index) const {
+Qt::ItemFlags NodeCollection::flags(const QModelIndex &index) const
+{
     return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable : Qt::NoItemFlags;
 }
 
-qsizetype NodeCollection::nodeAtRow(qsizetype row) const {
+qsizetype NodeCollection::nodeAtRow(qsizetype row) const
+{
     buildRows();
     if (row < 0 || row >= m_rowStart.back())
         return 0;
@@ -382,7 +409,8 @@ qsizetype NodeCollection::nodeAtRow(qsizetype row) const {
     return m_childPositions[size_t(m_childBegin[size_t(t)] + offset - 1)] + 1;
 }
 
-qsizetype NodeCollection::rowOfNode(qsizetype index) const {
+qsizetype NodeCollection::rowOfNode(qsizetype index) const
+{
     if (index < 1 || index > Count())
         return -1;
     buildRows();

@@ -5,6 +5,7 @@
 #include <QAbstractListModel>
 #include <QHash>
 #include <QString>
+
 #include <vector>
 
 // Which half of the node key scheme a node belongs to: "RootKey=" + ID for
@@ -26,9 +27,9 @@ public:
     // What a row tells its view besides its text (Qt::DisplayRole).
     enum Role {
         LevelRole = Qt::UserRole + 1, // 0 for a top-level node, 1 for a child
-        HasChildrenRole,              // a top-level node with children
+        HasChildrenRole, // a top-level node with children
         ExpandedRole,
-        ImageRole,                    // the node's image-list indexes
+        ImageRole, // the node's image-list indexes
         SelectedImageRole,
     };
 
@@ -123,8 +124,8 @@ private:
     // Derived outline, rebuilt lazily.
     mutable bool m_outlineValid = false;
     mutable bool m_rowsValid = false;
-    mutable std::vector<qint32> m_tops;        // positions of top-level nodes
-    mutable std::vector<qint32> m_childBegin;  // per top-level node, into m_childPositions
+    mutable std::vector<qint32> m_tops; // positions of top-level nodes
+    mutable std::vector<qint32> m_childBegin; // per top-level node, into m_childPositions
     mutable std::vector<qint32> m_childPositions;
     mutable std::vector<qsizetype> m_rowStart; // per top-level node, plus the total
 };

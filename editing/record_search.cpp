@@ -12,10 +12,12 @@ namespace {
 struct Needle {
     explicit Needle(const SearchOptions &o)
         : options(o), ascii(isAscii(QStringView(o.text))), bytes(ascii ? o.text.toLatin1() : QByteArray()),
-          sensitivity(o.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive) {}
+          sensitivity(o.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive)
+    {}
 
     // Whether the field's bytes may hold the text: false only when certain it does not.
-    bool mayMatch(QByteArrayView field) const {
+    bool mayMatch(QByteArrayView field) const
+    {
         if (field.isEmpty())
             return false;
         // Bytes under 0x80 are the same characters in every encoding we read.
@@ -32,7 +34,8 @@ struct Needle {
 
 } // namespace
 
-bool fieldMatches(QStringView field, const SearchOptions &options) {
+bool fieldMatches(QStringView field, const SearchOptions &options)
+{
     const QString &text = options.text;
     if (field.isEmpty() || text.isEmpty())
         return false;
@@ -53,8 +56,8 @@ bool fieldMatches(QStringView field, const SearchOptions &options) {
     return found.toString().toUpper() == trimmed.toUpper();
 }
 
-qsizetype findNextRecord(const clsINIList &records, const SearchOptions &options, qint32 lastFoundID,
-                         qsizetype from) {
+qsizetype findNextRecord(const clsINIList &records, const SearchOptions &options, qint32 lastFoundID, qsizetype from)
+{
     const Needle needle(options);
     const QList<clsINIPtr> &list = records.records();
     for (qsizetype i = std::max<qsizetype>(from, 0); i < list.size(); ++i) {
@@ -71,8 +74,7 @@ qsizetype findNextRecord(const clsINIList &records, const SearchOptions &options
             return i;
         if (options.keys && (!loaded || needle.mayMatch(keyBytes)) && fieldMatches(record.Key(), options))
             return i;
-        if (options.values && (!loaded || needle.mayMatch(valueBytes))
-            && fieldMatches(record.Value(), options))
+        if (options.values && (!loaded || needle.mayMatch(valueBytes)) && fieldMatches(record.Value(), options))
             return i;
     }
     return -1;

@@ -8,11 +8,13 @@ namespace {
 Q_LOGGING_CATEGORY(lcTree, "larkspur.tree")
 }
 
-bool SectionNodeExists(const NodeCollection &nodes, const QString &section) {
+bool SectionNodeExists(const NodeCollection &nodes, const QString &section)
+{
     return nodes.hasTopLevelText(section);
 }
 
-void FillTree(NodeCollection &nodes, const clsINIList &records) {
+void FillTree(NodeCollection &nodes, const clsINIList &records)
+{
     nodes.beginUpdate();
     QString currentSectionKey;
     // While the section does not change, its node is known to exist and
@@ -27,8 +29,7 @@ void FillTree(NodeCollection &nodes, const clsINIList &records) {
                 nodes.Add(QString(), key, record, kSectionImage, kSectionImage);
                 currentSectionKey = key;
             } else {
-                nodes.Add(currentSectionKey, nodeKey(NodeKind::Tree, record->ID()), record, kKeyImage,
-                          kKeyOpenImage);
+                nodes.Add(currentSectionKey, nodeKey(NodeKind::Tree, record->ID()), record, kKeyImage, kKeyOpenImage);
             }
         } catch (const AppError &error) {
             run.reset();
@@ -39,7 +40,8 @@ void FillTree(NodeCollection &nodes, const clsINIList &records) {
     nodes.endUpdate();
 }
 
-void ExpandTree(NodeCollection &nodes) {
+void ExpandTree(NodeCollection &nodes)
+{
     nodes.beginUpdate();
     for (qsizetype i = 1; i <= nodes.Count(); ++i)
         // Every key of the scheme starts with its kind's prefix.

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "node_collection.h"
 #include "cls_ini_list.h"
+#include "node_collection.h"
 
 // Image-list indexes of the tree's node pictures.
 inline constexpr int kSectionImage = 4;

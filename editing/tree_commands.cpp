@@ -1,6 +1,7 @@
 #include "tree_commands.h"
 
-QStringList SectionDeletionKeys(const NodeCollection &nodes, const QString &section) {
+QStringList SectionDeletionKeys(const NodeCollection &nodes, const QString &section)
+{
     QStringList keys;
     for (qsizetype i = 1; i <= nodes.Count(); ++i) {
         const qsizetype parent = nodes.Parent(i);
@@ -14,11 +15,13 @@ QStringList SectionDeletionKeys(const NodeCollection &nodes, const QString &sect
     return keys;
 }
 
-qsizetype SectionNodeOf(const NodeCollection &nodes, qsizetype index) {
+qsizetype SectionNodeOf(const NodeCollection &nodes, qsizetype index)
+{
     return isRootKey(nodes.Key(index)) ? index : nodes.Parent(index);
 }
 
-qsizetype SectionNodeIndex(const NodeCollection &nodes, const QString &text) {
+qsizetype SectionNodeIndex(const NodeCollection &nodes, const QString &text)
+{
     if (!nodes.hasTopLevelText(text))
         return 0;
     for (qsizetype i = 1; i <= nodes.Count(); ++i)
@@ -27,7 +30,8 @@ qsizetype SectionNodeIndex(const NodeCollection &nodes, const QString &text) {
     return 0;
 }
 
-void DropNodesOf(NodeCollection &nodes, const QList<clsINIPtr> &records) {
+void DropNodesOf(NodeCollection &nodes, const QList<clsINIPtr> &records)
+{
     for (const clsINIPtr &record : records) {
         for (NodeKind kind : {NodeKind::Tree, NodeKind::Root}) {
             const qsizetype index = nodes.Find(nodeKey(kind, record->ID()));

@@ -10,13 +10,15 @@ constexpr double kColumnMargin = 100;
 constexpr double kDragOffset = 30;
 
 // A control keeps its previous width or height when asked for a negative one.
-void setLength(double &length, double value) {
+void setLength(double &length, double value)
+{
     if (value >= 0)
         length = value;
 }
 } // namespace
 
-WindowLayout WindowLayout::design() {
+WindowLayout WindowLayout::design()
+{
     WindowLayout layout;
     layout.tree = {0, 0, 2145, 2835};
     layout.bar = {2325, 15, 45, 2085};
@@ -25,7 +27,8 @@ WindowLayout WindowLayout::design() {
     return layout;
 }
 
-bool roundToInt16(double value, short &result) {
+bool roundToInt16(double value, short &result)
+{
     if (!std::isfinite(value))
         return false;
     const double rounded = std::nearbyint(value);
@@ -35,7 +38,8 @@ bool roundToInt16(double value, short &result) {
     return true;
 }
 
-void WindowLayout::resize(double width, double height) {
+void WindowLayout::resize(double width, double height)
+{
     short left = 0;
     if (roundToInt16(bar.left / (tree.width + bar.width + pane.width) * width, left))
         bar.left = left;
@@ -50,7 +54,8 @@ void WindowLayout::resize(double width, double height) {
     setLength(columnWidth, pane.width - kColumnMargin);
 }
 
-void WindowLayout::drag(double x, double clientWidth) {
+void WindowLayout::drag(double x, double clientWidth)
+{
     bar.left = x - bar.width + bar.left + kDragOffset;
     if (bar.left < 0)
         bar.left = 0;

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+
 #include <optional>
 
 // One key under HKEY_CLASSES_ROOT: its full "\"-separated name and its

@@ -37,9 +37,9 @@ QString actionId(const QString &verb, const QStringList &taken)
 {
     QString id;
     for (QChar c : verb) {
-        const bool allowed = (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) ||
-                             (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
-                             (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
+        const bool allowed = (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+                             || (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+                             || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
         id += allowed ? c : QLatin1Char('-');
     }
     if (id.isEmpty())
@@ -59,8 +59,8 @@ QString iconFor(const std::optional<QString> &defaultIcon, const FileProbe &isFi
     QString file = *defaultIcon;
     file.remove(QRegularExpression(QStringLiteral(",-?[0-9]+$")));
     const QString suffix = QFileInfo(file).suffix().toLower();
-    const bool image = suffix == QStringLiteral("svg") || suffix == QStringLiteral("png") ||
-                       suffix == QStringLiteral("xpm");
+    const bool image =
+        suffix == QStringLiteral("svg") || suffix == QStringLiteral("png") || suffix == QStringLiteral("xpm");
     return image && QFileInfo(file).isAbsolute() && isFile(file) ? file : kProgramIcon;
 }
 
@@ -82,8 +82,7 @@ QList<FileTypeClass> fileTypeClasses(const ClassStore &store)
     };
     for (const ClassKey &key : store.keys()) {
         const QStringList parts = key.name.split(QLatin1Char('\\'));
-        if (parts.size() != 4 || !sameKeyName(parts[1], kShell) || !sameKeyName(parts[3], kCommand) ||
-            !key.value)
+        if (parts.size() != 4 || !sameKeyName(parts[1], kShell) || !sameKeyName(parts[3], kCommand) || !key.value)
             continue;
         FileTypeClass *type = typeNamed(parts[0]);
         if (!type) {
@@ -111,9 +110,9 @@ QString desktopEntryFileName(const QString &fileType)
 {
     QString name;
     for (QChar c : fileType.toLower()) {
-        const bool allowed = (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
-                             (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-') ||
-                             c == QLatin1Char('_');
+        const bool allowed = (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+                             || (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('-')
+                             || c == QLatin1Char('_');
         name += allowed ? c : QLatin1Char('_');
     }
     return QStringLiteral("larkspur-") + name + QStringLiteral(".desktop");
@@ -124,9 +123,7 @@ QByteArray desktopEntry(const FileTypeClass &type, const QStringList &mimeTypes,
     QStringList ids;
     for (const ShellVerb &verb : type.verbs)
         ids << actionId(verb.name, ids);
-    auto exec = [&isFile](const ShellVerb &verb) {
-        return escaped(execLine(splitVerbCommand(verb.command, isFile)));
-    };
+    auto exec = [&isFile](const ShellVerb &verb) { return escaped(execLine(splitVerbCommand(verb.command, isFile))); };
 
     QString text = QStringLiteral("[Desktop Entry]\n");
     text += line(QStringLiteral("Type"), QStringLiteral("Application"));

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+
 #include <optional>
 
 // A verb of a file type: the name of its key under "shell" and its command.
@@ -17,10 +18,10 @@ struct ShellVerb {
 
 // A file type of the store as the desktop is told of it.
 struct FileTypeClass {
-    QString name;                       // the file-type key, "inifile"
-    QString description;                // its default value, or its name when it has none
-    QStringList extensions;             // the extension keys whose default value names it
-    QList<ShellVerb> verbs;             // its "shell\<verb>\command" keys that hold a command
+    QString name; // the file-type key, "inifile"
+    QString description; // its default value, or its name when it has none
+    QStringList extensions; // the extension keys whose default value names it
+    QList<ShellVerb> verbs; // its "shell\<verb>\command" keys that hold a command
     std::optional<QString> defaultIcon; // its "DefaultIcon" value
 };
 

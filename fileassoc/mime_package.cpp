@@ -10,9 +10,9 @@ MimeDeclaration ownMimeDeclaration(const QString &extension)
     const QString bare = extension.startsWith(QLatin1Char('.')) ? extension.sliced(1) : extension;
     QString subtype;
     for (QChar c : bare.toLower()) {
-        const bool allowed = (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
-                             (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('+') ||
-                             c == QLatin1Char('-') || c == QLatin1Char('.');
+        const bool allowed = (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+                             || (c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('+')
+                             || c == QLatin1Char('-') || c == QLatin1Char('.');
         subtype += allowed ? c : QLatin1Char('-');
     }
     return {QStringLiteral("text/x-") + subtype, QStringLiteral("*.") + bare.toLower(),

@@ -7,8 +7,8 @@
 
 // A MIME type we declare ourselves, for an extension the desktop has no type for.
 struct MimeDeclaration {
-    QString type;    // "text/x-ini"
-    QString glob;    // "*.ini"
+    QString type; // "text/x-ini"
+    QString glob; // "*.ini"
     QString comment; // "INI file"
 };
 

@@ -1,9 +1,9 @@
 #include "mod_file_assoc.h"
 
 #include "app_error.h"
-#include "text_helpers.h"
-#include "interaction.h"
 #include "file_name_test.h"
+#include "interaction.h"
+#include "text_helpers.h"
 
 namespace {
 const QString kTitle = QStringLiteral("DLL/OCX Register");
@@ -42,8 +42,8 @@ bool modFileAssoc::SetKeyDefaultValue(RegKey Root, const QString &SubKey, const 
 }
 
 bool modFileAssoc::RegisterFileType(const QString &Extension, const QString &FileType, const QString &Description,
-                      const QString &Verb, const QString &AppPath, const QString &Arguments, bool SetIcon,
-                      const QString &IconPath, bool ShowErrors)
+                                    const QString &Verb, const QString &AppPath, const QString &Arguments, bool SetIcon,
+                                    const QString &IconPath, bool ShowErrors)
 {
     bShowErrors = ShowErrors;
     if (!namesExistingFile(AppPath)) {
@@ -57,8 +57,8 @@ bool modFileAssoc::RegisterFileType(const QString &Extension, const QString &Fil
     const QString extension = Extension.startsWith(QLatin1Char('.')) ? Extension : QLatin1Char('.') + Extension;
     for (QChar c : extension) {
         if (kIllegalChars.contains(c)) {
-            report(QStringLiteral("The file extension '") + extension +
-                   QStringLiteral("' contains an illegal char (\\/:*?<>|\")."));
+            report(QStringLiteral("The file extension '") + extension
+                   + QStringLiteral("' contains an illegal char (\\/:*?<>|\")."));
             return false;
         }
     }

@@ -23,7 +23,7 @@ inline constexpr qint32 AccessDenied = 5;
 inline constexpr qint32 InvalidHandle = 6;
 inline constexpr qint32 BadPathname = 161;
 inline constexpr qint32 KeyDeleted = 1018;
-}
+} // namespace RegError
 
 class RegistryApi {
 public:

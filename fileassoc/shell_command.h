@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+
 #include <functional>
 
 // Whether a path names an existing regular file.

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
 #include <algorithm>
 #include <optional>
 
@@ -91,8 +92,8 @@ bool publish(const ClassStore &store, const XdgRegistry::MimeLookup &knownMimeTy
         QStringList mimeTypes;
         for (const QString &extension : type.extensions) {
             bool declare = false;
-            const QString mime = mimeTypeForExtension(
-                extension, knownMimeTypes(QStringLiteral("file") + extension.toLower()), declare);
+            const QString mime =
+                mimeTypeForExtension(extension, knownMimeTypes(QStringLiteral("file") + extension.toLower()), declare);
             const bool known = std::any_of(declared.cbegin(), declared.cend(),
                                            [&mime](const MimeDeclaration &d) { return d.type == mime; });
             if (declare && !known)
@@ -122,8 +123,7 @@ bool publish(const ClassStore &store, const XdgRegistry::MimeLookup &knownMimeTy
 
 XdgRegistry::XdgRegistry(MimeLookup knownMimeTypes)
     : m_knownMimeTypes(knownMimeTypes ? std::move(knownMimeTypes) : MimeLookup(systemMimeTypesForFileName))
-{
-}
+{}
 
 RegKey XdgRegistry::openHandle(const QString &name)
 {

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QStringList>
+
 #include <functional>
 
 // The registry calls on a freedesktop desktop. The keys and default values

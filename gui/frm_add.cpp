@@ -1,13 +1,13 @@
 #include "frm_add.h"
 
 #include "add_entry.h"
+#include "app_error.h"
 #include "cls_ini_registry.h"
+#include "input_codes.h"
+#include "interaction.h"
 #include "node_collection.h"
 #include "tree_build.h"
 #include "tree_commands.h"
-#include "app_error.h"
-#include "input_codes.h"
-#include "interaction.h"
 #include "twips.h"
 
 #include <QKeyEvent>
@@ -23,7 +23,8 @@ const QString kAddKey = QStringLiteral("Add Key");
 
 frmAdd::frmAdd(QWidget *owner, Interaction &ui, clsINIRegistry *store, NodeCollection &nodes)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_ui(ui), m_store(store), m_nodes(nodes), m_owner(owner) {
+      m_ui(ui), m_store(store), m_nodes(nodes), m_owner(owner)
+{
     setObjectName(QStringLiteral("frmAdd"));
     setWindowTitle(QStringLiteral("Form1"));
     setModal(true);
@@ -81,14 +82,16 @@ frmAdd::frmAdd(QWidget *owner, Interaction &ui, clsINIRegistry *store, NodeColle
     connect(btnCancel, &QPushButton::clicked, this, &frmAdd::btnCancel_Click);
 }
 
-void frmAdd::greyOut(QLineEdit *field) {
+void frmAdd::greyOut(QLineEdit *field)
+{
     QPalette palette = field->palette();
     palette.setColor(QPalette::Base, palette.color(QPalette::Button));
     field->setPalette(palette);
     field->setEnabled(false);
 }
 
-bool frmAdd::eventFilter(QObject *watched, QEvent *event) {
+bool frmAdd::eventFilter(QObject *watched, QEvent *event)
+{
     if (event->type() == QEvent::KeyPress) {
         qint16 ascii = characterCode(*static_cast<QKeyEvent *>(event));
         if (ascii != 0) {
@@ -101,7 +104,8 @@ bool frmAdd::eventFilter(QObject *watched, QEvent *event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void frmAdd::keyPressEvent(QKeyEvent *event) {
+void frmAdd::keyPressEvent(QKeyEvent *event)
+{
     // Escape does not close this dialog; only Cancel and the close box do.
     if (event->key() == Qt::Key_Escape) {
         event->accept();
@@ -110,18 +114,21 @@ void frmAdd::keyPressEvent(QKeyEvent *event) {
     QDialog::keyPressEvent(event);
 }
 
-void frmAdd::Form_KeyPress(qint16 &KeyAscii) {
+void frmAdd::Form_KeyPress(qint16 &KeyAscii)
+{
     if (KeyAscii == 13) {
         KeyAscii = 0;
         btnOK_Click();
     }
 }
 
-void frmAdd::btnCancel_Click() {
+void frmAdd::btnCancel_Click()
+{
     reject();
 }
 
-void frmAdd::btnOK_Click() {
+void frmAdd::btnOK_Click()
+{
     try {
         if (windowTitle() == kAddSection)
             addSection();
@@ -132,13 +139,15 @@ void frmAdd::btnOK_Click() {
     }
 }
 
-clsINIRegistry &frmAdd::store() const {
+clsINIRegistry &frmAdd::store() const
+{
     if (!m_store)
         throwObjectNotSet(objectName());
     return *m_store;
 }
 
-void frmAdd::addSection() {
+void frmAdd::addSection()
+{
     clsINIRegistry &registry = store();
     const clsINIPtr record = AddSectionRecord(registry, Text1->text());
     if (!record)
@@ -155,7 +164,8 @@ void frmAdd::addSection() {
     accept();
 }
 
-void frmAdd::addKey() {
+void frmAdd::addKey()
+{
     clsINIRegistry &registry = store();
     const qsizetype selected = m_nodes.SelectedItem();
     if (selected == 0)

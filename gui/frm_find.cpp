@@ -1,11 +1,11 @@
 #include "frm_find.h"
 
+#include "cls_ini_registry.h"
 #include "find_host.h"
 #include "find_state.h"
-#include "record_search.h"
-#include "cls_ini_registry.h"
-#include "text_helpers.h"
 #include "interaction.h"
+#include "record_search.h"
+#include "text_helpers.h"
 #include "twips.h"
 
 #include <QCheckBox>
@@ -17,9 +17,9 @@
 #include <QStyle>
 
 frmFind::frmFind(FindHost *host, Interaction &ui, FindState &state)
-    : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-                           | Qt::WindowCloseButtonHint),
-      m_host(host), m_ui(ui), m_state(state) {
+    : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_host(host), m_ui(ui), m_state(state)
+{
     setObjectName(QStringLiteral("frmFind"));
     setWindowTitle(QStringLiteral("Find"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -92,22 +92,26 @@ frmFind::frmFind(FindHost *host, Interaction &ui, FindState &state)
     Form_Load();
 }
 
-frmFind::~frmFind() {
+frmFind::~frmFind()
+{
     if (m_host)
         m_host->FindClosed();
 }
 
-void frmFind::Form_Load() {
+void frmFind::Form_Load()
+{
     chkSection->setChecked(true);
     chkKey->setChecked(true);
     chkValue->setChecked(true);
 }
 
-void frmFind::txtString_Change() {
+void frmFind::txtString_Change()
+{
     btnFind->setEnabled(!TrimSpaces(txtString->text()).isEmpty());
 }
 
-bool frmFind::eventFilter(QObject *watched, QEvent *event) {
+bool frmFind::eventFilter(QObject *watched, QEvent *event)
+{
     if (watched == txtString && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
@@ -118,7 +122,8 @@ bool frmFind::eventFilter(QObject *watched, QEvent *event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void frmFind::keyPressEvent(QKeyEvent *event) {
+void frmFind::keyPressEvent(QKeyEvent *event)
+{
     // Escape has no meaning here; the dialog stays.
     if (event->key() == Qt::Key_Escape) {
         event->accept();
@@ -127,30 +132,36 @@ void frmFind::keyPressEvent(QKeyEvent *event) {
     QWidget::keyPressEvent(event);
 }
 
-void frmFind::txtString_KeyPress(qint16 &KeyAscii) {
+void frmFind::txtString_KeyPress(qint16 &KeyAscii)
+{
     if (KeyAscii == 13 && !TrimSpaces(txtString->text()).isEmpty()) {
         btnFind->setEnabled(true);
         FindNext();
     }
 }
 
-bool frmFind::canFindNext() const {
+bool frmFind::canFindNext() const
+{
     return btnFind->isEnabled();
 }
 
-void frmFind::chkMatchCase_Click() {
+void frmFind::chkMatchCase_Click()
+{
     m_state.LastFoundID = 0;
 }
 
-void frmFind::btnCancel_Click() {
+void frmFind::btnCancel_Click()
+{
     close();
 }
 
-void frmFind::FindNext() {
+void frmFind::FindNext()
+{
     btnFind_Click();
 }
 
-void frmFind::btnFind_Click() {
+void frmFind::btnFind_Click()
+{
     SearchOptions options;
     options.text = txtString->text();
     options.matchCase = chkMatchCase->isChecked();
@@ -173,8 +184,9 @@ void frmFind::btnFind_Click() {
         return;
     }
     if (state.LastFoundID > 0)
-        m_ui.MsgBox(QStringLiteral("Seaching has finished. Press F3 to find '") + options.text + QStringLiteral("' again"),
-               vbInformation);
+        m_ui.MsgBox(QStringLiteral("Seaching has finished. Press F3 to find '") + options.text
+                        + QStringLiteral("' again"),
+                    vbInformation);
     else
         m_ui.MsgBox(QStringLiteral("'") + options.text + QStringLiteral("' not found"), vbExclamation);
     state.LastFoundID = 0;

@@ -1,17 +1,17 @@
 #include "frm_ini.h"
 
-#include "frm_find.h"
-#include "g_registry.h"
-#include "node_tree_view.h"
-#include "splitter_bar.h"
-#include "twips.h"
-#include "tree_build.h"
-#include "value_list.h"
 #include "app_error.h"
 #include "file_access.h"
+#include "frm_find.h"
+#include "g_registry.h"
 #include "gui_log.h"
 #include "interaction.h"
 #include "mod_file_assoc.h"
+#include "node_tree_view.h"
+#include "splitter_bar.h"
+#include "tree_build.h"
+#include "twips.h"
+#include "value_list.h"
 #include "xdg_registry.h"
 
 #include <QApplication>
@@ -30,7 +30,8 @@ constexpr double kDesignClientHeight = 5685;
 } // namespace
 
 frmINI::frmINI(Interaction &ui, QString commandLine, QWidget *parent)
-    : QMainWindow(parent), m_ui(ui), m_commandLine(std::move(commandLine)) {
+    : QMainWindow(parent), m_ui(ui), m_commandLine(std::move(commandLine))
+{
     setObjectName(QStringLiteral("frmINI"));
     setWindowTitle(kCaption);
 
@@ -79,7 +80,8 @@ frmINI::frmINI(Interaction &ui, QString commandLine, QWidget *parent)
     Form_Load();
 }
 
-frmINI::~frmINI() {
+frmINI::~frmINI()
+{
     // The panes may still report (an open edit closes as they go); they go
     // first, while the handlers they call still belong to a whole window.
     qApp->removeEventFilter(this);
@@ -90,7 +92,8 @@ frmINI::~frmINI() {
     }
 }
 
-void frmINI::buildMenus() {
+void frmINI::buildMenus()
+{
     auto action = [this](QMenu *menu, const char *name, const QString &caption, void (frmINI::*handler)()) {
         QAction *item = menu->addAction(caption);
         item->setObjectName(QLatin1StringView(name));
@@ -132,7 +135,8 @@ void frmINI::buildMenus() {
     connect(mnuAbout, &QAction::triggered, this, &frmINI::mnuAbout_Click);
 }
 
-void frmINI::Form_Load() {
+void frmINI::Form_Load()
+{
     // The shell verb is written again at every start, so that it follows the
     // program wherever it was moved to. Nothing here may stop the start.
     QString appPath;
@@ -149,7 +153,8 @@ void frmINI::Form_Load() {
     }
 }
 
-void frmINI::showEvent(QShowEvent *event) {
+void frmINI::showEvent(QShowEvent *event)
+{
     QMainWindow::showEvent(event);
     if (m_shown)
         return;
@@ -159,7 +164,8 @@ void frmINI::showEvent(QShowEvent *event) {
     QTimer::singleShot(0, this, [this] { Form_Activate(); });
 }
 
-void frmINI::Form_Activate() {
+void frmINI::Form_Activate()
+{
     enum Step { CreateStore = 1, CheckFileName, ReadCommand, AssignFileName, Load, Caption, Done };
     QString commandText;
     for (int step = CreateStore; step < Done; ++step) {
@@ -200,7 +206,8 @@ void frmINI::Form_Activate() {
     showLoadedFile();
 }
 
-void frmINI::showLoadedFile() {
+void frmINI::showLoadedFile()
+{
     // Building and opening the tree, then the read-only notice; a step that
     // fails is passed over.
     NodeCollection &nodes = tvw->Nodes();
@@ -224,15 +231,18 @@ void frmINI::showLoadedFile() {
     }
 }
 
-void frmINI::FillTree() {
+void frmINI::FillTree()
+{
     ::FillTree(tvw->Nodes(), *gRegistry->Registry());
 }
 
-bool frmINI::SectionNodeExists(const QString &Section) const {
+bool frmINI::SectionNodeExists(const QString &Section) const
+{
     return ::SectionNodeExists(tvw->Nodes(), Section);
 }
 
-void frmINI::Form_Unload(qint16 &Cancel) {
+void frmINI::Form_Unload(qint16 &Cancel)
+{
     if (bEditing) {
         Cancel = 1;
         return;
@@ -240,7 +250,8 @@ void frmINI::Form_Unload(qint16 &Cancel) {
     gRegistry.reset();
 }
 
-void frmINI::closeEvent(QCloseEvent *event) {
+void frmINI::closeEvent(QCloseEvent *event)
+{
     qint16 cancel = 0;
     Form_Unload(cancel);
     if (cancel) {

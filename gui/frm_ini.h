@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+
 #include <functional>
 #include <optional>
 

@@ -1,14 +1,14 @@
 // The Edit menu's New and Delete commands.
 #include "frm_ini.h"
 
+#include "app_error.h"
 #include "frm_add.h"
 #include "g_registry.h"
+#include "gui_log.h"
+#include "interaction.h"
 #include "node_tree_view.h"
 #include "tree_commands.h"
 #include "value_list.h"
-#include "app_error.h"
-#include "gui_log.h"
-#include "interaction.h"
 
 #include <QLineEdit>
 
@@ -18,7 +18,8 @@ const QString kDeleteTitle = QStringLiteral("Delete ") + QStringLiteral("stext")
 const QString kSource = QStringLiteral("frmINI");
 } // namespace
 
-void frmINI::showAddDialog(const std::function<void(frmAdd &)> &prepare) {
+void frmINI::showAddDialog(const std::function<void(frmAdd &)> &prepare)
+{
     {
         frmAdd dialog(this, m_ui, gRegistry.get(), tvw->Nodes());
         prepare(dialog);
@@ -28,7 +29,8 @@ void frmINI::showAddDialog(const std::function<void(frmAdd &)> &prepare) {
     Form_Activate();
 }
 
-void frmINI::mnuNewSection_Click() {
+void frmINI::mnuNewSection_Click()
+{
     showAddDialog([](frmAdd &dialog) {
         dialog.setWindowTitle(QStringLiteral("Add Section"));
         frmAdd::greyOut(dialog.Text2);
@@ -36,7 +38,8 @@ void frmINI::mnuNewSection_Click() {
     });
 }
 
-void frmINI::mnuNewKey_Click() {
+void frmINI::mnuNewKey_Click()
+{
     try {
         const NodeCollection &nodes = tvw->Nodes();
         const qsizetype selected = nodes.SelectedItem();
@@ -53,7 +56,8 @@ void frmINI::mnuNewKey_Click() {
     }
 }
 
-void frmINI::mnuDelKey_Click() {
+void frmINI::mnuDelKey_Click()
+{
     NodeCollection &nodes = tvw->Nodes();
     try {
         const qsizetype selected = nodes.SelectedItem();
@@ -69,15 +73,16 @@ void frmINI::mnuDelKey_Click() {
         const QString section = nodes.Text(parent);
         const QString key = nodes.Text(selected);
         if (m_ui.MsgBox(QStringLiteral("You are about to delete the '") + key + QStringLiteral("' Key from '") + section
-                       + QStringLiteral("' section") + kCrLf + kCrLf + QStringLiteral("Do you want to continue?"),
-                   vbYesNo + vbQuestion, kDeleteTitle)
+                            + QStringLiteral("' section") + kCrLf + kCrLf + QStringLiteral("Do you want to continue?"),
+                        vbYesNo + vbQuestion, kDeleteTitle)
             != vbYes)
             return;
         if (nodes.Children(parent) < 2) {
-            if (m_ui.MsgBox(QStringLiteral("This is last Key for this section. Deleting this Key will ALSO REMOVE the '")
-                           + section + QStringLiteral("' section name ") + kCrLf + kCrLf
-                           + QStringLiteral("Do you wish to continue?"),
-                       vbYesNo + vbQuestion, QStringLiteral("Delete Section?"))
+            if (m_ui.MsgBox(
+                    QStringLiteral("This is last Key for this section. Deleting this Key will ALSO REMOVE the '")
+                        + section + QStringLiteral("' section name ") + kCrLf + kCrLf
+                        + QStringLiteral("Do you wish to continue?"),
+                    vbYesNo + vbQuestion, QStringLiteral("Delete Section?"))
                 != vbYes)
                 return;
             deleteFromStore([&] { gRegistry->DeleteKey(section, key); });
@@ -92,7 +97,8 @@ void frmINI::mnuDelKey_Click() {
     }
 }
 
-void frmINI::mnuDelSection_Click() {
+void frmINI::mnuDelSection_Click()
+{
     NodeCollection &nodes = tvw->Nodes();
     try {
         const qsizetype selected = nodes.SelectedItem();
@@ -106,8 +112,8 @@ void frmINI::mnuDelSection_Click() {
             throwObjectNotSet(kSource);
         const QString section = nodes.Text(selected);
         if (m_ui.MsgBox(QStringLiteral("You are about to delete the entire '") + section + QStringLiteral("' section")
-                       + kCrLf + kCrLf + QStringLiteral("Do you want to continue?"),
-                   vbYesNo + vbQuestion, kDeleteTitle)
+                            + kCrLf + kCrLf + QStringLiteral("Do you want to continue?"),
+                        vbYesNo + vbQuestion, kDeleteTitle)
             != vbYes)
             return;
         // One record per node of the section, then a single rewrite.
@@ -120,7 +126,8 @@ void frmINI::mnuDelSection_Click() {
     }
 }
 
-void frmINI::deleteFromStore(const std::function<void()> &deletion) {
+void frmINI::deleteFromStore(const std::function<void()> &deletion)
+{
     try {
         deletion();
     } catch (const AppError &) {

@@ -3,12 +3,12 @@
 
 #include "frm_find.h"
 #include "g_registry.h"
+#include "input_codes.h"
+#include "interaction.h"
+#include "mod_functions.h"
 #include "node_tree_view.h"
 #include "tree_commands.h"
 #include "value_list.h"
-#include "input_codes.h"
-#include "mod_functions.h"
-#include "interaction.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -20,7 +20,8 @@ constexpr qint16 kVirtualKeyF3 = 114;
 const QString kFindForm = QStringLiteral("frmFind");
 } // namespace
 
-void frmINI::previewKey(QObject *receiver, const QKeyEvent *event) {
+void frmINI::previewKey(QObject *receiver, const QKeyEvent *event)
+{
     auto *widget = qobject_cast<QWidget *>(receiver);
     if (!widget || widget->window() != this)
         return;
@@ -37,7 +38,8 @@ void frmINI::previewKey(QObject *receiver, const QKeyEvent *event) {
         Form_KeyPress(ascii);
 }
 
-frmFind *frmINI::findDialog() const {
+frmFind *frmINI::findDialog() const
+{
     if (!IsFormLoaded(m_ui, kFindForm))
         return nullptr;
     for (QWidget *widget : QApplication::topLevelWidgets())
@@ -46,7 +48,8 @@ frmFind *frmINI::findDialog() const {
     return nullptr;
 }
 
-void frmINI::mnuFind_Click() {
+void frmINI::mnuFind_Click()
+{
     frmFind *dialog = findDialog();
     if (!dialog)
         dialog = new frmFind(this, m_ui, m_findState);
@@ -55,33 +58,38 @@ void frmINI::mnuFind_Click() {
     dialog->activateWindow();
 }
 
-void frmINI::mnuNext_Click() {
+void frmINI::mnuNext_Click()
+{
     frmFind *dialog = findDialog();
     if (dialog && dialog->canFindNext())
         dialog->FindNext();
 }
 
-void frmINI::mnuAbout_Click() {
+void frmINI::mnuAbout_Click()
+{
     const QString crlf = QStringLiteral("\r\n");
     m_ui.MsgBox(QStringLiteral("Larkspur ") + QStringLiteral(LARKSPUR_VERSION) + crlf + crlf
-               + QStringLiteral("The Larkspur Project") + crlf + QStringLiteral("Lyon, France") + crlf + crlf
-               + QStringLiteral("larkspur@example.org"),
-           vbInformation, QStringLiteral("About Us"));
+                    + QStringLiteral("The Larkspur Project") + crlf + QStringLiteral("Lyon, France") + crlf + crlf
+                    + QStringLiteral("larkspur@example.org"),
+                vbInformation, QStringLiteral("About Us"));
 }
 
-void frmINI::Form_KeyDown(qint16 KeyCode, qint16) {
+void frmINI::Form_KeyDown(qint16 KeyCode, qint16)
+{
     frmFind *dialog = findDialog();
     const bool enabled = dialog && dialog->canFindNext();
     if (KeyCode == kVirtualKeyF3 && enabled)
         dialog->FindNext();
 }
 
-void frmINI::Form_KeyPress(qint16 KeyAscii) {
+void frmINI::Form_KeyPress(qint16 KeyAscii)
+{
     if (KeyAscii == kCtrlF)
         mnuFind_Click();
 }
 
-void frmINI::ShowFindHit(const clsINI &record) {
+void frmINI::ShowFindHit(const clsINI &record)
+{
     NodeCollection &nodes = tvw->Nodes();
     // The hit record's own node, found by its ID, whatever deletions did to
     // the positions of the nodes before it.
@@ -99,11 +107,13 @@ void frmINI::ShowFindHit(const clsINI &record) {
     lvw->addItem(1, QStringLiteral("RegValue"), gRegistry->GetRegValue(section, nodes.Text(selected)));
 }
 
-const clsINIRegistry *frmINI::findStore() const {
+const clsINIRegistry *frmINI::findStore() const
+{
     return gRegistry.get();
 }
 
-void frmINI::FindClosed() {
+void frmINI::FindClosed()
+{
     // The closing of one of our own dialogs activates the window again; the
     // dialog is being destroyed now, so the activation waits until it is gone.
     QTimer::singleShot(0, this, [this] { Form_Activate(); });

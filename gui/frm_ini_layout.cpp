@@ -9,15 +9,18 @@
 
 #include <QKeyEvent>
 
-double frmINI::clientWidthTwips() const {
+double frmINI::clientWidthTwips() const
+{
     return pixelsToTwips(m_client->width(), logicalDpiX());
 }
 
-double frmINI::clientHeightTwips() const {
+double frmINI::clientHeightTwips() const
+{
     return pixelsToTwips(m_client->height(), logicalDpiY());
 }
 
-bool frmINI::eventFilter(QObject *watched, QEvent *event) {
+bool frmINI::eventFilter(QObject *watched, QEvent *event)
+{
     if (watched == m_client && event->type() == QEvent::Resize)
         Form_Resize();
     else if (event->type() == QEvent::KeyPress)
@@ -25,7 +28,8 @@ bool frmINI::eventFilter(QObject *watched, QEvent *event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-void frmINI::Form_Resize() {
+void frmINI::Form_Resize()
+{
     // A minimised window reports no client area; laying out for it would
     // leave the tree without width after the restore.
     if (isMinimized())
@@ -34,7 +38,8 @@ void frmINI::Form_Resize() {
     applyLayout();
 }
 
-void frmINI::applyLayout() {
+void frmINI::applyLayout()
+{
     auto place = [](QWidget *widget, const TwipRect &r) { setTwipsGeometry(widget, r.left, r.top, r.width, r.height); };
     place(tvw, m_layout.tree);
     place(Splitter, m_layout.bar);
@@ -42,19 +47,22 @@ void frmINI::applyLayout() {
     lvw->setColumnWidth(0, twipsToPixels(m_layout.columnWidth, logicalDpiX()));
 }
 
-void frmINI::Splitter_MouseDown(int Button, int, float, float) {
+void frmINI::Splitter_MouseDown(int Button, int, float, float)
+{
     if (Button == 1)
         bDragging = true;
 }
 
-void frmINI::Splitter_MouseMove(int, int, float X, float) {
+void frmINI::Splitter_MouseMove(int, int, float X, float)
+{
     if (!bDragging)
         return;
     m_layout.drag(X, clientWidthTwips());
     applyLayout();
 }
 
-void frmINI::Splitter_MouseUp(int Button, int Shift, float X, float Y) {
+void frmINI::Splitter_MouseUp(int Button, int Shift, float X, float Y)
+{
     Splitter_MouseMove(Button, Shift, X, Y);
     bDragging = false;
 }

@@ -1,16 +1,17 @@
 // The File menu.
 #include "frm_ini.h"
 
-#include "g_registry.h"
-#include "node_tree_view.h"
-#include "value_list.h"
 #include "app_error.h"
+#include "g_registry.h"
 #include "gui_log.h"
 #include "interaction.h"
+#include "node_tree_view.h"
+#include "value_list.h"
 
 #include <QCoreApplication>
 
-void frmINI::mnuOpen_Click() {
+void frmINI::mnuOpen_Click()
+{
     const QString chosen = ChooseINIFile(m_ui);
     if (chosen.isEmpty())
         return;
@@ -44,7 +45,8 @@ void frmINI::mnuOpen_Click() {
     }
 }
 
-void frmINI::mnuExit_Click() {
+void frmINI::mnuExit_Click()
+{
     // Ends at once: no window's unload handling runs and nothing is asked.
     QCoreApplication::exit(0);
 }

@@ -1,19 +1,20 @@
 // The main window's reactions to the tree and the value pane.
 #include "frm_ini.h"
 
-#include "g_registry.h"
-#include "node_tree_view.h"
-#include "value_list.h"
 #include "app_error.h"
+#include "g_registry.h"
 #include "gui_log.h"
 #include "interaction.h"
+#include "node_tree_view.h"
+#include "value_list.h"
 
 namespace {
 const QString kValueItemKey = QStringLiteral("RegValue");
 const QString kSource = QStringLiteral("frmINI");
 } // namespace
 
-QString frmINI::selectedSection() const {
+QString frmINI::selectedSection() const
+{
     const NodeCollection &nodes = tvw->Nodes();
     const qsizetype selected = nodes.SelectedItem();
     if (selected == 0 || nodes.Parent(selected) == 0)
@@ -21,14 +22,16 @@ QString frmINI::selectedSection() const {
     return nodes.Text(nodes.Parent(selected));
 }
 
-QString frmINI::selectedKey() const {
+QString frmINI::selectedKey() const
+{
     const qsizetype selected = tvw->Nodes().SelectedItem();
     if (selected == 0)
         throwObjectNotSet(kSource);
     return tvw->Nodes().Text(selected);
 }
 
-void frmINI::tvw_NodeClick(qsizetype Node) {
+void frmINI::tvw_NodeClick(qsizetype Node)
+{
     lvw->clearItems();
     const NodeCollection &nodes = tvw->Nodes();
     const qsizetype selected = nodes.SelectedItem();
@@ -47,19 +50,23 @@ void frmINI::tvw_NodeClick(qsizetype Node) {
     mnuDelKey->setEnabled(!section);
 }
 
-void frmINI::tvw_Collapse(qsizetype) {
+void frmINI::tvw_Collapse(qsizetype)
+{
     lvw->clearItems();
 }
 
-void frmINI::tvw_BeforeLabelEdit(qint16 &Cancel) {
+void frmINI::tvw_BeforeLabelEdit(qint16 &Cancel)
+{
     Cancel = 1;
 }
 
-void frmINI::lvw_BeforeLabelEdit(qint16 &) {
+void frmINI::lvw_BeforeLabelEdit(qint16 &)
+{
     bEditing = true;
 }
 
-void frmINI::lvw_AfterLabelEdit(qint16 &Cancel, const std::optional<QString> &NewString) {
+void frmINI::lvw_AfterLabelEdit(qint16 &Cancel, const std::optional<QString> &NewString)
+{
     bEditing = false;
     // An abandoned edit changes nothing.
     if (!NewString)

@@ -2,11 +2,13 @@
 
 #include <QStyle>
 
-QIcon ImageList::image(int index) const {
+QIcon ImageList::image(int index) const
+{
     return index >= 1 && index <= m_images.size() ? m_images[index - 1] : QIcon();
 }
 
-ImageList makeTreeImages(const QStyle &style) {
+ImageList makeTreeImages(const QStyle &style)
+{
     ImageList images;
     images.add(style.standardIcon(QStyle::SP_FileLinkIcon));
     images.add(style.standardIcon(QStyle::SP_FileIcon));

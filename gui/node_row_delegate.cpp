@@ -5,30 +5,32 @@
 #include <QPainter>
 #include <QStyle>
 
-int NodeRowDelegate::indentation(const QWidget *view) {
+int NodeRowDelegate::indentation(const QWidget *view)
+{
     return view->style()->pixelMetric(QStyle::PM_TreeViewIndentation, nullptr, view);
 }
 
-void NodeRowDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const {
+void NodeRowDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
+{
     QStyledItemDelegate::initStyleOption(option, index);
     // The collection names its pictures by their image-list index; they are
     // drawn the way a view draws a row's decoration.
     const bool selected = option->state & QStyle::State_Selected;
-    const int image =
-        index.data(selected ? NodeCollection::SelectedImageRole : NodeCollection::ImageRole).toInt();
+    const int image = index.data(selected ? NodeCollection::SelectedImageRole : NodeCollection::ImageRole).toInt();
     option->icon = m_images.image(image);
     if (option->icon.isNull())
         return;
     option->features |= QStyleOptionViewItem::HasDecoration;
     const QIcon::Mode mode = !(option->state & QStyle::State_Enabled) ? QIcon::Disabled
-        : selected                                                  ? QIcon::Selected
-                                                                    : QIcon::Normal;
+                             : selected                               ? QIcon::Selected
+                                                                      : QIcon::Normal;
     const QIcon::State state = option->state & QStyle::State_Open ? QIcon::On : QIcon::Off;
     const QSize actual = option->icon.actualSize(option->decorationSize, mode, state);
     option->decorationSize = option->decorationSize.boundedTo(actual);
 }
 
-void NodeRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const {
+void NodeRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
     const int indent = indentation(option.widget);
     const int level = index.data(NodeCollection::LevelRole).toInt();
     if (index.data(NodeCollection::HasChildrenRole).toBool()) {
@@ -45,7 +47,8 @@ void NodeRowDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     QStyledItemDelegate::paint(painter, shifted, index);
 }
 
-QSize NodeRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const {
+QSize NodeRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
     QSize size = QStyledItemDelegate::sizeHint(option, index);
     size.rwidth() += indentation(option.widget) * (index.data(NodeCollection::LevelRole).toInt() + 1);
     return size;

@@ -5,7 +5,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
-NodeTreeView::NodeTreeView(QWidget *parent) : QListView(parent) {
+NodeTreeView::NodeTreeView(QWidget *parent) : QListView(parent)
+{
     setModel(&m_nodes);
     setItemDelegate(new NodeRowDelegate(m_images, this));
     setUniformItemSizes(true);
@@ -16,32 +17,38 @@ NodeTreeView::NodeTreeView(QWidget *parent) : QListView(parent) {
     connect(&m_nodes, &NodeCollection::selectionMoved, this, &NodeTreeView::showSelection);
 }
 
-NodeTreeView::~NodeTreeView() {
+NodeTreeView::~NodeTreeView()
+{
     // The collection goes before the view's base class does.
     disconnect(&m_nodes, nullptr, this, nullptr);
     setModel(nullptr);
 }
 
-void NodeTreeView::setImageList(const ImageList &images) {
+void NodeTreeView::setImageList(const ImageList &images)
+{
     m_images = images;
     viewport()->update();
 }
 
-qsizetype NodeTreeView::nodeAt(const QModelIndex &index) const {
+qsizetype NodeTreeView::nodeAt(const QModelIndex &index) const
+{
     return index.isValid() ? m_nodes.nodeAtRow(index.row()) : 0;
 }
 
-QRect NodeTreeView::nodeRect(qsizetype index) const {
+QRect NodeTreeView::nodeRect(qsizetype index) const
+{
     const qsizetype row = m_nodes.rowOfNode(index);
     return row < 0 ? QRect() : visualRect(m_nodes.index(int(row)));
 }
 
-bool NodeTreeView::onBranch(const QModelIndex &index, const QPoint &pos) const {
+bool NodeTreeView::onBranch(const QModelIndex &index, const QPoint &pos) const
+{
     return index.isValid() && index.data(NodeCollection::LevelRole).toInt() == 0
-        && pos.x() - visualRect(index).left() < NodeRowDelegate::indentation(this);
+           && pos.x() - visualRect(index).left() < NodeRowDelegate::indentation(this);
 }
 
-void NodeTreeView::setNodeExpanded(qsizetype index, bool expanded) {
+void NodeTreeView::setNodeExpanded(qsizetype index, bool expanded)
+{
     if (index < 1 || index > m_nodes.Count() || m_nodes.Expanded(index) == expanded)
         return;
     m_nodes.setExpanded(index, expanded);
@@ -49,7 +56,8 @@ void NodeTreeView::setNodeExpanded(qsizetype index, bool expanded) {
         Q_EMIT nodeCollapse(index);
 }
 
-void NodeTreeView::selectNode(qsizetype index) {
+void NodeTreeView::selectNode(qsizetype index)
+{
     if (index == 0)
         return;
     const qsizetype row = m_nodes.rowOfNode(index);
@@ -57,7 +65,8 @@ void NodeTreeView::selectNode(qsizetype index) {
         setCurrentIndex(m_nodes.index(int(row)));
 }
 
-void NodeTreeView::showSelection() {
+void NodeTreeView::showSelection()
+{
     if (m_syncing)
         return;
     m_syncing = true;
@@ -74,7 +83,8 @@ void NodeTreeView::showSelection() {
 
 // The selected row, not the current one, is the tree's selected node: the
 // view makes the first row current when it gains focus, selecting nothing.
-void NodeTreeView::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) {
+void NodeTreeView::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
+{
     QListView::selectionChanged(selected, deselected);
     if (m_syncing)
         return;
@@ -92,7 +102,8 @@ void NodeTreeView::selectionChanged(const QItemSelection &selected, const QItemS
         Q_EMIT nodeClick(node);
 }
 
-bool NodeTreeView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) {
+bool NodeTreeView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
+{
     if ((trigger & editTriggers()) && index.isValid() && beforeLabelEdit) {
         qint16 cancel = 0;
         beforeLabelEdit(cancel);
@@ -102,7 +113,8 @@ bool NodeTreeView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *e
     return QListView::edit(index, trigger, event);
 }
 
-void NodeTreeView::mousePressEvent(QMouseEvent *event) {
+void NodeTreeView::mousePressEvent(QMouseEvent *event)
+{
     const QModelIndex index = indexAt(event->position().toPoint());
     if (event->button() == Qt::LeftButton && onBranch(index, event->position().toPoint())) {
         const qsizetype node = nodeAt(index);
@@ -115,7 +127,8 @@ void NodeTreeView::mousePressEvent(QMouseEvent *event) {
     m_pressedNode = nodeAt(index);
 }
 
-void NodeTreeView::mouseReleaseEvent(QMouseEvent *event) {
+void NodeTreeView::mouseReleaseEvent(QMouseEvent *event)
+{
     QListView::mouseReleaseEvent(event);
     // A press on a node is its click, wherever the button comes up: the
     // pane must follow the node the press selected.
@@ -125,7 +138,8 @@ void NodeTreeView::mouseReleaseEvent(QMouseEvent *event) {
         Q_EMIT nodeClick(m_nodes.SelectedItem());
 }
 
-void NodeTreeView::mouseDoubleClickEvent(QMouseEvent *event) {
+void NodeTreeView::mouseDoubleClickEvent(QMouseEvent *event)
+{
     const QModelIndex index = indexAt(event->position().toPoint());
     if (event->button() == Qt::LeftButton && index.isValid() && !onBranch(index, event->position().toPoint())
         && index.data(NodeCollection::LevelRole).toInt() == 0) {
@@ -136,7 +150,8 @@ void NodeTreeView::mouseDoubleClickEvent(QMouseEvent *event) {
     QListView::mouseDoubleClickEvent(event);
 }
 
-void NodeTreeView::keyPressEvent(QKeyEvent *event) {
+void NodeTreeView::keyPressEvent(QKeyEvent *event)
+{
     const qsizetype node = m_nodes.SelectedItem();
     if (node == 0) {
         QListView::keyPressEvent(event);

@@ -4,8 +4,8 @@
 #include "node_collection.h"
 
 #include <QListView>
-#include <functional>
 
+#include <functional>
 
 // The section tree on screen: a list view over the visible rows of a node
 // collection, drawing the indentation and the branch arrow itself. A list

@@ -13,8 +13,8 @@ class ValueEditDelegate : public QStyledItemDelegate {
 public:
     explicit ValueEditDelegate(ValueList *list) : QStyledItemDelegate(list), m_list(list) {}
 
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
-                          const QModelIndex &index) const override {
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
         qint16 cancel = 0;
         if (m_list->beforeLabelEdit)
             m_list->beforeLabelEdit(cancel);
@@ -24,7 +24,8 @@ public:
         return QStyledItemDelegate::createEditor(parent, option, index);
     }
 
-    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override {
+    void setModelData(QWidget *editor, QAbstractItemModel *model, const QModelIndex &index) const override
+    {
         // A message box shown by the after-notice takes the focus from the
         // editor, which commits again; only the first commit counts.
         if (!m_open)
@@ -43,7 +44,8 @@ public:
     }
 
     // Ends an edit that closed without a commit.
-    void abandon() const {
+    void abandon() const
+    {
         if (!m_open)
             return;
         m_open = false;
@@ -52,7 +54,8 @@ public:
     }
 
 private:
-    void finish(qint16 &cancel, const std::optional<QString> &text) const {
+    void finish(qint16 &cancel, const std::optional<QString> &text) const
+    {
         if (m_list->afterLabelEdit)
             m_list->afterLabelEdit(cancel, text);
     }
@@ -61,7 +64,8 @@ private:
     mutable bool m_open = false;
 };
 
-ValueList::ValueList(QWidget *parent) : QTreeWidget(parent), m_delegate(new ValueEditDelegate(this)) {
+ValueList::ValueList(QWidget *parent) : QTreeWidget(parent), m_delegate(new ValueEditDelegate(this))
+{
     setColumnCount(1);
     setHeaderLabels({QStringLiteral("Value")});
     header()->setStretchLastSection(false);
@@ -72,7 +76,8 @@ ValueList::ValueList(QWidget *parent) : QTreeWidget(parent), m_delegate(new Valu
                     | QAbstractItemView::DoubleClicked);
 }
 
-void ValueList::clearItems() {
+void ValueList::clearItems()
+{
     // Clearing destroys an open editor without closing it; the edit ends
     // here, abandoned, so that whoever waits for its end hears of it.
     if (isEditing())
@@ -80,24 +85,28 @@ void ValueList::clearItems() {
     clear();
 }
 
-void ValueList::addItem(int index, const QString &key, const QString &text) {
+void ValueList::addItem(int index, const QString &key, const QString &text)
+{
     auto *item = new QTreeWidgetItem({text});
     item->setData(0, kKeyRole, key);
     item->setFlags(item->flags() | Qt::ItemIsEditable);
     insertTopLevelItem(qBound(0, index - 1, topLevelItemCount()), item);
 }
 
-QString ValueList::itemKey(int index) const {
+QString ValueList::itemKey(int index) const
+{
     const QTreeWidgetItem *item = topLevelItem(index - 1);
     return item ? item->data(0, kKeyRole).toString() : QString();
 }
 
-QString ValueList::itemText(int index) const {
+QString ValueList::itemText(int index) const
+{
     const QTreeWidgetItem *item = topLevelItem(index - 1);
     return item ? item->text(0) : QString();
 }
 
-void ValueList::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) {
+void ValueList::closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint)
+{
     QTreeWidget::closeEditor(editor, hint);
     m_delegate->abandon();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QTreeWidget>
+
 #include <functional>
 #include <optional>
 

@@ -6,8 +6,7 @@
 AppError::AppError(qint32 number, QString source, QString description)
     : m_number(number), m_source(std::move(source)), m_description(std::move(description)),
       m_what(m_description.toStdString())
-{
-}
+{}
 
 static qint32 runtimeNumberFor(int errnoValue)
 {
@@ -39,5 +38,6 @@ void throwFileError(int errnoValue, const QString &path, const QString &source)
 
 void throwObjectNotSet(const QString &source)
 {
-    throw AppError(RuntimeError::ObjectNotSet, source, QStringLiteral("Object variable or With block variable not set"));
+    throw AppError(RuntimeError::ObjectNotSet, source,
+                   QStringLiteral("Object variable or With block variable not set"));
 }

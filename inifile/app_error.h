@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+
 #include <exception>
 #include <string>
 
@@ -41,7 +42,7 @@ inline constexpr qint32 PermissionDenied = 70;
 inline constexpr qint32 PathFileAccess = 75;
 inline constexpr qint32 PathNotFound = 76;
 inline constexpr qint32 ObjectNotSet = 91;
-}
+} // namespace RuntimeError
 
 // Turns a failed system call on `path` into an AppError: the number from the
 // table above, the description the system's text plus the path.

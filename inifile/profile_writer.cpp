@@ -26,8 +26,8 @@ void checkProfileWrite(const QString &section, const QString &key, const QString
                            .arg(key, value));
 }
 
-QByteArray applyProfileWrite(QByteArrayView bytes, const TextFormat &format, const QString &section,
-                             const QString &key, const QString &value)
+QByteArray applyProfileWrite(QByteArrayView bytes, const TextFormat &format, const QString &section, const QString &key,
+                             const QString &value)
 {
     const UpperMatcher sectionMatch(section);
     const UpperMatcher keyMatch(key);

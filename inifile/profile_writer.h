@@ -21,8 +21,8 @@
 void checkProfileWrite(const QString &section, const QString &key, const QString &value);
 
 // The file's bytes after the write (pure; the texts must pass checkProfileWrite).
-QByteArray applyProfileWrite(QByteArrayView bytes, const TextFormat &format, const QString &section,
-                             const QString &key, const QString &value);
+QByteArray applyProfileWrite(QByteArrayView bytes, const TextFormat &format, const QString &section, const QString &key,
+                             const QString &value);
 
 // Writes into the file, creating it when missing, replacing it atomically.
 // Returns false, writing nothing, when the file is read-only. Throws

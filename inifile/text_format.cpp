@@ -3,6 +3,7 @@
 #include "app_error.h"
 
 #include <QStringEncoder>
+
 #include <cstring>
 
 QByteArray TextFormat::bomBytes() const

@@ -12,9 +12,8 @@ QString CommonOpenDialog(Interaction &ui, const QString &Title, const QString &F
 {
     OpenFileRequest request;
     request.ownerWindow = OwnerWindow;
-    const QString filter = Filter.isEmpty()
-        ? QStringLiteral("All Files (*.*)") + QChar(0) + QStringLiteral("*.*") + QChar(0)
-        : Filter;
+    const QString filter =
+        Filter.isEmpty() ? QStringLiteral("All Files (*.*)") + QChar(0) + QStringLiteral("*.*") + QChar(0) : Filter;
     const QStringList items = filter.split(QChar(0));
     // Items come in pairs; the empty text after the last NUL closes the list.
     for (qsizetype i = 0; i + 1 < items.size(); i += 2) {

@@ -4,7 +4,8 @@
 
 LARKSPUR_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # fonts-dejavu-core: a bare machine has no font, and the window would show no text.
-LARKSPUR_PACKAGES=(cmake g++ make qt6-base-dev fonts-dejavu-core)
+# clang-format: scripts/test checks that every source file is formatted.
+LARKSPUR_PACKAGES=(cmake g++ make qt6-base-dev fonts-dejavu-core clang-format)
 
 ensure_packages() {
     local missing=()
@@ -32,4 +33,25 @@ build_preset() {
     fi
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" -j "$(nproc)"
+}
+
+# Fails, naming the files, when a C++ file is not formatted as .clang-format
+# says; `clang-format -i FILE` formats one.
+check_format() {
+    cd "$LARKSPUR_ROOT"
+    local files
+    if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+        files=$(git ls-files '*.cpp' '*.h')
+    else
+        files=$(find . -path ./build -prune -o -path ./bench/data -prune -o -path ./bench/build -prune \
+            -o \( -name '*.cpp' -o -name '*.h' \) -print)
+    fi
+    # shellcheck disable=SC2086
+    if ! clang-format --dry-run --Werror $files 2>/dev/null; then
+        echo "Not formatted (run clang-format -i on them):" >&2
+        for f in $files; do
+            clang-format --dry-run --Werror "$f" >/dev/null 2>&1 || echo "  $f" >&2
+        done
+        exit 1
+    fi
 }

@@ -1,5 +1,5 @@
-#include "name_match.h"
 #include "cls_ini_registry.h"
+#include "name_match.h"
 
 #include <vector>
 

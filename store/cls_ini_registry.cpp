@@ -1,11 +1,11 @@
 #include "cls_ini_registry.h"
 
 #include "app_error.h"
-#include "mod_functions.h"
+#include "file_name_test.h"
 #include "interaction.h"
+#include "mod_functions.h"
 #include "name_match.h"
 #include "text_helpers.h"
-#include "file_name_test.h"
 
 namespace {
 const QString kFileNameSource = QStringLiteral("clsINIRegistry: FileName");
@@ -14,7 +14,8 @@ const QString kFileNameSource = QStringLiteral("clsINIRegistry: FileName");
 QString ChooseINIFile(Interaction &ui)
 {
     return CommonOpenDialog(ui, QStringLiteral("Open Configuration (INI) File"),
-                            QStringLiteral("Configuration Files (*.INI)") + QChar(0) + QStringLiteral("*.INI") + QChar(0),
+                            QStringLiteral("Configuration Files (*.INI)") + QChar(0) + QStringLiteral("*.INI")
+                                + QChar(0),
                             QString(), QStringLiteral("*.ini"), 0);
 }
 
@@ -31,8 +32,8 @@ void clsINIRegistry::setFileName(const QString &value)
         if (s.isEmpty() && m_fileName.isEmpty()) {
             try {
                 throw AppError(kStoreErrorNumber, kFileNameSource,
-                               QStringLiteral("Invalid command line arguments: ") + m_fileName +
-                                   QStringLiteral(" File Not Found"));
+                               QStringLiteral("Invalid command line arguments: ") + m_fileName
+                                   + QStringLiteral(" File Not Found"));
             } catch (const AppError &e) {
                 m_ui.MsgBox(e.description() + QStringLiteral("\r\nSource= ") + e.source(), vbCritical);
             }

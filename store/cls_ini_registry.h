@@ -3,6 +3,7 @@
 #include "cls_ini_list.h"
 
 #include <QString>
+
 #include <memory>
 
 class Interaction;
@@ -58,8 +59,7 @@ private:
     // The file that writing every record with a non-blank key into an empty
     // file leaves; collects the (first, later) records whose values the
     // writes copy in memory.
-    QByteArray rebuildFromRecords(const TextFormat &format,
-                                  QList<std::pair<clsINI *, clsINI *>> &valueCopies) const;
+    QByteArray rebuildFromRecords(const TextFormat &format, QList<std::pair<clsINI *, clsINI *>> &valueCopies) const;
 
     Interaction &m_ui;
     QString m_fileName;

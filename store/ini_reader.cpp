@@ -1,6 +1,6 @@
 #include "app_error.h"
-#include "file_access.h"
 #include "cls_ini_registry.h"
+#include "file_access.h"
 #include "file_name_test.h"
 
 #include <limits>

@@ -1,11 +1,11 @@
 #include "app_error.h"
+#include "cls_ini_registry.h"
 #include "file_access.h"
-#include "name_match.h"
+#include "file_name_test.h"
 #include "interaction.h"
+#include "name_match.h"
 #include "profile_builder.h"
 #include "profile_writer.h"
-#include "cls_ini_registry.h"
-#include "file_name_test.h"
 #include "text_helpers.h"
 
 #include <QFileInfo>

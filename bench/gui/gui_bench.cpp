@@ -10,14 +10,14 @@
 // Prints "name value" lines (milliseconds). Run it under /usr/bin/time for
 // the peak memory of the open alone.
 
+#include "console_interaction.h"
 #include "frm_add.h"
 #include "frm_find.h"
 #include "frm_ini.h"
 #include "g_registry.h"
+#include "huge_page_heap.h"
 #include "node_tree_view.h"
 #include "value_list.h"
-#include "huge_page_heap.h"
-#include "console_interaction.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -31,18 +31,21 @@
 
 namespace {
 
-double median(QList<double> values) {
+double median(QList<double> values)
+{
     std::sort(values.begin(), values.end());
     return values.isEmpty() ? 0 : values[values.size() / 2];
 }
 
-void report(const char *name, double ms) {
+void report(const char *name, double ms)
+{
     std::printf("%s %.2f\n", name, ms);
     std::fflush(stdout);
 }
 
 // Clicks `node` as a user would and returns the milliseconds until the pane shows its value.
-double clickNode(frmINI &form, qsizetype node) {
+double clickNode(frmINI &form, qsizetype node)
+{
     form.tvw->scrollTo(form.tvw->model()->index(int(form.tvw->Nodes().rowOfNode(node)), 0));
     QCoreApplication::processEvents();
     const QRect r = form.tvw->nodeRect(node);
@@ -60,20 +63,23 @@ double clickNode(frmINI &form, qsizetype node) {
 class BenchUi : public ConsoleInteraction {
 public:
     BenchUi() : ConsoleInteraction(QStringLiteral("bench-gui")) {}
-    QStringList loadedForms() const override {
+    QStringList loadedForms() const override
+    {
         QStringList names;
         for (const QWidget *widget : QApplication::topLevelWidgets())
             names.append(widget->objectName());
         return names;
     }
-    int messageBox(const QString &text, int style, const QString &title) override {
+    int messageBox(const QString &text, int style, const QString &title) override
+    {
         const int answer = ConsoleInteraction::messageBox(text, style, title);
         return sayYes ? vbYes : answer;
     }
     bool sayYes = false;
 };
 
-qsizetype sectionNode(const NodeCollection &nodes, const QString &text) {
+qsizetype sectionNode(const NodeCollection &nodes, const QString &text)
+{
     for (qsizetype i = 1; i <= nodes.Count(); ++i)
         if (nodes.Parent(i) == 0 && nodes.Text(i) == text)
             return i;
@@ -81,7 +87,8 @@ qsizetype sectionNode(const NodeCollection &nodes, const QString &text) {
 }
 
 // Runs a New command with the add dialog filled in and OK pressed; returns milliseconds.
-double addThroughDialog(QAction *command, const QString &key, const QString &value, const QString &section) {
+double addThroughDialog(QAction *command, const QString &key, const QString &value, const QString &section)
+{
     QTimer::singleShot(0, [&] {
         auto *dialog = qobject_cast<frmAdd *>(QApplication::activeModalWidget());
         if (!dialog)
@@ -100,7 +107,8 @@ double addThroughDialog(QAction *command, const QString &key, const QString &val
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-void editCommands(frmINI &form, BenchUi &ui) {
+void editCommands(frmINI &form, BenchUi &ui)
+{
     ui.sayYes = true;
     NodeCollection &nodes = form.tvw->Nodes();
     const qsizetype big = sectionNode(nodes, QStringLiteral("Big"));
@@ -130,7 +138,8 @@ void editCommands(frmINI &form, BenchUi &ui) {
 }
 
 // Find Next that walks every record and finds nothing.
-void findMiss(frmINI &form, BenchUi &ui) {
+void findMiss(frmINI &form, BenchUi &ui)
+{
     ui.sayYes = true;
     form.mnuFind_Click();
     frmFind *dialog = form.findDialog();
@@ -148,7 +157,8 @@ void findMiss(frmINI &form, BenchUi &ui) {
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     // As the editor does, so that the numbers are the editor's.
     restartWithHugePageHeap(argv);
     QElapsedTimer sinceStart;

@@ -41,24 +41,32 @@ struct Rng {
 };
 
 constexpr std::array<std::string_view, 48> kKeyWords = {
-    "cache", "size", "max", "min", "timeout", "retry", "count", "path", "user", "name",
-    "enable", "disable", "log", "level", "port", "host", "buffer", "limit", "queue", "depth",
-    "color", "font", "width", "height", "mode", "default", "backup", "interval", "threads", "pool",
-    "proxy", "server", "client", "index", "format", "locale", "theme", "window", "scale", "delay",
-    "output", "input", "file", "dir", "mirror", "channel", "token", "filter"};
+    "cache",  "size",    "max",    "min",    "timeout", "retry",   "count",  "path",     "user",    "name",
+    "enable", "disable", "log",    "level",  "port",    "host",    "buffer", "limit",    "queue",   "depth",
+    "color",  "font",    "width",  "height", "mode",    "default", "backup", "interval", "threads", "pool",
+    "proxy",  "server",  "client", "index",  "format",  "locale",  "theme",  "window",   "scale",   "delay",
+    "output", "input",   "file",   "dir",    "mirror",  "channel", "token",  "filter"};
 
 // Values deliberately avoid ';', '#', '=' and ':' so every parser under test
 // (inih treats " ;" as an inline comment, SimpleIni does not) sees the same
 // key/value pairs and the count cross-check between drivers stays exact.
-constexpr std::array<std::string_view, 40> kValueWords = {
-    "alpha", "beta", "gamma", "delta", "on", "off", "true", "false", "/usr/local/share",
-    "/home/admin", "1024", "65535", "0.75", "utf-8", "en_US", "localhost", "127.0.0.1",
-    "example.org/path", "Lorem", "ipsum", "dolor", "sit", "amet", "consectetur", "quick",
-    "brown", "fox", "jumps", "over", "lazy", "dog", "v2.14.3", "release", "debug", "x86_64",
-    "none", "auto", "ff8800", "42", "(default)"};
+constexpr std::array<std::string_view, 40> kValueWords = {"alpha",       "beta",      "gamma",
+                                                          "delta",       "on",        "off",
+                                                          "true",        "false",     "/usr/local/share",
+                                                          "/home/admin", "1024",      "65535",
+                                                          "0.75",        "utf-8",     "en_US",
+                                                          "localhost",   "127.0.0.1", "example.org/path",
+                                                          "Lorem",       "ipsum",     "dolor",
+                                                          "sit",         "amet",      "consectetur",
+                                                          "quick",       "brown",     "fox",
+                                                          "jumps",       "over",      "lazy",
+                                                          "dog",         "v2.14.3",   "release",
+                                                          "debug",       "x86_64",    "none",
+                                                          "auto",        "ff8800",    "42",
+                                                          "(default)"};
 
-constexpr std::array<std::string_view, 12> kCommentWords = {
-    "settings", "for", "the", "module", "below", "see", "manual", "do", "not", "edit", "legacy", "TODO"};
+constexpr std::array<std::string_view, 12> kCommentWords = {"settings", "for", "the", "module", "below",  "see",
+                                                            "manual",   "do",  "not", "edit",   "legacy", "TODO"};
 
 // Value lengths are skewed towards short ones because real configuration
 // values are mostly short flags and numbers, with the odd long path or list.
@@ -143,8 +151,8 @@ int main(int argc, char **argv)
     Rng rng{seed};
     std::string line;
     long long written = 0, bytes = 0, sections = 0, keys = 0, comments = 0, blanks = 0;
-    int keysLeft = 0;     // keys still to write in the current section
-    int keyIndex = 0;     // position of the next key in the current section
+    int keysLeft = 0; // keys still to write in the current section
+    int keyIndex = 0; // position of the next key in the current section
     bool finalSection = false;
     std::string lastSection, lastKey, lastValue;
 
@@ -219,8 +227,8 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    std::printf("lines=%lld\nbytes=%lld\nsections=%lld\nkeys=%lld\ncomments=%lld\nblanks=%lld\n",
-                written, bytes, sections, keys, comments, blanks);
+    std::printf("lines=%lld\nbytes=%lld\nsections=%lld\nkeys=%lld\ncomments=%lld\nblanks=%lld\n", written, bytes,
+                sections, keys, comments, blanks);
     std::printf("last_section=%s\nlast_key=%s\nlast_value=%s\n", lastSection.c_str(), lastKey.c_str(),
                 lastValue.c_str());
     return 0;

@@ -7,10 +7,9 @@
 // editor does on top (building a document it can modify and write back)
 // shows up as the distance from this number.
 
-#include <ini.h>
-
 #include <cstdio>
 #include <cstring>
+#include <ini.h>
 #include <string>
 
 namespace {

@@ -10,7 +10,6 @@
 // that costs it nothing extra, so it stays a fair lower bound for "set".
 
 #include <SimpleIni.h>
-
 #include <cstdio>
 #include <cstring>
 

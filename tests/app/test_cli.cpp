@@ -20,22 +20,23 @@ class TestCli : public QObject {
         process.start(QStringLiteral(LARKSPUR_CLI_PATH), args);
         if (!process.waitForFinished(30000))
             qFatal("larkspur-cli did not finish");
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput(), process.readAllStandardError()};
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, process.readAllStandardOutput(),
+                process.readAllStandardError()};
     }
 
 private Q_SLOTS:
     void dumpPrintsOneJsonObjectPerRecord()
     {
         TestFolder dir;
-        const QString file = dir.write(QStringLiteral("a.ini"),
-                                       "top=1\r\n[S \"q\"]\r\nk\\=a\tb\x01\r\n;x=\xC3\xA9\r\n");
+        const QString file =
+            dir.write(QStringLiteral("a.ini"), "top=1\r\n[S \"q\"]\r\nk\\=a\tb\x01\r\n;x=\xC3\xA9\r\n");
         const Result r = run({QStringLiteral("dump"), file});
         QCOMPARE(r.code, 0);
-        QCOMPARE(r.out, QByteArray("{\"id\":1,\"section\":\"\",\"key\":\"top\",\"value\":\"1\"}\n"
-                                   "{\"id\":2,\"section\":\"S \\\"q\\\"\",\"key\":\"\",\"value\":\"\"}\n"
-                                   "{\"id\":3,\"section\":\"S \\\"q\\\"\",\"key\":\"k\\\\\",\"value\":\"a\\tb\\u0001\"}\n"
-                                   "{\"id\":4,\"section\":\"S \\\"q\\\"\",\"key\":\";x\",\"value\":\"\xC3\xA9\"}\n"));
+        QCOMPARE(r.out,
+                 QByteArray("{\"id\":1,\"section\":\"\",\"key\":\"top\",\"value\":\"1\"}\n"
+                            "{\"id\":2,\"section\":\"S \\\"q\\\"\",\"key\":\"\",\"value\":\"\"}\n"
+                            "{\"id\":3,\"section\":\"S \\\"q\\\"\",\"key\":\"k\\\\\",\"value\":\"a\\tb\\u0001\"}\n"
+                            "{\"id\":4,\"section\":\"S \\\"q\\\"\",\"key\":\";x\",\"value\":\"\xC3\xA9\"}\n"));
         QVERIFY(r.err.isEmpty());
 
         // A Latin-1 file comes out as UTF-8.
@@ -47,14 +48,18 @@ private Q_SLOTS:
     {
         TestFolder dir;
         const QString file = dir.write(QStringLiteral("a.ini"), "[Net]\r\nHost=a b\r\n");
-        QCOMPARE(run({QStringLiteral("get"), file, QStringLiteral("NET"), QStringLiteral("host")}).out, QByteArray("a b\n"));
-        QCOMPARE(run({QStringLiteral("get"), file, QStringLiteral("Net"), QStringLiteral("none")}).out, QByteArray("\n"));
+        QCOMPARE(run({QStringLiteral("get"), file, QStringLiteral("NET"), QStringLiteral("host")}).out,
+                 QByteArray("a b\n"));
+        QCOMPARE(run({QStringLiteral("get"), file, QStringLiteral("Net"), QStringLiteral("none")}).out,
+                 QByteArray("\n"));
 
-        const Result set = run({QStringLiteral("set"), file, QStringLiteral("net"), QStringLiteral("HOST"), QStringLiteral("c")});
+        const Result set =
+            run({QStringLiteral("set"), file, QStringLiteral("net"), QStringLiteral("HOST"), QStringLiteral("c")});
         QCOMPARE(set.code, 0);
         QCOMPARE(TestFolder::read(file), QByteArray("[Net]\r\nHost=c\r\n"));
 
-        const Result bad = run({QStringLiteral("set"), file, QStringLiteral("Net"), QStringLiteral("Host"), QStringLiteral("x\n[Evil]")});
+        const Result bad = run(
+            {QStringLiteral("set"), file, QStringLiteral("Net"), QStringLiteral("Host"), QStringLiteral("x\n[Evil]")});
         QCOMPARE(bad.code, 1);
         QVERIFY(bad.err.startsWith("larkspur-cli: The value holds a line break"));
         QCOMPARE(TestFolder::read(file), QByteArray("[Net]\r\nHost=c\r\n"));
@@ -65,7 +70,8 @@ private Q_SLOTS:
         TestFolder dir;
         const QString file = dir.write(QStringLiteral("a.ini"), "[A]\r\nk=1\r\n");
         TestFolder::makeReadOnly(file);
-        const Result r = run({QStringLiteral("set"), file, QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2")});
+        const Result r =
+            run({QStringLiteral("set"), file, QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2")});
         QCOMPARE(r.code, 1);
         QCOMPARE(r.err, QByteArray("larkspur-cli: Cannot save setting, file is Read Only\n"));
         QCOMPARE(TestFolder::read(file), QByteArray("[A]\r\nk=1\r\n"));
@@ -91,16 +97,20 @@ private Q_SLOTS:
         QCOMPARE(run({QStringLiteral("add-section"), file, QStringLiteral("  New  ")}).code, 0);
         QCOMPARE(TestFolder::read(file), QByteArray("[A]\nk=1\n[New]\n"));
 
-        QCOMPARE(run({QStringLiteral("add-key"), file, QStringLiteral("New"), QStringLiteral(" key "), QString()}).code, 0);
+        QCOMPARE(run({QStringLiteral("add-key"), file, QStringLiteral("New"), QStringLiteral(" key "), QString()}).code,
+                 0);
         QCOMPARE(TestFolder::read(file), QByteArray("[A]\nk=1\n[New]\nkey=\n"));
         // An existing key (letter case ignored) keeps one line, with the new value.
-        QCOMPARE(run({QStringLiteral("add-key"), file, QStringLiteral("a"), QStringLiteral("K"), QStringLiteral("2")}).code, 0);
+        QCOMPARE(
+            run({QStringLiteral("add-key"), file, QStringLiteral("a"), QStringLiteral("K"), QStringLiteral("2")}).code,
+            0);
         QCOMPARE(TestFolder::read(file), QByteArray("[A]\nk=2\n[New]\nkey=\n"));
 
         const Result blank = run({QStringLiteral("add-section"), file, QStringLiteral("   ")});
         QCOMPARE(blank.code, 1);
         QCOMPARE(blank.err, QByteArray("larkspur-cli: The section name is blank\n"));
-        const Result broken = run({QStringLiteral("add-key"), file, QStringLiteral("A"), QStringLiteral("x\ny"), QStringLiteral("1")});
+        const Result broken =
+            run({QStringLiteral("add-key"), file, QStringLiteral("A"), QStringLiteral("x\ny"), QStringLiteral("1")});
         QCOMPARE(broken.code, 1);
         QCOMPARE(TestFolder::read(file), QByteArray("[A]\nk=2\n[New]\nkey=\n"));
     }
@@ -109,7 +119,8 @@ private Q_SLOTS:
     {
         TestFolder dir;
         // The repeated [Net] lands under Disp in the tree, so its key stays.
-        const QByteArray text = "[Net]\r\nhost=a\r\nNet=self\r\n[NET]\r\nport=1\r\n[Disp]\r\nw=1\r\n[Net]\r\nlate=2\r\n";
+        const QByteArray text =
+            "[Net]\r\nhost=a\r\nNet=self\r\n[NET]\r\nport=1\r\n[Disp]\r\nw=1\r\n[Net]\r\nlate=2\r\n";
         const QString file = dir.write(QStringLiteral("a.ini"), text);
         const Result r = run({QStringLiteral("delete-section"), file, QStringLiteral("Net")});
         QCOMPARE(r.code, 0);
@@ -129,7 +140,8 @@ private Q_SLOTS:
         QCOMPARE(missing.err, QByteArray("larkspur-cli: Filename is missing\n"));
         QVERIFY(missing.out.isEmpty());
 
-        const Result folder = run({QStringLiteral("get"), dir.path(QString()), QStringLiteral("A"), QStringLiteral("k")});
+        const Result folder =
+            run({QStringLiteral("get"), dir.path(QString()), QStringLiteral("A"), QStringLiteral("k")});
         QCOMPARE(folder.code, 1);
 
         QCOMPARE(run({}).code, 2);

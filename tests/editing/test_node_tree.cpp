@@ -1,9 +1,9 @@
-#include "node_collection.h"
-#include "tree_build.h"
 #include "app_error.h"
-#include "scripted_ui.h"
 #include "cls_ini_registry.h"
+#include "node_collection.h"
+#include "scripted_ui.h"
 #include "test_files.h"
+#include "tree_build.h"
 
 #include <QtTest>
 
@@ -18,7 +18,8 @@ class TestNodeTree : public QObject {
         clsINIRegistry store{ScriptedUi::currentOrConsole()};
         NodeCollection nodes;
     };
-    static std::unique_ptr<Built> build(const QByteArray &bytes, bool expand = true) {
+    static std::unique_ptr<Built> build(const QByteArray &bytes, bool expand = true)
+    {
         auto built = std::make_unique<Built>();
         built->store.setFileName(built->dir.write(QStringLiteral("t.ini"), bytes));
         built->store.LoadINI();
@@ -29,7 +30,8 @@ class TestNodeTree : public QObject {
     }
 
     // One line per visible row: indentation for children, key and text.
-    static QStringList rows(const NodeCollection &nodes) {
+    static QStringList rows(const NodeCollection &nodes)
+    {
         QStringList out;
         for (qsizetype row = 0; row < nodes.rowCount(); ++row) {
             const qsizetype n = nodes.nodeAtRow(row);
@@ -39,7 +41,8 @@ class TestNodeTree : public QObject {
         return out;
     }
 
-    static clsINIPtr record(const QString &section, const QString &key, qint32 id) {
+    static clsINIPtr record(const QString &section, const QString &key, qint32 id)
+    {
         auto r = std::make_shared<clsINI>();
         r->setSection(section);
         r->setKey(key);
@@ -48,7 +51,8 @@ class TestNodeTree : public QObject {
     }
 
 private Q_SLOTS:
-    void buildsOneNodePerRecordInFileOrder() {
+    void buildsOneNodePerRecordInFileOrder()
+    {
         ScriptedUi ui;
         const auto b = build("[Net]\r\nhost=a\r\nport=1\r\n[Empty]\r\n[Disp]\r\nw=2\r\n");
         QCOMPARE(rows(b->nodes), (QStringList{"RootKey=1 Net", "  TreeKey=2 host", "  TreeKey=3 port",
@@ -63,7 +67,8 @@ private Q_SLOTS:
         QCOMPARE(b->nodes.SelectedImage(2), kKeyOpenImage);
     }
 
-    void repeatedSectionsHangUnderTheSectionAddedLast() {
+    void repeatedSectionsHangUnderTheSectionAddedLast()
+    {
         ScriptedUi ui;
         // The second [A] header becomes an empty child of B, and its key follows it there.
         const auto b = build("[A]\r\nx=1\r\n[B]\r\ny=2\r\n[A]\r\nz=3\r\n");
@@ -71,7 +76,8 @@ private Q_SLOTS:
                                               "  TreeKey=5 ", "  TreeKey=6 z"}));
     }
 
-    void keysBeforeTheFirstHeaderAndCaseVariants() {
+    void keysBeforeTheFirstHeaderAndCaseVariants()
+    {
         ScriptedUi ui;
         const auto b = build("a=1\r\nb=2\r\n[Net]\r\nk=1\r\n[NET]\r\nk=2\r\n[]\r\nc=3\r\n");
         // The first key line makes a section node with empty text; [] is then a repeat of "".
@@ -83,7 +89,8 @@ private Q_SLOTS:
         QVERIFY(SectionNodeExists(b->nodes, QString()));
     }
 
-    void keysFollowTheScheme() {
+    void keysFollowTheScheme()
+    {
         QCOMPARE(nodeKey(NodeKind::Root, 12), QStringLiteral("RootKey=12"));
         QCOMPARE(nodeKey(NodeKind::Tree, 7), QStringLiteral("TreeKey=7"));
         QVERIFY(isRootKey(QStringLiteral("RootKey=1")));
@@ -108,8 +115,9 @@ private Q_SLOTS:
             return false;
         };
         QVERIFY(failsWith(35602, [&] { nodes.Add({}, QStringLiteral("RootKey=5"), record("T", {}, 5), 4, 4); }));
-        QVERIFY(failsWith(35601, [&] { nodes.Add(QStringLiteral("RootKey=77"), QStringLiteral("TreeKey=78"),
-                                                 record("T", "k", 78), 5, 6); }));
+        QVERIFY(failsWith(35601, [&] {
+            nodes.Add(QStringLiteral("RootKey=77"), QStringLiteral("TreeKey=78"), record("T", "k", 78), 5, 6);
+        }));
         QVERIFY(failsWith(35603, [&] { nodes.Add({}, QStringLiteral("Other=1"), record("T", {}, 1), 4, 4); }));
         QVERIFY(failsWith(RuntimeError::InvalidArgument, [&] {
             nodes.Add(QStringLiteral("TreeKey=9"), QStringLiteral("TreeKey=10"), record("S", "k", 10), 5, 6);
@@ -117,7 +125,8 @@ private Q_SLOTS:
         QCOMPARE(nodes.Count(), 2);
     }
 
-    void keysStayFindableWhenIdsComeOutOfOrder() {
+    void keysStayFindableWhenIdsComeOutOfOrder()
+    {
         NodeCollection nodes;
         nodes.Add({}, QStringLiteral("RootKey=10"), record("A", {}, 10), 4, 4);
         nodes.Add({}, QStringLiteral("RootKey=3"), record("B", {}, 3), 4, 4);
@@ -131,11 +140,12 @@ private Q_SLOTS:
         QCOMPARE(rows(nodes), (QStringList{"RootKey=10 A", "  TreeKey=4 k", "RootKey=3 B"}));
     }
 
-    void removingRenumbersAndTakesTheChildren() {
+    void removingRenumbersAndTakesTheChildren()
+    {
         ScriptedUi ui;
         const auto b = build("[A]\r\nx=1\r\n[B]\r\ny=2\r\nz=3\r\n[C]\r\nw=4\r\n");
         b->nodes.setSelectedItem(6); // C
-        b->nodes.Remove(3);          // B with y and z
+        b->nodes.Remove(3); // B with y and z
         QCOMPARE(b->nodes.Count(), 4);
         QCOMPARE(rows(b->nodes), (QStringList{"RootKey=1 A", "  TreeKey=2 x", "RootKey=6 C", "  TreeKey=7 w"}));
         QCOMPARE(b->nodes.Parent(4), 3);
@@ -153,7 +163,8 @@ private Q_SLOTS:
         QCOMPARE(b->nodes.rowCount(), 0);
     }
 
-    void rowsFollowExpansion() {
+    void rowsFollowExpansion()
+    {
         ScriptedUi ui;
         const auto b = build("[A]\r\nx=1\r\ny=2\r\n[B]\r\nz=3\r\n", false);
         QCOMPARE(rows(b->nodes), (QStringList{"RootKey=1 A", "RootKey=4 B"}));
@@ -166,8 +177,9 @@ private Q_SLOTS:
             int count;
         };
         QList<Change> changes;
-        QObject::connect(&b->nodes, &QAbstractItemModel::rowsInserted,
-                         [&](const QModelIndex &, int first, int last) { changes.append({true, first, last - first + 1}); });
+        QObject::connect(&b->nodes, &QAbstractItemModel::rowsInserted, [&](const QModelIndex &, int first, int last) {
+            changes.append({true, first, last - first + 1});
+        });
         QObject::connect(&b->nodes, &QAbstractItemModel::rowsRemoved, [&](const QModelIndex &, int first, int last) {
             changes.append({false, first, last - first + 1});
         });
@@ -192,8 +204,8 @@ private Q_SLOTS:
         b->nodes.Add(QStringLiteral("RootKey=1"), QStringLiteral("TreeKey=9"), record("A", "n", 9), 5, 6);
         QCOMPARE(changes.size(), 1);
         QCOMPARE(changes[0].first, 3);
-        QCOMPARE(rows(b->nodes), (QStringList{"RootKey=1 A", "  TreeKey=2 x", "  TreeKey=3 y", "  TreeKey=9 n",
-                                              "RootKey=4 B"}));
+        QCOMPARE(rows(b->nodes),
+                 (QStringList{"RootKey=1 A", "  TreeKey=2 x", "  TreeKey=3 y", "  TreeKey=9 n", "RootKey=4 B"}));
     }
 };
 

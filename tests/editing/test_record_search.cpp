@@ -1,6 +1,6 @@
+#include "cls_ini_registry.h"
 #include "record_search.h"
 #include "scripted_ui.h"
-#include "cls_ini_registry.h"
 #include "test_files.h"
 
 #include <QRandomGenerator>
@@ -15,14 +15,16 @@ class TestRecordSearch : public QObject {
         TestFolder dir;
         clsINIRegistry store{ScriptedUi::currentOrConsole()};
     };
-    static std::unique_ptr<Loaded> load(const QByteArray &bytes) {
+    static std::unique_ptr<Loaded> load(const QByteArray &bytes)
+    {
         auto l = std::make_unique<Loaded>();
         l->store.setFileName(l->dir.write(QStringLiteral("f.ini"), bytes));
         l->store.LoadINI();
         return l;
     }
 
-    static SearchOptions options(const QString &text, bool matchCase = false, bool whole = false) {
+    static SearchOptions options(const QString &text, bool matchCase = false, bool whole = false)
+    {
         SearchOptions o;
         o.text = text;
         o.matchCase = matchCase;
@@ -31,7 +33,8 @@ class TestRecordSearch : public QObject {
     }
 
     // The IDs a run after run reaches, as F3 would, up to the first miss.
-    static QList<qint32> runs(const clsINIList &records, const SearchOptions &o, qint32 last = 0) {
+    static QList<qint32> runs(const clsINIList &records, const SearchOptions &o, qint32 last = 0)
+    {
         QList<qint32> ids;
         for (;;) {
             const qsizetype hit = findNextRecord(records, o, last);
@@ -45,7 +48,8 @@ class TestRecordSearch : public QObject {
     static constexpr const char *kExample = "[General]\r\nName=Alpha\r\n[Other]\r\nMode=alpha beta\r\n";
 
 private Q_SLOTS:
-    void theExampleRuns() {
+    void theExampleRuns()
+    {
         ScriptedUi ui;
         const auto l = load(kExample);
         const clsINIList &records = *l->store.Registry();
@@ -69,7 +73,8 @@ private Q_SLOTS:
         QCOMPARE(runs(records, none), QList<qint32>{});
     }
 
-    void wholeStringLooksAtTheFirstOccurrenceOnly() {
+    void wholeStringLooksAtTheFirstOccurrenceOnly()
+    {
         auto whole = [](const char *field, const char *text, bool matchCase = false) {
             return fieldMatches(QString::fromUtf8(field), options(QString::fromUtf8(text), matchCase, true));
         };
@@ -90,10 +95,14 @@ private Q_SLOTS:
         QVERIFY(!fieldMatches(u"x ALPHAy", options("alpha", true)));
     }
 
-    void lettersBeyondAsciiMatchWithoutRegardToCase() {
+    void lettersBeyondAsciiMatchWithoutRegardToCase()
+    {
         ScriptedUi ui;
-        const auto utf8 = load("[\xC3\x89" "cole]\r\nnom=Caf\xC3\xA9 cr\xC3\xA8me\r\n");
-        QCOMPARE(runs(*utf8->store.Registry(), options(QString::fromUtf8("\xC3\xA9" "COLE"))), QList<qint32>{1});
+        const auto utf8 = load("[\xC3\x89"
+                               "cole]\r\nnom=Caf\xC3\xA9 cr\xC3\xA8me\r\n");
+        QCOMPARE(runs(*utf8->store.Registry(), options(QString::fromUtf8("\xC3\xA9"
+                                                                         "COLE"))),
+                 QList<qint32>{1});
         QCOMPARE(runs(*utf8->store.Registry(), options(QString::fromUtf8("CAF\xC3\x89"))), QList<qint32>{2});
         QCOMPARE(runs(*utf8->store.Registry(), options(QStringLiteral("caf"))), QList<qint32>{2});
         const auto latin1 = load("nom=Caf\xE9\r\n");
@@ -103,9 +112,11 @@ private Q_SLOTS:
 
     // Fields read straight from the file's bytes must match exactly as the
     // same texts held as strings do.
-    void loadedBytesAndAssignedTextsAgree() {
+    void loadedBytesAndAssignedTextsAgree()
+    {
         ScriptedUi ui;
-        static const QList<QByteArray> words = {"ab", "AB", "a b", " ab", "\xC3\xA9t\xC3\xA9", "x", "bA", "\xE2\x84\xAA"};
+        static const QList<QByteArray> words = {"ab", "AB", "a b",         " ab", "\xC3\xA9t\xC3\xA9",
+                                                "x",  "bA", "\xE2\x84\xAA"};
         for (int round = 0; round < 200; ++round) {
             QRandomGenerator random{quint32(round) + 11};
             QByteArray text;

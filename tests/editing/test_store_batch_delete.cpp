@@ -1,10 +1,10 @@
+#include "app_error.h"
+#include "cls_ini_registry.h"
 #include "node_collection.h"
+#include "scripted_ui.h"
+#include "test_files.h"
 #include "tree_build.h"
 #include "tree_commands.h"
-#include "app_error.h"
-#include "scripted_ui.h"
-#include "cls_ini_registry.h"
-#include "test_files.h"
 
 #include <QRandomGenerator>
 #include <QtTest>
@@ -16,14 +16,16 @@ class TestStoreBatchDelete : public QObject {
 
     using Row = std::tuple<QString, QString, QString, qint32>;
 
-    static QList<Row> rows(const clsINIRegistry &store) {
+    static QList<Row> rows(const clsINIRegistry &store)
+    {
         QList<Row> out;
         for (const clsINIPtr &r : *store.Registry())
             out.append({r->Section(), r->Key(), r->Value(), r->ID()});
         return out;
     }
 
-    static QList<Row> rows(const QList<clsINIPtr> &records) {
+    static QList<Row> rows(const QList<clsINIPtr> &records)
+    {
         QList<Row> out;
         for (const clsINIPtr &r : records)
             out.append({r->Section(), r->Key(), r->Value(), r->ID()});
@@ -32,7 +34,8 @@ class TestStoreBatchDelete : public QObject {
 
     // A small file with repeated sections, letter-case variants, duplicate
     // keys, keys named like their section and keys before the first header.
-    static QByteArray randomFile(QRandomGenerator &random) {
+    static QByteArray randomFile(QRandomGenerator &random)
+    {
         static const QList<QByteArray> sections = {"A", "a", "B", "S"};
         static const QList<QByteArray> keys = {"k", "K", "j", "A", "s", " k"};
         QByteArray text;
@@ -43,8 +46,8 @@ class TestStoreBatchDelete : public QObject {
             text += "[" + sections[random.bounded(int(sections.size()))] + "]\r\n";
             const int lines = random.bounded(0, 5);
             for (int l = 0; l < lines; ++l)
-                text += keys[random.bounded(int(keys.size()))] + "=v" + QByteArray::number(random.bounded(100))
-                        + "\r\n";
+                text +=
+                    keys[random.bounded(int(keys.size()))] + "=v" + QByteArray::number(random.bounded(100)) + "\r\n";
             if (random.bounded(4) == 0)
                 text += "; note\r\n";
         }
@@ -52,7 +55,8 @@ class TestStoreBatchDelete : public QObject {
     }
 
 private Q_SLOTS:
-    void oneRewriteEqualsOnePerKey() {
+    void oneRewriteEqualsOnePerKey()
+    {
         ScriptedUi ui;
         int compared = 0;
         for (int round = 0; round < 400; ++round) {
@@ -93,7 +97,8 @@ private Q_SLOTS:
         QVERIFY(compared > 300);
     }
 
-    void aFailedRewriteLeavesWhatTheFirstCallWould() {
+    void aFailedRewriteLeavesWhatTheFirstCallWould()
+    {
         ScriptedUi ui;
         TestFolder dir;
         const QByteArray text = "[A]\r\nk=1\r\nj=2\r\nk=3\r\n[B]\r\nx=1\r\n";
@@ -117,7 +122,8 @@ private Q_SLOTS:
         QCOMPARE(rows(store.LastRemoved()), QList<Row>{before[2]});
     }
 
-    void lastRemovedNamesEveryRecordTakenOut() {
+    void lastRemovedNamesEveryRecordTakenOut()
+    {
         ScriptedUi ui;
         TestFolder dir;
         const QString path = dir.write(QStringLiteral("a.ini"), "[A]\r\nk=1\r\nj=2\r\n[B]\r\nx=1\r\n");

@@ -7,7 +7,8 @@
 class TestWindowLayout : public QObject {
     Q_OBJECT
 
-    static void checkInvariants(const WindowLayout &l, double width, double height) {
+    static void checkInvariants(const WindowLayout &l, double width, double height)
+    {
         QCOMPARE(l.tree.left, 0.0);
         QCOMPARE(l.tree.top, 0.0);
         QCOMPARE(l.pane.top, 0.0);
@@ -22,7 +23,8 @@ class TestWindowLayout : public QObject {
     }
 
 private Q_SLOTS:
-    void firstResizeScalesTheDesignProportion() {
+    void firstResizeScalesTheDesignProportion()
+    {
         WindowLayout l = WindowLayout::design();
         l.resize(6690, 5685);
         // 2325 / 4380 * 6690 = 3551.37
@@ -31,7 +33,8 @@ private Q_SLOTS:
         checkInvariants(l, 6690, 5685);
     }
 
-    void doublingTheWidthDoublesTheBar() {
+    void doublingTheWidthDoublesTheBar()
+    {
         WindowLayout l = WindowLayout::design();
         l.resize(6690, 5685);
         l.resize(13380, 5685);
@@ -43,7 +46,8 @@ private Q_SLOTS:
         checkInvariants(l, 6690, 3000);
     }
 
-    void halvesRoundToEven() {
+    void halvesRoundToEven()
+    {
         short r = 0;
         QVERIFY(roundToInt16(2.5, r));
         QCOMPARE(r, short(2));
@@ -66,7 +70,8 @@ private Q_SLOTS:
         QCOMPARE(l.bar.left, 2.0);
     }
 
-    void anOverflowingBarStaysWhereItWas() {
+    void anOverflowingBarStaysWhereItWas()
+    {
         WindowLayout l = WindowLayout::design();
         l.resize(6690, 5685);
         l.resize(70000, 5685); // 3551 / 6690 * 70000 > 32767
@@ -74,7 +79,8 @@ private Q_SLOTS:
         QCOMPARE(l.pane.width, 70000.0 - 3551 - 45);
     }
 
-    void negativeLengthsAreRefused() {
+    void negativeLengthsAreRefused()
+    {
         WindowLayout l = WindowLayout::design();
         l.resize(6690, 5685);
         const double paneBefore = l.pane.width;
@@ -87,7 +93,8 @@ private Q_SLOTS:
         QCOMPARE(l.tree.height, 0.0);
     }
 
-    void dragClampsAtBothEdges() {
+    void dragClampsAtBothEdges()
+    {
         WindowLayout l = WindowLayout::design();
         l.resize(6690, 5685);
         const double column = l.columnWidth;

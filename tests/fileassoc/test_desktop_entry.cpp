@@ -50,7 +50,8 @@ private Q_SLOTS:
         QTest::newRow("program with blanks, unquoted")
             << "/opt/my apps/larkspur %1" << QStringList{"/opt/my apps/larkspur"} << "\"/opt/my apps/larkspur\" %f";
         QTest::newRow("the shortest file wins")
-            << "/opt/my apps/larkspur %1" << QStringList{"/opt/my", "/opt/my apps/larkspur"} << "/opt/my apps/larkspur %f";
+            << "/opt/my apps/larkspur %1" << QStringList{"/opt/my", "/opt/my apps/larkspur"}
+            << "/opt/my apps/larkspur %f";
         QTest::newRow("no file found: the first word")
             << "/opt/my apps/larkspur %1" << QStringList() << "/opt/my apps/larkspur %f";
         QTest::newRow("quoted program and file")
@@ -58,8 +59,7 @@ private Q_SLOTS:
         QTest::newRow("long name field") << "/bin/ed %L" << QStringList() << "/bin/ed %f";
         QTest::newRow("no file field") << "/bin/ed" << QStringList() << "/bin/ed";
         QTest::newRow("percent doubled") << "/bin/ed 50% %1" << QStringList() << "/bin/ed 50%% %f";
-        QTest::newRow("a quoted argument")
-            << "/bin/ed \"two words\" %1" << QStringList() << "/bin/ed \"two words\" %f";
+        QTest::newRow("a quoted argument") << "/bin/ed \"two words\" %1" << QStringList() << "/bin/ed \"two words\" %f";
         QTest::newRow("reserved characters")
             << "/bin/ed $HOME a`b c\\d %1" << QStringList() << "/bin/ed \"\\$HOME\" \"a\\`b\" \"c\\\\d\" %f";
         QTest::newRow("leading blanks") << "   /bin/ed %1" << QStringList() << "/bin/ed %f";
@@ -127,9 +127,12 @@ private Q_SLOTS:
 
     void theWholeEntry()
     {
-        FileTypeClass type{"inifile", "Larkspur; INI", {".INI"}, {{"Edit with Larkspur", "/opt/l k/larkspur %1"},
-                                                                   {"Edit with Larkspur", "/bin/ed %1"},
-                                                                   {"&Print", "/bin/lp -d \"office 2\" %1"}},
+        FileTypeClass type{"inifile",
+                           "Larkspur; INI",
+                           {".INI"},
+                           {{"Edit with Larkspur", "/opt/l k/larkspur %1"},
+                            {"Edit with Larkspur", "/bin/ed %1"},
+                            {"&Print", "/bin/lp -d \"office 2\" %1"}},
                            std::nullopt};
         const QByteArray entry = desktopEntry(type, {"text/x-ini", "text/plain"}, filesAre({"/opt/l k/larkspur"}));
         QCOMPARE(QString::fromUtf8(entry), QStringLiteral("[Desktop Entry]\n"
@@ -170,12 +173,18 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("defaultIcon");
         QTest::addColumn<QString>("icon");
-        QTest::newRow("image with index") << "/icons/ini.svg,0" << "/icons/ini.svg";
-        QTest::newRow("png without index") << "/icons/ini.png" << "/icons/ini.png";
-        QTest::newRow("negative index") << "/icons/ini.png,-3" << "/icons/ini.png";
-        QTest::newRow("a program") << "/bin/larkspur,0" << "larkspur";
-        QTest::newRow("missing image") << "/icons/none.svg,0" << "larkspur";
-        QTest::newRow("relative image") << "ini.svg" << "larkspur";
+        QTest::newRow("image with index") << "/icons/ini.svg,0"
+                                          << "/icons/ini.svg";
+        QTest::newRow("png without index") << "/icons/ini.png"
+                                           << "/icons/ini.png";
+        QTest::newRow("negative index") << "/icons/ini.png,-3"
+                                        << "/icons/ini.png";
+        QTest::newRow("a program") << "/bin/larkspur,0"
+                                   << "larkspur";
+        QTest::newRow("missing image") << "/icons/none.svg,0"
+                                       << "larkspur";
+        QTest::newRow("relative image") << "ini.svg"
+                                        << "larkspur";
     }
 
     void icons()
@@ -208,7 +217,8 @@ private Q_SLOTS:
         // Our own declaration, once in the database, does not count as the desktop's.
         QCOMPARE(mimeTypeForExtension(".INI", {"text/x-ini"}, declare), QStringLiteral("text/x-ini"));
         QVERIFY(declare);
-        QCOMPARE(mimeTypeForExtension(".INI", {"text/x-ini", "text/x-dosini"}, declare), QStringLiteral("text/x-dosini"));
+        QCOMPARE(mimeTypeForExtension(".INI", {"text/x-ini", "text/x-dosini"}, declare),
+                 QStringLiteral("text/x-dosini"));
         QVERIFY(!declare);
     }
 
@@ -234,8 +244,8 @@ private Q_SLOTS:
         }
         QVERIFY2(!reader.hasError(), qPrintable(reader.errorString()));
         QCOMPARE(seen, (QStringList{"mime-info", "mime-type=text/x-ini", "comment=INI file", "sub-class-of=text/plain",
-                                    "glob=*.ini", "mime-type=text/x-a-b", "comment=A&B file",
-                                    "sub-class-of=text/plain", "glob=*.a&b"}));
+                                    "glob=*.ini", "mime-type=text/x-a-b", "comment=A&B file", "sub-class-of=text/plain",
+                                    "glob=*.a&b"}));
     }
 };
 

@@ -1,10 +1,10 @@
 #include "app_error.h"
 #include "class_store.h"
 #include "mod_file_assoc.h"
-#include "xdg_paths.h"
-#include "xdg_registry.h"
 #include "scripted_ui.h"
 #include "test_files.h"
+#include "xdg_paths.h"
+#include "xdg_registry.h"
 
 #include <QStandardPaths>
 #include <QtTest>
@@ -78,19 +78,19 @@ QByteArray expectedEntry(const QString &app, const QString &arguments = QString(
                            "Type=Application\n"
                            "Version=1.4\n"
                            "Name=Larkspur\n"
-                           "Exec=") +
-            exec +
-            QStringLiteral("\n"
-                           "Icon=larkspur\n"
-                           "Terminal=false\n"
-                           "NoDisplay=true\n"
-                           "MimeType=text/x-ini;\n"
-                           "Actions=Edit-with-Larkspur;\n"
-                           "\n"
-                           "[Desktop Action Edit-with-Larkspur]\n"
-                           "Name=Edit with Larkspur\n"
-                           "Exec=") +
-            exec + QStringLiteral("\n"))
+                           "Exec=")
+            + exec
+            + QStringLiteral("\n"
+                             "Icon=larkspur\n"
+                             "Terminal=false\n"
+                             "NoDisplay=true\n"
+                             "MimeType=text/x-ini;\n"
+                             "Actions=Edit-with-Larkspur;\n"
+                             "\n"
+                             "[Desktop Action Edit-with-Larkspur]\n"
+                             "Name=Edit with Larkspur\n"
+                             "Exec=")
+            + exec + QStringLiteral("\n"))
         .toUtf8();
 }
 
@@ -139,7 +139,10 @@ public:
     qint32 refuseSet = RegError::Success;
 
 private:
-    static QString rootName(RegKey root) { return root == HKEY_CLASSES_ROOT ? QStringLiteral("HKCR") : QStringLiteral("?"); }
+    static QString rootName(RegKey root)
+    {
+        return root == HKEY_CLASSES_ROOT ? QStringLiteral("HKCR") : QStringLiteral("?");
+    }
     qint32 answer(qint32 refusal, RegKey &key)
     {
         key = refusal ? 0 : ++m_handles;
@@ -195,8 +198,8 @@ private Q_SLOTS:
         QVERIFY(assoc().bShowErrors);
 
         const ClassStore keys = storedKeys();
-        QCOMPARE(keyNames(keys), (QStringList{".INI", "inifile", "inifile\\shell", "inifile\\shell\\Edit with Larkspur",
-                                              kCommandKey}));
+        QCOMPARE(keyNames(keys),
+                 (QStringList{".INI", "inifile", "inifile\\shell", "inifile\\shell\\Edit with Larkspur", kCommandKey}));
         QCOMPARE(valueOf(keys, ".INI"), QString("inifile"));
         QCOMPARE(valueOf(keys, "inifile"), QString("Larkspur"));
         QCOMPARE(valueOf(keys, kCommandKey), QString(app + " %1"));
@@ -268,13 +271,14 @@ private Q_SLOTS:
     {
         ScriptedUi ui;
         const QString app = program();
-        QVERIFY(assoc().RegisterFileType("ini", "IniFile", "Larkspur", "Edit with Larkspur", app, QString(), false, QString(), true));
+        QVERIFY(assoc().RegisterFileType("ini", "IniFile", "Larkspur", "Edit with Larkspur", app, QString(), false,
+                                         QString(), true));
         QVERIFY(assoc().RegisterShellVerb(app));
         QVERIFY(ui.messages.isEmpty());
         // The keys keep the spelling they were made with.
-        QCOMPARE(keyNames(storedKeys()), (QStringList{".ini", "IniFile", "IniFile\\shell",
-                                                      "IniFile\\shell\\Edit with Larkspur",
-                                                      "IniFile\\shell\\Edit with Larkspur\\command"}));
+        QCOMPARE(keyNames(storedKeys()),
+                 (QStringList{".ini", "IniFile", "IniFile\\shell", "IniFile\\shell\\Edit with Larkspur",
+                              "IniFile\\shell\\Edit with Larkspur\\command"}));
         QCOMPARE(valueOf(storedKeys(), ".INI"), QString("inifile"));
         QCOMPARE(fileIn(*m_data, kEntryPath), expectedEntry(app));
     }
@@ -283,7 +287,8 @@ private Q_SLOTS:
     {
         ScriptedUi ui;
         const QString app = program();
-        QVERIFY(assoc().RegisterFileType("cfg", "cfgfile", "Config", "Edit with Larkspur", app, QString(), false, QString(), true));
+        QVERIFY(assoc().RegisterFileType("cfg", "cfgfile", "Config", "Edit with Larkspur", app, QString(), false,
+                                         QString(), true));
         QVERIFY(ui.messages.isEmpty());
         QCOMPARE(valueOf(storedKeys(), ".cfg"), QString("cfgfile"));
         QVERIFY(!storedKeys().find("cfg"));
@@ -296,7 +301,8 @@ private Q_SLOTS:
     {
         ScriptedUi ui;
         const QString app = program();
-        QVERIFY(assoc().RegisterFileType(".INI", "inifile", "Larkspur", "Edit with Larkspur", app, "  -x  ", false, QString(), true));
+        QVERIFY(assoc().RegisterFileType(".INI", "inifile", "Larkspur", "Edit with Larkspur", app, "  -x  ", false,
+                                         QString(), true));
         QVERIFY(ui.messages.isEmpty());
         QCOMPARE(valueOf(storedKeys(), kCommandKey), QString(app + " -x %1"));
         QCOMPARE(fileIn(*m_data, kEntryPath), expectedEntry(app, " -x"));
@@ -306,7 +312,8 @@ private Q_SLOTS:
     {
         ScriptedUi ui;
         const QString app = program();
-        QVERIFY(assoc().RegisterFileType(".INI", "inifile", "Larkspur", "Edit with Larkspur", app, QString(), true, QString(), true));
+        QVERIFY(assoc().RegisterFileType(".INI", "inifile", "Larkspur", "Edit with Larkspur", app, QString(), true,
+                                         QString(), true));
         QVERIFY(ui.messages.isEmpty());
         const ClassStore keys = storedKeys();
         QCOMPARE(valueOf(keys, "inifile\\DefaultIcon"), QString(app + ",0"));
@@ -323,7 +330,7 @@ private Q_SLOTS:
         const QString app = program();
         const QString icon = m_programs->write("ini.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\"/>");
         QVERIFY(assoc().RegisterFileType(".INI", "inifile", "Larkspur", "Edit with Larkspur", app, QString(), true,
-                                 "  " + icon + "  ", true));
+                                         "  " + icon + "  ", true));
         QCOMPARE(valueOf(storedKeys(), "inifile\\DefaultIcon"), QString(icon));
         QVERIFY(fileIn(*m_data, kEntryPath).contains(("\nIcon=" + icon + "\n").toUtf8()));
         QVERIFY(ui.messages.isEmpty());
@@ -356,10 +363,10 @@ private Q_SLOTS:
     {
         ScriptedUi ui;
         QVERIFY(!assoc().RegisterFileType(".INI", "inifile", "Larkspur", "Edit with Larkspur", m_programs->path("none"),
-                                  QString(), false, QString(), false));
+                                          QString(), false, QString(), false));
         QVERIFY(!assoc().bShowErrors);
-        QVERIFY(!assoc().RegisterFileType(".I*I", "inifile", "Larkspur", "Edit with Larkspur", program(), QString(), false,
-                                  QString(), false));
+        QVERIFY(!assoc().RegisterFileType(".I*I", "inifile", "Larkspur", "Edit with Larkspur", program(), QString(),
+                                          false, QString(), false));
         QVERIFY(ui.messages.isEmpty());
         QCOMPARE(m_data->files(), QStringList());
     }
@@ -370,10 +377,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("shown");
         const QString chars = QStringLiteral("\\/:*?<>|\"");
         for (QChar c : chars) {
-            QTest::newRow(qPrintable(QStringLiteral("char ") + c)) << QStringLiteral("in") + c << QStringLiteral(".in") + c;
+            QTest::newRow(qPrintable(QStringLiteral("char ") + c))
+                << QStringLiteral("in") + c << QStringLiteral(".in") + c;
         }
-        QTest::newRow("dot given") << ".i?i" << ".i?i";
-        QTest::newRow("at the end of a long one") << "configuration|" << ".configuration|";
+        QTest::newRow("dot given") << ".i?i"
+                                   << ".i?i";
+        QTest::newRow("at the end of a long one") << "configuration|"
+                                                  << ".configuration|";
     }
 
     void anIllegalCharacterInTheExtension()
@@ -381,8 +391,8 @@ private Q_SLOTS:
         QFETCH(QString, extension);
         QFETCH(QString, shown);
         ScriptedUi ui;
-        QVERIFY(!assoc().RegisterFileType(extension, "inifile", "Larkspur", "Edit with Larkspur", program(), QString(), false,
-                                  QString(), true));
+        QVERIFY(!assoc().RegisterFileType(extension, "inifile", "Larkspur", "Edit with Larkspur", program(), QString(),
+                                          false, QString(), true));
         checkMessages(ui, {"The file extension '" + shown + "' contains an illegal char (\\/:*?<>|\")."});
         QCOMPARE(m_data->files(), QStringList());
     }
@@ -391,7 +401,8 @@ private Q_SLOTS:
     {
         ScriptedUi ui;
         const QString missing = m_programs->path("missing");
-        QVERIFY(!assoc().RegisterFileType("*", "inifile", "Larkspur", "Edit with Larkspur", missing, QString(), false, QString(), true));
+        QVERIFY(!assoc().RegisterFileType("*", "inifile", "Larkspur", "Edit with Larkspur", missing, QString(), false,
+                                          QString(), true));
         checkMessages(ui, {"The application path '" + missing + "' cannot be found."});
     }
 
@@ -399,8 +410,9 @@ private Q_SLOTS:
     {
         ScriptedUi ui;
         RecordingRegistry registry;
-        QVERIFY_THROWS_EXCEPTION(AppError, assoc().RegisterFileType(QString(), "inifile", "Larkspur", "Edit with Larkspur",
-                                                            program(), QString(), false, QString(), true));
+        QVERIFY_THROWS_EXCEPTION(AppError,
+                                 assoc().RegisterFileType(QString(), "inifile", "Larkspur", "Edit with Larkspur",
+                                                          program(), QString(), false, QString(), true));
         QVERIFY(ui.messages.isEmpty());
         QVERIFY(registry.calls.isEmpty());
     }
@@ -463,7 +475,8 @@ private Q_SLOTS:
         ScriptedUi ui;
         RecordingRegistry registry;
         const QString app = program();
-        QVERIFY(assoc().RegisterFileType("ini", "inifile", "Larkspur", "Edit with Larkspur", app, QString(), true, QString(), true));
+        QVERIFY(assoc().RegisterFileType("ini", "inifile", "Larkspur", "Edit with Larkspur", app, QString(), true,
+                                         QString(), true));
         QCOMPARE(registry.calls, (QStringList{
                                      "create HKCR .ini 0x3f",
                                      "close #1",
@@ -494,7 +507,8 @@ private Q_SLOTS:
         registry.refuseCreate = RegError::AccessDenied;
         registry.refuseOpen = RegError::FileNotFound;
         const QString app = program();
-        QVERIFY(assoc().RegisterFileType(".INI", "inifile", "Larkspur", "Edit with Larkspur", app, QString(), true, QString(), true));
+        QVERIFY(assoc().RegisterFileType(".INI", "inifile", "Larkspur", "Edit with Larkspur", app, QString(), true,
+                                         QString(), true));
         checkMessages(ui, {kCreateMessage, kCreateMessage, kCreateMessage, kAccessMessage, kAccessMessage,
                            kAccessMessage, kAccessMessage});
         // A refused create still closes what it got; a refused open has nothing to close.

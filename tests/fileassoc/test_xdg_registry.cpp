@@ -1,9 +1,10 @@
 #include "class_store.h"
+#include "test_files.h"
 #include "xdg_paths.h"
 #include "xdg_registry.h"
-#include "test_files.h"
 
 #include <QtTest>
+
 #include <sys/stat.h>
 
 namespace {
@@ -66,7 +67,8 @@ private Q_SLOTS:
         bool added = false;
         QCOMPARE(store.create("type\\shell\\open\\command", &added), QStringLiteral("type\\shell\\open\\command"));
         QVERIFY(added);
-        QCOMPARE(keyNames(store), (QStringList{"type", "type\\shell", "type\\shell\\open", "type\\shell\\open\\command"}));
+        QCOMPARE(keyNames(store),
+                 (QStringList{"type", "type\\shell", "type\\shell\\open", "type\\shell\\open\\command"}));
 
         // An existing key in other letters is the same key, and keeps its spelling.
         QCOMPARE(store.create("TYPE\\Shell\\edit", &added), QStringLiteral("type\\shell\\edit"));
@@ -206,7 +208,8 @@ private Q_SLOTS:
         QCOMPARE(registry.closeKey(created), RegError::Success);
         QCOMPARE(registry.closeKey(created), RegError::InvalidHandle);
         QCOMPARE(registry.setDefaultValue(created, "x"), RegError::InvalidHandle);
-        QCOMPARE(keyNames(onDisk()), (QStringList{"kind", "kind\\shell", "kind\\shell\\Go", "kind\\shell\\Go\\command"}));
+        QCOMPARE(keyNames(onDisk()),
+                 (QStringList{"kind", "kind\\shell", "kind\\shell\\Go", "kind\\shell\\Go\\command"}));
 
         QCOMPARE(registry.openKey(HKEY_CLASSES_ROOT, "KIND\\SHELL\\go\\Command", kKeyAccess, key), RegError::Success);
         QVERIFY(key != created);

@@ -3,8 +3,8 @@
 #include "frm_ini.h"
 #include "g_registry.h"
 #include "node_tree_view.h"
-#include "value_list.h"
 #include "test_files.h"
+#include "value_list.h"
 #include "window_test.h"
 
 #include <QCheckBox>
@@ -15,7 +15,8 @@
 // A person who lets go of the F3 key while a message box is up.
 class ReleasingUi : public WindowScriptedUi {
 public:
-    int messageBox(const QString &text, int style, const QString &title) override {
+    int messageBox(const QString &text, int style, const QString &title) override
+    {
         if (QWidget *focus = QApplication::focusWidget())
             QTest::keyRelease(focus, Qt::Key_F3);
         return WindowScriptedUi::messageBox(text, style, title);
@@ -29,14 +30,16 @@ class TestFrmFind : public QObject {
 
     static constexpr const char *kExample = "[General]\r\nName=Alpha\r\n[Other]\r\nMode=alpha beta\r\n";
 
-    static std::unique_ptr<frmINI> start(const QString &path) {
+    static std::unique_ptr<frmINI> start(const QString &path)
+    {
         auto w = windowtest::start(path);
         if (w)
             w->tvw->setFocus();
         return w;
     }
 
-    static frmFind *openFind(frmINI &w) {
+    static frmFind *openFind(frmINI &w)
+    {
         w.mnuFind->trigger();
         frmFind *dialog = w.findDialog();
         if (dialog) {
@@ -47,20 +50,23 @@ class TestFrmFind : public QObject {
         return dialog;
     }
 
-    static QString selectedKey(const frmINI &w) {
+    static QString selectedKey(const frmINI &w)
+    {
         const qsizetype n = w.tvw->Nodes().SelectedItem();
         return n ? w.tvw->Nodes().Key(n) : QString();
     }
 
 private Q_SLOTS:
-    void cleanup() {
+    void cleanup()
+    {
         gRegistry.reset();
         for (QWidget *widget : QApplication::topLevelWidgets())
             if (qobject_cast<frmFind *>(widget))
                 delete widget;
     }
 
-    void aFreshDialog() {
+    void aFreshDialog()
+    {
         WindowScriptedUi ui;
         TestFolder dir;
         auto w = start(dir.write(QStringLiteral("a.ini"), kExample));
@@ -88,7 +94,8 @@ private Q_SLOTS:
         QVERIFY(d->isVisible());
     }
 
-    void hitsHideTheDialogAndF3GoesOn() {
+    void hitsHideTheDialogAndF3GoesOn()
+    {
         WindowScriptedUi ui;
         TestFolder dir;
         auto w = start(dir.write(QStringLiteral("a.ini"), kExample));
@@ -125,7 +132,8 @@ private Q_SLOTS:
         QCOMPARE(d->txtString->text(), QStringLiteral("alpha"));
     }
 
-    void oneF3IsOneRunEvenAcrossAMessageBox() {
+    void oneF3IsOneRunEvenAcrossAMessageBox()
+    {
         ReleasingUi ui;
         TestFolder dir;
         auto w = start(dir.write(QStringLiteral("a.ini"), kExample));
@@ -145,7 +153,8 @@ private Q_SLOTS:
         QCOMPARE(selectedKey(*w), QStringLiteral("TreeKey=4"));
     }
 
-    void aHitDuringAnEditEndsTheEdit() {
+    void aHitDuringAnEditEndsTheEdit()
+    {
         WindowScriptedUi ui;
         TestFolder dir;
         const QString path = dir.write(QStringLiteral("a.ini"), kExample);
@@ -167,7 +176,8 @@ private Q_SLOTS:
         QVERIFY(w->close());
     }
 
-    void aSectionHitShowsTheSectionNode() {
+    void aSectionHitShowsTheSectionNode()
+    {
         WindowScriptedUi ui;
         TestFolder dir;
         auto w = start(dir.write(QStringLiteral("a.ini"), kExample));
@@ -183,7 +193,8 @@ private Q_SLOTS:
         QCOMPARE(w->lvw->itemText(1), QString());
     }
 
-    void notFoundAndTheCaseBox() {
+    void notFoundAndTheCaseBox()
+    {
         WindowScriptedUi ui;
         TestFolder dir;
         auto w = start(dir.write(QStringLiteral("a.ini"), kExample));
@@ -209,7 +220,8 @@ private Q_SLOTS:
         QCOMPARE(w->findState().LastFoundID, 2);
     }
 
-    void cancelForgetsTheDialogButNotTheLastHit() {
+    void cancelForgetsTheDialogButNotTheLastHit()
+    {
         WindowScriptedUi ui;
         TestFolder dir;
         auto w = start(dir.write(QStringLiteral("a.ini"), kExample));
@@ -240,7 +252,8 @@ private Q_SLOTS:
         QCOMPARE(selectedKey(*w), QStringLiteral("TreeKey=4"));
     }
 
-    void aHitAfterADeletionSelectsItsOwnNode() {
+    void aHitAfterADeletionSelectsItsOwnNode()
+    {
         WindowScriptedUi ui;
         TestFolder dir;
         auto w = start(dir.write(QStringLiteral("a.ini"), "[A]\r\nx=1\r\ny=2\r\n[B]\r\nz=target\r\n"));
@@ -258,7 +271,8 @@ private Q_SLOTS:
         QCOMPARE(w->lvw->itemText(1), QStringLiteral("target"));
     }
 
-    void exitEndsTheProgramWithTheDialogOpen() {
+    void exitEndsTheProgramWithTheDialogOpen()
+    {
         WindowScriptedUi ui;
         TestFolder dir;
         auto w = start(dir.write(QStringLiteral("a.ini"), kExample));
@@ -275,7 +289,8 @@ private Q_SLOTS:
         QVERIFY(gRegistry);
     }
 
-    void theAboutBox() {
+    void theAboutBox()
+    {
         WindowScriptedUi ui;
         TestFolder dir;
         auto w = start(dir.write(QStringLiteral("a.ini"), kExample));

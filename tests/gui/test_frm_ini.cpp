@@ -2,9 +2,9 @@
 #include "g_registry.h"
 #include "node_tree_view.h"
 #include "splitter_bar.h"
+#include "test_files.h"
 #include "twips.h"
 #include "value_list.h"
-#include "test_files.h"
 #include "window_test.h"
 
 #include <QAbstractItemModelTester>
@@ -17,17 +17,20 @@
 class TestFrmIni : public QObject {
     Q_OBJECT
 
-    static constexpr const char *kSample = "[Net]\r\nhost=example.org\r\nport=8080\r\n[Empty]\r\n[Disp]\r\nw=1024\r\nh=\r\n";
+    static constexpr const char *kSample =
+        "[Net]\r\nhost=example.org\r\nport=8080\r\n[Empty]\r\n[Disp]\r\nw=1024\r\nh=\r\n";
 
     static std::unique_ptr<frmINI> start(const QString &command) { return windowtest::start(command); }
     static QStringList treeRows(const frmINI &w) { return windowtest::treeRows(w); }
-    static qsizetype nodeByText(const frmINI &w, const QString &section, const QString &key = QString()) {
+    static qsizetype nodeByText(const frmINI &w, const QString &section, const QString &key = QString())
+    {
         return windowtest::nodeByText(w, section, key);
     }
     static void click(frmINI &w, qsizetype node) { QVERIFY(windowtest::clickNode(w, node)); }
 
     // Opens the value item's editor with F2, types `text` and ends with `endKey`.
-    static void editValue(frmINI &w, const QString &text, Qt::Key endKey) {
+    static void editValue(frmINI &w, const QString &text, Qt::Key endKey)
+    {
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
         w.lvw->setFocus();
@@ -48,7 +51,8 @@ class TestFrmIni : public QObject {
 private Q_SLOTS:
     void cleanup() { gRegistry.reset(); }
 
-    void startsWithAWritableFile() {
+    void startsWithAWritableFile()
+    {
         ScriptedUi ui;
         TestFolder dir;
         const QString path = dir.write(QStringLiteral("app.ini"), kSample);
@@ -69,7 +73,8 @@ private Q_SLOTS:
         QVERIFY(ui.messages.isEmpty());
     }
 
-    void theTreeModelStaysConsistent() {
+    void theTreeModelStaysConsistent()
+    {
         ScriptedUi ui;
         TestFolder dir;
         auto w = start(dir.write(QStringLiteral("app.ini"), "a=1\r\n[A]\r\nx=1\r\n[B]\r\n[A]\r\ny=2\r\n"));
@@ -83,7 +88,8 @@ private Q_SLOTS:
         QCOMPARE(treeRows(*w), (QStringList{"", "A", "  x"}));
     }
 
-    void startsWithoutAFileAndPromptsAgain() {
+    void startsWithoutAFileAndPromptsAgain()
+    {
         ScriptedUi ui;
         auto w = start(QString());
         QVERIFY(w);
@@ -107,7 +113,8 @@ private Q_SLOTS:
         QCOMPARE(w->tvw->Nodes().Count(), 7);
     }
 
-    void openFileAfterACancelledStart() {
+    void openFileAfterACancelledStart()
+    {
         ScriptedUi ui;
         auto w = start(QString());
         QVERIFY(w);
@@ -137,7 +144,8 @@ private Q_SLOTS:
         QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + paths.last());
     }
 
-    void openFileRebuildsTheTreeAndPointsOutReadOnly() {
+    void openFileRebuildsTheTreeAndPointsOutReadOnly()
+    {
         ScriptedUi ui;
         TestFolder dir;
         const QString path = dir.write(QStringLiteral("app.ini"), kSample);
@@ -159,7 +167,8 @@ private Q_SLOTS:
         QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + path);
     }
 
-    void startsWithAMissingOrEmptyFile() {
+    void startsWithAMissingOrEmptyFile()
+    {
         ScriptedUi ui;
         TestFolder dir;
         auto w = start(dir.path(QStringLiteral("missing.ini")));
@@ -182,7 +191,8 @@ private Q_SLOTS:
         w.reset(); // before the person it talks to goes
     }
 
-    void aReadOnlyFileIsPointedOutOnce() {
+    void aReadOnlyFileIsPointedOutOnce()
+    {
         ScriptedUi ui;
         TestFolder dir;
         const QString path = dir.write(QStringLiteral("ro.ini"), kSample);
@@ -198,7 +208,8 @@ private Q_SLOTS:
         QCOMPARE(ui.messages.size(), 1);
     }
 
-    void nodeClicksFillThePaneAndSwitchTheDeleteItems() {
+    void nodeClicksFillThePaneAndSwitchTheDeleteItems()
+    {
         ScriptedUi ui;
         TestFolder dir;
         auto w = start(dir.write(QStringLiteral("app.ini"), kSample));
@@ -229,7 +240,8 @@ private Q_SLOTS:
         QVERIFY(w->mnuDelKey->isEnabled());
     }
 
-    void aPressReleasedElsewhereStillShowsItsNode() {
+    void aPressReleasedElsewhereStillShowsItsNode()
+    {
         ScriptedUi ui;
         TestFolder dir;
         const QString path = dir.write(QStringLiteral("app.ini"), kSample);
@@ -247,7 +259,8 @@ private Q_SLOTS:
                  QByteArray("[Net]\r\nhost=example.org\r\nport=8080\r\n[Empty]\r\n[Disp]\r\nw=800\r\nh=\r\n"));
     }
 
-    void collapsingAnySectionEmptiesThePane() {
+    void collapsingAnySectionEmptiesThePane()
+    {
         ScriptedUi ui;
         TestFolder dir;
         auto w = start(dir.write(QStringLiteral("app.ini"), kSample));
@@ -270,7 +283,8 @@ private Q_SLOTS:
         QVERIFY(w->tvw->Nodes().Expanded(net));
     }
 
-    void treeLabelsAreNeverEdited() {
+    void treeLabelsAreNeverEdited()
+    {
         ScriptedUi ui;
         TestFolder dir;
         auto w = start(dir.write(QStringLiteral("app.ini"), kSample));
@@ -284,7 +298,8 @@ private Q_SLOTS:
         QVERIFY(!qobject_cast<QLineEdit *>(QApplication::focusWidget()));
     }
 
-    void editingAValueWritesTheFile() {
+    void editingAValueWritesTheFile()
+    {
         ScriptedUi ui;
         TestFolder dir;
         const QString path = dir.write(QStringLiteral("app.ini"), kSample);
@@ -308,7 +323,8 @@ private Q_SLOTS:
                  QByteArray("[Net]\r\nhost=example.org\r\nport=\r\n[Empty]\r\n[Disp]\r\nw=1024\r\nh=\r\n"));
     }
 
-    void abandonedEditsChangeNothing() {
+    void abandonedEditsChangeNothing()
+    {
         ScriptedUi ui;
         TestFolder dir;
         const QString path = dir.write(QStringLiteral("app.ini"), "[Net]\r\nhost = example.org\r\n");
@@ -328,7 +344,8 @@ private Q_SLOTS:
         QVERIFY(ui.messages.isEmpty());
     }
 
-    void editingAReadOnlyFileRevertsThePane() {
+    void editingAReadOnlyFileRevertsThePane()
+    {
         ScriptedUi ui;
         TestFolder dir;
         const QString path = dir.write(QStringLiteral("ro.ini"), kSample);
@@ -351,7 +368,8 @@ private Q_SLOTS:
         QCOMPARE(w->lvw->itemText(1), QStringLiteral("changed"));
     }
 
-    void aFailedWriteIsReportedAndTheTextStays() {
+    void aFailedWriteIsReportedAndTheTextStays()
+    {
         ScriptedUi ui;
         TestFolder dir;
         const QString path = dir.write(QStringLiteral("app.ini"), kSample);
@@ -367,7 +385,8 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(path));
     }
 
-    void closingIsRefusedWhileEditing() {
+    void closingIsRefusedWhileEditing()
+    {
         ScriptedUi ui;
         TestFolder dir;
         auto w = start(dir.write(QStringLiteral("app.ini"), kSample));
@@ -390,7 +409,8 @@ private Q_SLOTS:
         QVERIFY(!gRegistry);
     }
 
-    void resizeKeepsTheProportion() {
+    void resizeKeepsTheProportion()
+    {
         ScriptedUi ui;
         TestFolder dir;
         auto w = start(dir.write(QStringLiteral("app.ini"), kSample));
@@ -409,7 +429,8 @@ private Q_SLOTS:
         QCOMPARE(w->lvw->columnWidth(0), twipsToPixels(l.pane.width - 100, w->logicalDpiX()));
     }
 
-    void theSplitterDragsAndClamps() {
+    void theSplitterDragsAndClamps()
+    {
         ScriptedUi ui;
         TestFolder dir;
         auto w = start(dir.write(QStringLiteral("app.ini"), kSample));

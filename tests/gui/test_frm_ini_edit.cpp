@@ -2,8 +2,8 @@
 #include "frm_ini.h"
 #include "g_registry.h"
 #include "node_tree_view.h"
-#include "value_list.h"
 #include "test_files.h"
+#include "value_list.h"
 #include "window_test.h"
 
 #include <QLabel>
@@ -19,14 +19,16 @@ class TestFrmIniEdit : public QObject {
     static std::unique_ptr<frmINI> start(const QString &path) { return windowtest::start(path); }
     static QStringList treeRows(const frmINI &w) { return windowtest::treeRows(w); }
 
-    static void select(frmINI &w, const QString &section, const QString &key = QString()) {
+    static void select(frmINI &w, const QString &section, const QString &key = QString())
+    {
         const qsizetype node = windowtest::nodeByText(w, section, key);
         QVERIFY(windowtest::clickNode(w, node));
         QCOMPARE(w.tvw->Nodes().SelectedItem(), node);
     }
 
     // Runs `act` on the add dialog once it is up; `trigger` opens it.
-    static void withDialog(QAction *trigger, const std::function<void(frmAdd &)> &act) {
+    static void withDialog(QAction *trigger, const std::function<void(frmAdd &)> &act)
+    {
         bool ran = false;
         QTimer::singleShot(0, [&] {
             auto *dialog = qobject_cast<frmAdd *>(QApplication::activeModalWidget());
@@ -44,15 +46,17 @@ class TestFrmIniEdit : public QObject {
         QVERIFY(ran);
     }
 
-    static QString confirmDeleteKey(const QString &key, const QString &section) {
+    static QString confirmDeleteKey(const QString &key, const QString &section)
+    {
         return QStringLiteral("You are about to delete the '") + key + QStringLiteral("' Key from '") + section
-             + QStringLiteral("' section\r\n\r\nDo you want to continue?");
+               + QStringLiteral("' section\r\n\r\nDo you want to continue?");
     }
 
 private Q_SLOTS:
     void cleanup() { gRegistry.reset(); }
 
-    void newSectionThroughTheDialog() {
+    void newSectionThroughTheDialog()
+    {
         ScriptedUi ui;
         TestFolder dir;
         const QString path = dir.write(QStringLiteral("a.ini"), "[A]\r\nk=1");
@@ -95,7 +99,8 @@ private Q_SLOTS:
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\nk=1\r\n[New]\r\nx= 1 \r\n"));
     }
 
-    void cancelAndTheCloseBoxAddNothing() {
+    void cancelAndTheCloseBoxAddNothing()
+    {
         ScriptedUi ui;
         TestFolder dir;
         const QByteArray text = "[A]\r\nk=1\r\n";
@@ -117,7 +122,8 @@ private Q_SLOTS:
         QCOMPARE(gRegistry->Registry()->Count(), 2);
     }
 
-    void newKeyGoesUnderTheSelectedSection() {
+    void newKeyGoesUnderTheSelectedSection()
+    {
         ScriptedUi ui;
         TestFolder dir;
         const QString path = dir.write(QStringLiteral("a.ini"), "[A]\r\nk=1\r\n[B]\r\nj=2\r\n");
@@ -152,7 +158,8 @@ private Q_SLOTS:
         QCOMPARE(records.Item(records.Count())->Value(), QString());
     }
 
-    void newKeyOnAReadOnlyFileKeepsRecordAndNode() {
+    void newKeyOnAReadOnlyFileKeepsRecordAndNode()
+    {
         ScriptedUi ui;
         TestFolder dir;
         const QByteArray text = "[A]\r\nk=1\r\n";
@@ -172,7 +179,8 @@ private Q_SLOTS:
         QCOMPARE(treeRows(*w), (QStringList{"A", "  k", "  j"}));
     }
 
-    void aKeyThatCannotBeWrittenIsRefusedBeforeAnythingChanges() {
+    void aKeyThatCannotBeWrittenIsRefusedBeforeAnythingChanges()
+    {
         ScriptedUi ui;
         TestFolder dir;
         const QByteArray text = "[A]\r\nk=1\r\n";
@@ -193,7 +201,8 @@ private Q_SLOTS:
         QCOMPARE(gRegistry->Registry()->Count(), 2);
     }
 
-    void commandsWithoutASelection() {
+    void commandsWithoutASelection()
+    {
         ScriptedUi ui;
         TestFolder dir;
         auto w = start(dir.write(QStringLiteral("a.ini"), "[A]\r\nk=1\r\n"));
@@ -211,7 +220,8 @@ private Q_SLOTS:
         withDialog(w->mnuNewSection, [](frmAdd &d) { QCOMPARE(d.windowTitle(), QStringLiteral("Add Section")); });
     }
 
-    void deleteCommandsCheckTheNodeKind() {
+    void deleteCommandsCheckTheNodeKind()
+    {
         ScriptedUi ui;
         TestFolder dir;
         const QByteArray text = "[A]\r\nk=1\r\n";
@@ -233,7 +243,8 @@ private Q_SLOTS:
         QCOMPARE(TestFolder::read(path), text);
     }
 
-    void deleteOneOfSeveralKeys() {
+    void deleteOneOfSeveralKeys()
+    {
         ScriptedUi ui;
         TestFolder dir;
         const QByteArray text = "[Net]\r\nhost=a\r\nport=1\r\n";
@@ -260,7 +271,8 @@ private Q_SLOTS:
         QCOMPARE(w->lvw->itemCount(), 0);
     }
 
-    void deleteTheOnlyKeyAsksTwice() {
+    void deleteTheOnlyKeyAsksTwice()
+    {
         ScriptedUi ui;
         TestFolder dir;
         const QByteArray text = "[A]\r\nk=1\r\n[B]\r\nj=2\r\n";
@@ -287,7 +299,8 @@ private Q_SLOTS:
         QCOMPARE(w->lvw->itemCount(), 0);
     }
 
-    void deleteASection() {
+    void deleteASection()
+    {
         ScriptedUi ui;
         TestFolder dir;
         const QByteArray text = "[Net]\r\nhost=a\r\nNet=self\r\nport=1\r\n[NET]\r\nx=1\r\n[Disp]\r\nw=1\r\n";
@@ -312,7 +325,8 @@ private Q_SLOTS:
         QCOMPARE(treeRows(*w), (QStringList{"NET", "  x", "Disp", "  w"}));
     }
 
-    void deleteASectionJustAdded() {
+    void deleteASectionJustAdded()
+    {
         ScriptedUi ui;
         TestFolder dir;
         const QString path = dir.write(QStringLiteral("a.ini"), "[A]\r\nk=1\r\n");
@@ -330,7 +344,8 @@ private Q_SLOTS:
         QCOMPARE(treeRows(*w), (QStringList{"A", "  k"}));
     }
 
-    void aFailureBeforeTheStoreIsAskedDropsNoNode() {
+    void aFailureBeforeTheStoreIsAskedDropsNoNode()
+    {
         WindowScriptedUi ui;
         TestFolder dir;
         auto w = start(dir.write(QStringLiteral("a.ini"), "[A]\r\nk=1\r\n"));
@@ -352,7 +367,8 @@ private Q_SLOTS:
         QCOMPARE(treeRows(*w), QStringList{"B"});
     }
 
-    void aFailedDeleteKeepsTreeAndStoreTogether() {
+    void aFailedDeleteKeepsTreeAndStoreTogether()
+    {
         ScriptedUi ui;
         TestFolder dir;
         const QString path = dir.write(QStringLiteral("a.ini"), "[A]\r\nk=1\r\nj=2\r\n");

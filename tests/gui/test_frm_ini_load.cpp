@@ -1,10 +1,10 @@
+#include "class_store.h"
 #include "frm_ini.h"
 #include "g_registry.h"
 #include "node_tree_view.h"
-#include "class_store.h"
-#include "xdg_paths.h"
 #include "scripted_ui.h"
 #include "test_files.h"
+#include "xdg_paths.h"
 
 #include <QMimeDatabase>
 #include <QtTest>

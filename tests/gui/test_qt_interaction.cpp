@@ -126,8 +126,8 @@ QAbstractItemView *shownView(const QFileDialog *dialog)
 {
     const QList<QAbstractItemView *> views = dialog->findChildren<QAbstractItemView *>();
     for (QAbstractItemView *view : views) {
-        if ((view->objectName() == QLatin1String("listView") || view->objectName() == QLatin1String("treeView")) &&
-            view->isVisible())
+        if ((view->objectName() == QLatin1String("listView") || view->objectName() == QLatin1String("treeView"))
+            && view->isVisible())
             return view;
     }
     return nullptr;
@@ -212,9 +212,8 @@ private Q_SLOTS:
             QCOMPARE(box->defaultButton(), box->button(QMessageBox::Yes));
             QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
         });
-        const int answer =
-            ui.messageBox(QStringLiteral("Delete key \"a<b>\" & all?\r\nSecond line"), vbYesNo | vbQuestion,
-                          QStringLiteral("Delete Key"));
+        const int answer = ui.messageBox(QStringLiteral("Delete key \"a<b>\" & all?\r\nSecond line"),
+                                         vbYesNo | vbQuestion, QStringLiteral("Delete Key"));
         QVERIFY(ran);
         QCOMPARE(answer, int(vbNo));
     }
@@ -263,7 +262,8 @@ private Q_SLOTS:
             perform(box, action);
             closed = !box->isVisible();
         });
-        const int answer = ui.messageBox(QStringLiteral("Saved."), vbOKOnly | vbInformation, QStringLiteral("Larkspur"));
+        const int answer =
+            ui.messageBox(QStringLiteral("Saved."), vbOKOnly | vbInformation, QStringLiteral("Larkspur"));
         QVERIFY(ran);
         QVERIFY(closed);
         QCOMPARE(answer, int(vbOK));
@@ -459,8 +459,8 @@ private Q_SLOTS:
 
             QTest::keyClick(combo, Qt::Key_Down);
             QCOMPARE(combo->currentText(), QStringLiteral("Text  and settings"));
-            QTRY_COMPARE(listedNames(dialog), QStringList({QStringLiteral("other.txt"), QStringLiteral("sub"),
-                                                           QStringLiteral("x.Cfg")}));
+            QTRY_COMPARE(listedNames(dialog),
+                         QStringList({QStringLiteral("other.txt"), QStringLiteral("sub"), QStringLiteral("x.Cfg")}));
 
             QTest::keyClick(combo, Qt::Key_Down);
             QCOMPARE(combo->currentText(), QStringLiteral("All Files (*.*)"));

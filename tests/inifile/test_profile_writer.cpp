@@ -44,7 +44,8 @@ private Q_SLOTS:
     {
         QCOMPARE(write("[A]\r\nk=v\r\n", "", "t", "1"), QByteArray("t=1\r\n[A]\r\nk=v\r\n"));
         QCOMPARE(write("a=1\r\n;c\r\n[A]\r\n", "", "b", "2"), QByteArray("a=1\r\nb=2\r\n;c\r\n[A]\r\n"));
-        QCOMPARE(write("\xEF\xBB\xBF[A]\r\n", "", "b", "2"), QByteArray("\xEF\xBB\xBF" "b=2\r\n[A]\r\n"));
+        QCOMPARE(write("\xEF\xBB\xBF[A]\r\n", "", "b", "2"), QByteArray("\xEF\xBB\xBF"
+                                                                        "b=2\r\n[A]\r\n"));
         // Keys after an empty header belong to section "" too.
         QCOMPARE(write("[A]\r\n[]\r\nq=1\r\n", "", "q", "9"), QByteArray("[A]\r\n[]\r\nq=9\r\n"));
     }
@@ -68,10 +69,13 @@ private Q_SLOTS:
 
     void refusesTextsThatWouldNotReadBack()
     {
-        QVERIFY_THROWS_EXCEPTION(AppError, checkProfileWrite(QStringLiteral("A\r\n[B]"), QStringLiteral("k"), QString()));
+        QVERIFY_THROWS_EXCEPTION(AppError,
+                                 checkProfileWrite(QStringLiteral("A\r\n[B]"), QStringLiteral("k"), QString()));
         QVERIFY_THROWS_EXCEPTION(AppError, checkProfileWrite(QStringLiteral("A"), QStringLiteral("k\n"), QString()));
-        QVERIFY_THROWS_EXCEPTION(AppError, checkProfileWrite(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("1\r\n[B]")));
-        QVERIFY_THROWS_EXCEPTION(AppError, checkProfileWrite(QStringLiteral("A"), QStringLiteral("[k"), QStringLiteral("]")));
+        QVERIFY_THROWS_EXCEPTION(
+            AppError, checkProfileWrite(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("1\r\n[B]")));
+        QVERIFY_THROWS_EXCEPTION(AppError,
+                                 checkProfileWrite(QStringLiteral("A"), QStringLiteral("[k"), QStringLiteral("]")));
         checkProfileWrite(QStringLiteral("[A]"), QStringLiteral("k]"), QStringLiteral("[v]"));
     }
 
@@ -92,11 +96,17 @@ private Q_SLOTS:
     // The one-pass builder must leave exactly what the writes one by one leave.
     void builderMatchesWritesOneByOne()
     {
-        const QStringList sections = {QString(), QStringLiteral("A"), QStringLiteral("a"), QStringLiteral("B"),
-                                      QStringLiteral("[x]"), QString::fromUtf8("\xC3\xA9"), QString::fromUtf8("\xC3\x89"),
+        const QStringList sections = {QString(),
+                                      QStringLiteral("A"),
+                                      QStringLiteral("a"),
+                                      QStringLiteral("B"),
+                                      QStringLiteral("[x]"),
+                                      QString::fromUtf8("\xC3\xA9"),
+                                      QString::fromUtf8("\xC3\x89"),
                                       QStringLiteral(" A")};
-        const QStringList keys = {QStringLiteral("k"), QStringLiteral("K"), QStringLiteral("k2"), QStringLiteral("a=b"),
-                                  QStringLiteral("a"), QStringLiteral(";c"), QStringLiteral("k "), QStringLiteral("[q")};
+        const QStringList keys = {QStringLiteral("k"),   QStringLiteral("K"), QStringLiteral("k2"),
+                                  QStringLiteral("a=b"), QStringLiteral("a"), QStringLiteral(";c"),
+                                  QStringLiteral("k "),  QStringLiteral("[q")};
         const QStringList values = {QString(), QStringLiteral("1"), QStringLiteral("x=y"), QStringLiteral(" s ")};
         for (const QByteArray &eol : {QByteArray("\r\n"), QByteArray("\n")}) {
             for (int round = 0; round < 200; ++round) {

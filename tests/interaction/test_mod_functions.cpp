@@ -58,7 +58,8 @@ private Q_SLOTS:
     {
         ScriptedUi ui;
         ui.dialogAnswers.enqueue(QStringLiteral("/tmp/x.ini") + QChar(0) + QChar(0));
-        const QString filter = QStringLiteral("Configuration Files (*.INI)") + QChar(0) + QStringLiteral("*.INI") + QChar(0);
+        const QString filter =
+            QStringLiteral("Configuration Files (*.INI)") + QChar(0) + QStringLiteral("*.INI") + QChar(0);
         QCOMPARE(CommonOpenDialog(ui, QStringLiteral("Open"), filter, QString(), QStringLiteral("*.ini"), 0),
                  QStringLiteral("/tmp/x.ini"));
         QCOMPARE(ui.dialogs[0].title, QStringLiteral("Open"));

@@ -1,6 +1,6 @@
-#include "scripted_ui.h"
 #include "cls_ini_registry.h"
 #include "file_name_test.h"
+#include "scripted_ui.h"
 #include "test_files.h"
 
 #include <QDir>
@@ -67,7 +67,7 @@ private Q_SLOTS:
         store.setFileName(QString());
         QCOMPARE(ui.messages.size(), 1);
         QCOMPARE(ui.messages[0].text, QStringLiteral("Invalid command line arguments:  File Not Found\r\n"
-                                                      "Source= clsINIRegistry: FileName"));
+                                                     "Source= clsINIRegistry: FileName"));
         QCOMPARE(ui.messages[0].style, 16);
         QCOMPARE(ui.messages[0].title, QStringLiteral("Larkspur"));
         QCOMPARE(ui.dialogs.size(), 1);

@@ -1,6 +1,6 @@
 #include "app_error.h"
-#include "scripted_ui.h"
 #include "cls_ini_registry.h"
+#include "scripted_ui.h"
 #include "test_files.h"
 
 #include <QtTest>
@@ -52,9 +52,11 @@ private Q_SLOTS:
     void readsEveryLineEndAndEncoding()
     {
         ScriptedUi ui;
-        QCOMPARE(load("[A]\rk=1\nj=2\r\n"), (QList<Row>{row("A", "", "", 1), row("A", "k", "1", 2), row("A", "j", "2", 3)}));
+        QCOMPARE(load("[A]\rk=1\nj=2\r\n"),
+                 (QList<Row>{row("A", "", "", 1), row("A", "k", "1", 2), row("A", "j", "2", 3)}));
         QCOMPARE(load("\xEF\xBB\xBF[A]\r\n"), QList<Row>{row("A", "", "", 1)});
-        QCOMPARE(load("[\xC3\xA9]\r\nk=\xE2\x82\xAC\r\n"), (QList<Row>{row("\xC3\xA9", "", "", 1), row("\xC3\xA9", "k", "\xE2\x82\xAC", 2)}));
+        QCOMPARE(load("[\xC3\xA9]\r\nk=\xE2\x82\xAC\r\n"),
+                 (QList<Row>{row("\xC3\xA9", "", "", 1), row("\xC3\xA9", "k", "\xE2\x82\xAC", 2)}));
         QCOMPARE(load("k=caf\xE9\r\n"), QList<Row>{row("", "k", "caf\xC3\xA9", 1)});
     }
 
@@ -124,7 +126,8 @@ private Q_SLOTS:
         ScriptedUi ui;
         TestFolder dir;
         clsINIRegistry store(ui);
-        store.setFileName(dir.write(QStringLiteral("a.ini"), "[MixedSec]\r\nKEY=1\r\nKEY=2\r\n[\xC3\xA9t\xC3\xA9]\r\nk=3\r\n"));
+        store.setFileName(
+            dir.write(QStringLiteral("a.ini"), "[MixedSec]\r\nKEY=1\r\nKEY=2\r\n[\xC3\xA9t\xC3\xA9]\r\nk=3\r\n"));
         store.LoadINI();
         QCOMPARE(store.GetRegValue(QStringLiteral("MIXEDSEC"), QStringLiteral("key")), QStringLiteral("1"));
         QCOMPARE(store.GetRegValue(QString::fromUtf8("\xC3\x89T\xC3\x89"), QStringLiteral("K")), QStringLiteral("3"));

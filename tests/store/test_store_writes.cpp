@@ -1,6 +1,6 @@
 #include "app_error.h"
-#include "scripted_ui.h"
 #include "cls_ini_registry.h"
+#include "scripted_ui.h"
 #include "test_files.h"
 
 #include <QDir>
@@ -74,7 +74,8 @@ private Q_SLOTS:
     {
         ScriptedUi ui;
         Opened o("[A]\r\nk=1\r\n");
-        QVERIFY_THROWS_EXCEPTION(AppError, o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2\r\n[B]")));
+        QVERIFY_THROWS_EXCEPTION(
+            AppError, o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2\r\n[B]")));
         QCOMPARE(o.bytes(), QByteArray("[A]\r\nk=1\r\n"));
         QCOMPARE(o.store.GetRegValue(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("1"));
 
@@ -92,7 +93,9 @@ private Q_SLOTS:
     void deleteRewritesTheFileAfterABackup()
     {
         ScriptedUi ui;
-        const QByteArray original = "top=1\r\n; note\r\n\r\n[Net]\r\n;k=v\r\nHost=a\r\nPort=1\r\n[Only]\r\nx=1\r\n[net]\r\nhost=b\r\n[Empty]\r\n";
+        const QByteArray original =
+            "top=1\r\n; "
+            "note\r\n\r\n[Net]\r\n;k=v\r\nHost=a\r\nPort=1\r\n[Only]\r\nx=1\r\n[net]\r\nhost=b\r\n[Empty]\r\n";
         Opened o(original);
         o.store.DeleteKey(QStringLiteral("Only"), QStringLiteral("x"));
         QCOMPARE(TestFolder::read(o.backup), original);
@@ -161,7 +164,8 @@ private Q_SLOTS:
                 const QString section = row.section(QLatin1Char('|'), 0, 0);
                 bool hasKey = false;
                 for (const QString &other : expected)
-                    hasKey = hasKey || (other.startsWith(section + QLatin1Char('|')) && !other.endsWith(QStringLiteral("||")));
+                    hasKey = hasKey
+                             || (other.startsWith(section + QLatin1Char('|')) && !other.endsWith(QStringLiteral("||")));
                 if (hasKey)
                     withKeys.append(row);
             }
@@ -217,7 +221,8 @@ private Q_SLOTS:
         QCOMPARE(TestFolder::read(o.backup), original);
         QCOMPARE(QFileInfo(o.file).fileName(), QStringLiteral("app.ini"));
         // No stray names are left beside them.
-        QCOMPARE(QDir(o.dir.path(QString())).entryList(QDir::Files | QDir::Hidden), (QStringList{"app.ini", "app.old"}));
+        QCOMPARE(QDir(o.dir.path(QString())).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{"app.ini", "app.old"}));
 
         // A configuration file reached through a symbolic link: the link
         // stays a link to the edited file, the backup is a file of its own.

@@ -11,7 +11,8 @@
 // loaded forms are the top-level windows that exist.
 class WindowScriptedUi : public ScriptedUi {
 public:
-    QStringList loadedForms() const override {
+    QStringList loadedForms() const override
+    {
         QStringList names;
         for (const QWidget *widget : QApplication::topLevelWidgets())
             if (!widget->objectName().isEmpty())
@@ -26,7 +27,8 @@ namespace windowtest {
 // current scripted person, shown, past its first activation and active (the
 // offscreen platform activates nothing by itself); nullptr when it never
 // got there.
-inline std::unique_ptr<frmINI> start(const QString &commandLine) {
+inline std::unique_ptr<frmINI> start(const QString &commandLine)
+{
     ScriptedUi *ui = ScriptedUi::current();
     if (!ui)
         return nullptr;
@@ -43,7 +45,8 @@ inline std::unique_ptr<frmINI> start(const QString &commandLine) {
 }
 
 // The visible rows of the tree, keys indented under their sections.
-inline QStringList treeRows(const frmINI &w) {
+inline QStringList treeRows(const frmINI &w)
+{
     const NodeCollection &nodes = w.tvw->Nodes();
     QStringList out;
     for (qsizetype row = 0; row < nodes.rowCount(); ++row) {
@@ -55,7 +58,8 @@ inline QStringList treeRows(const frmINI &w) {
 
 // The section node showing `section`, or with `key`, the key node showing
 // `key` under a section node showing `section`; 0 when there is none.
-inline qsizetype nodeByText(const frmINI &w, const QString &section, const QString &key = QString()) {
+inline qsizetype nodeByText(const frmINI &w, const QString &section, const QString &key = QString())
+{
     const NodeCollection &nodes = w.tvw->Nodes();
     for (qsizetype i = 1; i <= nodes.Count(); ++i) {
         const qsizetype parent = nodes.Parent(i);
@@ -67,7 +71,8 @@ inline qsizetype nodeByText(const frmINI &w, const QString &section, const QStri
 }
 
 // A left click on the text of a node's row; false when the row is not shown.
-inline bool clickNode(frmINI &w, qsizetype node) {
+inline bool clickNode(frmINI &w, qsizetype node)
+{
     const QRect r = w.tvw->nodeRect(node);
     if (!r.isValid())
         return false;
