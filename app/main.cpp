@@ -1,6 +1,7 @@
 // larkspur: the editor window.
 #include "frm_ini.h"
 #include "huge_page_heap.h"
+#include "program_icon.h"
 #include "qt_interaction.h"
 
 #include <QApplication>
@@ -30,6 +31,8 @@ int main(int argc, char **argv)
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Larkspur"));
+    // Message boxes and any other window of ours carry the program's icon too.
+    QApplication::setWindowIcon(programIcon());
 
     // The shell split the command line at blanks; the file name is all of it.
     QStringList arguments = QApplication::arguments();

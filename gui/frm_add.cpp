@@ -2,10 +2,12 @@
 
 #include "add_entry.h"
 #include "app_error.h"
+#include "busy_cursor.h"
 #include "cls_ini_registry.h"
 #include "input_codes.h"
 #include "interaction.h"
 #include "node_collection.h"
+#include "program_icon.h"
 #include "tree_build.h"
 #include "tree_commands.h"
 #include "twips.h"
@@ -28,6 +30,7 @@ frmAdd::frmAdd(QWidget *owner, Interaction &ui, clsINIRegistry *store, NodeColle
     setObjectName(QStringLiteral("frmAdd"));
     setWindowTitle(QStringLiteral("Form1"));
     setModal(true);
+    setWindowIcon(programIcon());
     // The fixed layout is drawn for a small dialog font; at the desktop's
     // usual size the longer captions would not fit their boxes.
     QFont small = font();
@@ -160,7 +163,10 @@ void frmAdd::addSection()
         throw;
     }
     m_owner->update();
-    WriteSectionRecord(registry, *record);
+    {
+        const BusyCursor busy;
+        WriteSectionRecord(registry, *record);
+    }
     accept();
 }
 
@@ -182,6 +188,7 @@ void frmAdd::addKey()
     }
     m_owner->update();
     try {
+        const BusyCursor busy;
         WriteKeyRecord(registry, *record, Text3->text());
     } catch (const AppError &error) {
         // The record and its node stay, as they do for a read-only file; the dialog closes.

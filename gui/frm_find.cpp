@@ -4,6 +4,7 @@
 #include "find_host.h"
 #include "find_state.h"
 #include "interaction.h"
+#include "program_icon.h"
 #include "record_search.h"
 #include "text_helpers.h"
 #include "twips.h"
@@ -23,7 +24,7 @@ frmFind::frmFind(FindHost *host, Interaction &ui, FindState &state)
     setObjectName(QStringLiteral("frmFind"));
     setWindowTitle(QStringLiteral("Find"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    setWindowIcon(programIcon());
     // The fixed layout is drawn for a small dialog font; at the desktop's
     // usual size the longer captions would not fit their boxes.
     QFont small = font();

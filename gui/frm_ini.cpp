@@ -1,6 +1,7 @@
 #include "frm_ini.h"
 
 #include "app_error.h"
+#include "busy_cursor.h"
 #include "file_access.h"
 #include "frm_find.h"
 #include "g_registry.h"
@@ -8,6 +9,7 @@
 #include "interaction.h"
 #include "mod_file_assoc.h"
 #include "node_tree_view.h"
+#include "program_icon.h"
 #include "splitter_bar.h"
 #include "tree_build.h"
 #include "twips.h"
@@ -34,6 +36,7 @@ frmINI::frmINI(Interaction &ui, QString commandLine, QWidget *parent)
 {
     setObjectName(QStringLiteral("frmINI"));
     setWindowTitle(kCaption);
+    setWindowIcon(programIcon());
 
     m_client = new QWidget(this);
     setCentralWidget(m_client);
@@ -65,6 +68,7 @@ frmINI::frmINI(Interaction &ui, QString commandLine, QWidget *parent)
     connect(Splitter, &SplitterBar::MouseUp, this, &frmINI::Splitter_MouseUp);
 
     buildMenus();
+    connectShortcuts();
     applyLayout();
 
     // Open with the designed client area, centred on the screen.
@@ -168,6 +172,8 @@ void frmINI::Form_Activate()
 {
     enum Step { CreateStore = 1, CheckFileName, ReadCommand, AssignFileName, Load, Caption, Done };
     QString commandText;
+    // From the load on, to the tree built and shown.
+    std::optional<BusyCursor> busy;
     for (int step = CreateStore; step < Done; ++step) {
         try {
             switch (step) {
@@ -186,6 +192,7 @@ void frmINI::Form_Activate()
                 gRegistry->setFileName(commandText);
                 break;
             case Load:
+                busy.emplace();
                 gRegistry->LoadINI();
                 break;
             case Caption:

@@ -17,6 +17,8 @@ class NodeTreeView;
 class SplitterBar;
 class ValueList;
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
 class QKeyEvent;
 class QMenu;
 class Interaction;
@@ -70,6 +72,12 @@ public:
     void Form_KeyDown(qint16 KeyCode, qint16 Shift);
     void Form_KeyPress(qint16 KeyAscii);
 
+    // Opens `path` as File > Open File does with the name its dialog returns.
+    void openFile(const QString &path);
+    // The tree's context menu at a point of the screen: the Edit menu's New,
+    // Delete, Find and Next commands. Returns once the menu has closed.
+    void showTreeMenu(const QPoint &globalPos);
+
     // The find dialog's side of a search.
     void ShowFindHit(const clsINI &record) override;
     void FindClosed() override;
@@ -113,8 +121,19 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // A file dropped on the window is opened.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
+    void connectShortcuts();
+    // Enter in the tree: the selected key's value is edited in place.
+    void editSelectedValue();
+    // Delete in the tree: Delete > Key or Delete > Section, by the node.
+    void deleteSelected();
+    // The pane shows what a click on the selected node shows, so that the
+    // highlight and the pane always agree.
+    void showSelectedValue();
     void buildMenus();
     // Builds and expands the tree of the store's records, then points out a read-only file.
     void showLoadedFile();

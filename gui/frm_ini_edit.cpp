@@ -2,6 +2,7 @@
 #include "frm_ini.h"
 
 #include "app_error.h"
+#include "busy_cursor.h"
 #include "frm_add.h"
 #include "g_registry.h"
 #include "gui_log.h"
@@ -91,7 +92,7 @@ void frmINI::mnuDelKey_Click()
             deleteFromStore([&] { gRegistry->DeleteKey(section, key); });
             nodes.Remove(selected);
         }
-        lvw->clearItems();
+        showSelectedValue();
     } catch (const AppError &error) {
         m_ui.reportError(error);
     }
@@ -121,6 +122,7 @@ void frmINI::mnuDelSection_Click()
         deleteFromStore([&] { gRegistry->DeleteKeys(section, keys); });
         nodes.Remove(selected);
         tvw->viewport()->update();
+        showSelectedValue();
     } catch (const AppError &error) {
         m_ui.reportError(error);
     }
@@ -128,6 +130,10 @@ void frmINI::mnuDelSection_Click()
 
 void frmINI::deleteFromStore(const std::function<void()> &deletion)
 {
+    // The confirmation just closed: the window is painted again before the
+    // rewrite, which may take a while, so that no closed box stays on screen.
+    repaint();
+    const BusyCursor busy;
     try {
         deletion();
     } catch (const AppError &) {
@@ -137,7 +143,7 @@ void frmINI::deleteFromStore(const std::function<void()> &deletion)
         } catch (const AppError &error) {
             qCWarning(lcGui) << "nodes of removed records kept:" << error.description();
         }
-        lvw->clearItems();
+        showSelectedValue();
         throw;
     }
 }

@@ -96,8 +96,10 @@ void frmINI::ShowFindHit(const clsINI &record)
     qsizetype node = nodes.Find(nodeKey(NodeKind::Tree, record.ID()));
     if (node == 0)
         node = nodes.Find(nodeKey(NodeKind::Root, record.ID()));
-    if (node != 0)
+    if (node != 0) {
         nodes.setSelectedItem(node);
+        tvw->showNodeWithSection(node);
+    }
 
     lvw->clearItems();
     const qsizetype selected = nodes.SelectedItem();

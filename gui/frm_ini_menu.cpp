@@ -2,6 +2,7 @@
 #include "frm_ini.h"
 
 #include "app_error.h"
+#include "busy_cursor.h"
 #include "g_registry.h"
 #include "gui_log.h"
 #include "interaction.h"
@@ -13,8 +14,13 @@
 void frmINI::mnuOpen_Click()
 {
     const QString chosen = ChooseINIFile(m_ui);
-    if (chosen.isEmpty())
-        return;
+    if (!chosen.isEmpty())
+        openFile(chosen);
+}
+
+void frmINI::openFile(const QString &chosen)
+{
+    const BusyCursor busy;
     if (!gRegistry)
         gRegistry = std::make_unique<clsINIRegistry>(m_ui);
     gRegistry->setFileName(chosen);
@@ -22,9 +28,10 @@ void frmINI::mnuOpen_Click()
         gRegistry->LoadINI();
     } catch (const AppError &error) {
         m_ui.MsgBox(error.description(), vbCritical);
-        // The store now names a file it could not read: it keeps no records
-        // of the old one, the window shows none, and the caption no file.
-        gRegistry->ClearRegistry();
+        // The store named a file it could not read: it keeps neither that
+        // name nor the old file's records, the window shows none, and the
+        // caption no file.
+        gRegistry->CloseFile();
         tvw->Nodes().Clear();
         lvw->clearItems();
         const qsizetype separator = windowTitle().indexOf(QStringLiteral(" - "));

@@ -2,6 +2,7 @@
 #include "frm_ini.h"
 
 #include "app_error.h"
+#include "busy_cursor.h"
 #include "g_registry.h"
 #include "gui_log.h"
 #include "interaction.h"
@@ -50,6 +51,15 @@ void frmINI::tvw_NodeClick(qsizetype Node)
     mnuDelKey->setEnabled(!section);
 }
 
+void frmINI::showSelectedValue()
+{
+    const qsizetype selected = tvw->Nodes().SelectedItem();
+    if (selected == 0)
+        lvw->clearItems();
+    else
+        tvw_NodeClick(selected);
+}
+
 void frmINI::tvw_Collapse(qsizetype)
 {
     lvw->clearItems();
@@ -74,6 +84,7 @@ void frmINI::lvw_AfterLabelEdit(qint16 &Cancel, const std::optional<QString> &Ne
     try {
         if (!gRegistry)
             throwObjectNotSet(kSource);
+        const BusyCursor busy;
         if (gRegistry->SetRegValue(selectedSection(), selectedKey(), *NewString) == 1)
             Cancel = 1;
     } catch (const AppError &error) {

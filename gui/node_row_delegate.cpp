@@ -1,9 +1,16 @@
 #include "node_row_delegate.h"
 
+#include "cut_off_tooltip.h"
 #include "node_collection.h"
 
+#include <QHelpEvent>
 #include <QPainter>
 #include <QStyle>
+
+namespace {
+// Blank pixels above and below a row's picture or text.
+constexpr int kRowMargin = 2;
+} // namespace
 
 int NodeRowDelegate::indentation(const QWidget *view)
 {
@@ -51,5 +58,16 @@ QSize NodeRowDelegate::sizeHint(const QStyleOptionViewItem &option, const QModel
 {
     QSize size = QStyledItemDelegate::sizeHint(option, index);
     size.rwidth() += indentation(option.widget) * (index.data(NodeCollection::LevelRole).toInt() + 1);
+    // Every row has the same height, the tallest of a picture and a line of
+    // text, whatever the row shows: the tree never jumps when a row changes.
+    size.setHeight(qMax(option.decorationSize.height(), option.fontMetrics.height()) + 2 * kRowMargin);
     return size;
+}
+
+bool NodeRowDelegate::helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                                const QModelIndex &index)
+{
+    if (event->type() != QEvent::ToolTip || !index.isValid())
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    return showTextWhenCutOff(event, view, option, index, sizeHint(option, index).width());
 }

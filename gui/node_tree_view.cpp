@@ -2,14 +2,20 @@
 
 #include "node_row_delegate.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyle>
 
 NodeTreeView::NodeTreeView(QWidget *parent) : QListView(parent)
 {
     setModel(&m_nodes);
     setItemDelegate(new NodeRowDelegate(m_images, this));
     setUniformItemSizes(true);
+    // The pictures are drawn at the style's small icon size, whatever sizes
+    // the icons come in, so that one row height fits them all.
+    const int icon = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
+    setIconSize(QSize(icon, icon));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -130,12 +136,40 @@ void NodeTreeView::mousePressEvent(QMouseEvent *event)
 void NodeTreeView::mouseReleaseEvent(QMouseEvent *event)
 {
     QListView::mouseReleaseEvent(event);
+    reportPendingClick();
+}
+
+void NodeTreeView::reportPendingClick()
+{
     // A press on a node is its click, wherever the button comes up: the
     // pane must follow the node the press selected.
     const bool pressed = m_pressedNode != 0;
     m_pressedNode = 0;
     if (pressed && m_nodes.SelectedItem() != 0)
         Q_EMIT nodeClick(m_nodes.SelectedItem());
+}
+
+void NodeTreeView::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The right button's press selected the node under it; the menu takes
+    // the release, so the click is reported now, before the menu acts on
+    // the selected node.
+    reportPendingClick();
+    Q_EMIT contextMenuAt(event->globalPos());
+}
+
+void NodeTreeView::showNodeWithSection(qsizetype index)
+{
+    if (index < 1 || index > m_nodes.Count())
+        return;
+    const qsizetype section = m_nodes.Root(index);
+    const qsizetype sectionRow = m_nodes.rowOfNode(section);
+    const qsizetype row = m_nodes.rowOfNode(index);
+    if (row < 0)
+        return;
+    if (sectionRow >= 0 && sectionRow != row)
+        scrollTo(m_nodes.index(int(sectionRow)), QAbstractItemView::PositionAtTop);
+    scrollTo(m_nodes.index(int(row)), QAbstractItemView::EnsureVisible);
 }
 
 void NodeTreeView::mouseDoubleClickEvent(QMouseEvent *event)
@@ -159,6 +193,19 @@ void NodeTreeView::keyPressEvent(QKeyEvent *event)
     }
     const bool top = m_nodes.Parent(node) == 0;
     switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+            Q_EMIT enterPressed();
+            return;
+        }
+        break;
+    case Qt::Key_Delete:
+        if (event->modifiers() == Qt::NoModifier) {
+            Q_EMIT deletePressed();
+            return;
+        }
+        break;
     case Qt::Key_Left:
         if (top && m_nodes.Expanded(node))
             setNodeExpanded(node, false);
@@ -180,6 +227,7 @@ void NodeTreeView::keyPressEvent(QKeyEvent *event)
             setNodeExpanded(node, false);
         return;
     default:
-        QListView::keyPressEvent(event);
+        break;
     }
+    QListView::keyPressEvent(event);
 }

@@ -29,6 +29,9 @@ public:
     void setNodeExpanded(qsizetype index, bool expanded);
     // The rectangle of a node's row in viewport coordinates (empty when hidden).
     QRect nodeRect(qsizetype index) const;
+    // Scrolls a node into view together with its section's row, as far as
+    // both fit, so that a key is never shown without the section it is in.
+    void showNodeWithSection(qsizetype index);
 
     // Asked before a node's text would be edited; setting `cancel` refuses.
     std::function<void(qint16 &cancel)> beforeLabelEdit;
@@ -37,6 +40,11 @@ Q_SIGNALS:
     // The user clicked a node, or moved the selection to it with the keyboard.
     void nodeClick(qsizetype index);
     void nodeCollapse(qsizetype index);
+    // Asked for the tree's context menu, at a point on the screen.
+    void contextMenuAt(const QPoint &globalPos);
+    // Enter or Delete pressed with a node selected.
+    void enterPressed();
+    void deletePressed();
 
 protected:
     bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
@@ -44,6 +52,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
     void selectionChanged(const QItemSelection &selected, const QItemSelection &deselected) override;
 
 private:
@@ -51,6 +60,7 @@ private:
     bool onBranch(const QModelIndex &index, const QPoint &pos) const;
     void showSelection();
     void selectNode(qsizetype index);
+    void reportPendingClick();
 
     NodeCollection m_nodes;
     ImageList m_images;

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -101,10 +102,32 @@ QString qtNameFilter(const FileFilter &filter)
     return filter.description + QStringLiteral(" (") + globs.join(QLatin1Char(' ')) + QLatin1Char(')');
 }
 
+// A question asked in the middle of a long step (a busy cursor showing)
+// gets the ordinary arrow while it waits for its answer.
+class ArrowWhileAsking {
+public:
+    ArrowWhileAsking() : m_busy(QGuiApplication::overrideCursor() != nullptr)
+    {
+        if (m_busy)
+            QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~ArrowWhileAsking()
+    {
+        if (m_busy)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    ArrowWhileAsking(const ArrowWhileAsking &) = delete;
+    ArrowWhileAsking &operator=(const ArrowWhileAsking &) = delete;
+
+private:
+    bool m_busy;
+};
+
 } // namespace
 
 int QtInteraction::messageBox(const QString &text, int style, const QString &title)
 {
+    const ArrowWhileAsking arrow;
     const bool yesNo = (style & 0xF) == vbYesNo;
     OwnedDialog<QMessageBox> box(new QMessageBox(QApplication::activeWindow()));
     box->setWindowTitle(title.isEmpty() ? kAppTitle : title);
@@ -132,6 +155,7 @@ int QtInteraction::messageBox(const QString &text, int style, const QString &tit
 
 QString QtInteraction::openFileDialog(const OpenFileRequest &request)
 {
+    const ArrowWhileAsking arrow;
     OwnedDialog<QFileDialog> dialog(new QFileDialog(QApplication::activeWindow()));
     // Qt's own dialog behaves the same on every desktop, and only it takes
     // the case-blind patterns below as they are.
@@ -139,7 +163,9 @@ QString QtInteraction::openFileDialog(const OpenFileRequest &request)
     dialog->setOption(QFileDialog::HideNameFilterDetails);
     dialog->setWindowTitle(request.title);
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
-    dialog->setFileMode(QFileDialog::ExistingFile);
+    // Any typed name comes back, existing or not: the store says itself
+    // what is wrong with a name and asks again.
+    dialog->setFileMode(QFileDialog::AnyFile);
 
     QStringList nameFilters;
     for (const FileFilter &filter : request.filters)

@@ -1,6 +1,9 @@
 #include "value_list.h"
 
+#include "cut_off_tooltip.h"
+
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QStyledItemDelegate>
 
@@ -58,6 +61,15 @@ private:
     {
         if (m_list->afterLabelEdit)
             m_list->afterLabelEdit(cancel, text);
+    }
+
+    // A value cut off by the column's width shows whole in a tooltip.
+    bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override
+    {
+        if (event->type() != QEvent::ToolTip || !index.isValid())
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        return showTextWhenCutOff(event, view, option, index, sizeHint(option, index).width());
     }
 
     ValueList *m_list;

@@ -80,3 +80,9 @@ void clsINIRegistry::ClearRegistry()
     m_registry = std::make_shared<clsINIList>();
     m_lastRemoved.clear();
 }
+
+void clsINIRegistry::CloseFile()
+{
+    ClearRegistry();
+    m_fileName.clear();
+}

@@ -52,6 +52,10 @@ public:
 
     // Drops every record (the file is not touched).
     void ClearRegistry();
+    // Drops every record and the file name: the store holds no file, as
+    // before its first one, so that nothing is written to a file it could
+    // not read.
+    void CloseFile();
 
 private:
     void setCurrentEntry(clsINIPtr entry) { m_currentEntry = std::move(entry); }

@@ -167,6 +167,37 @@ private Q_SLOTS:
         QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + path);
     }
 
+    // A file that passes the name test but cannot be read (reading this one
+    // fails with an I/O error even for root) leaves the store holding no
+    // file: no records, no name, so nothing later goes to that path.
+    void aFailedOpenLeavesNoFileBehind()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        const QString path = dir.write(QStringLiteral("app.ini"), kSample);
+        auto w = start(path);
+        QVERIFY(w);
+
+        const QString unreadable = QStringLiteral("/proc/self/mem");
+        ui.dialogAnswers.enqueue(unreadable);
+        w->mnuOpen->trigger();
+        QCOMPARE(ui.messages.size(), 1);
+        QVERIFY2(ui.messages[0].text.contains(unreadable), qPrintable(ui.messages[0].text));
+        QVERIFY(gRegistry);
+        QCOMPARE(gRegistry->FileName(), QString());
+        QCOMPARE(gRegistry->Registry()->Count(), 0);
+        QCOMPARE(w->tvw->Nodes().Count(), 0);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor"));
+
+        // With no file, the next activation loads the one the program was
+        // started on, as at start-up.
+        w->Form_Activate();
+        QCOMPARE(gRegistry->FileName(), path);
+        QCOMPARE(treeRows(*w).first(), QStringLiteral("Net"));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + path);
+        QCOMPARE(TestFolder::read(path), QByteArray(kSample));
+    }
+
     void startsWithAMissingOrEmptyFile()
     {
         ScriptedUi ui;

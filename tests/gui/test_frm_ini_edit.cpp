@@ -268,7 +268,11 @@ private Q_SLOTS:
         QCOMPARE(TestFolder::read(path), QByteArray("[Net]\r\nport=1\r\n"));
         QCOMPARE(TestFolder::read(dir.path(QStringLiteral("a.old"))), text);
         QCOMPARE(treeRows(*w), (QStringList{"Net", "  port"}));
-        QCOMPARE(w->lvw->itemCount(), 0);
+        // The neighbour the highlight moved to is the one the pane shows.
+        const NodeCollection &nodes = w->tvw->Nodes();
+        QCOMPARE(nodes.Text(nodes.SelectedItem()), QStringLiteral("port"));
+        QCOMPARE(w->lvw->itemCount(), 1);
+        QCOMPARE(w->lvw->itemText(1), QStringLiteral("1"));
     }
 
     void deleteTheOnlyKeyAsksTwice()
@@ -383,7 +387,10 @@ private Q_SLOTS:
         // The store let go of the record, so the tree does too.
         QCOMPARE(treeRows(*w), (QStringList{"A", "  j"}));
         QCOMPARE(gRegistry->FindRecord(QStringLiteral("A"), QStringLiteral("k")), 0);
-        QCOMPARE(w->lvw->itemCount(), 0);
+        const NodeCollection &nodes = w->tvw->Nodes();
+        QCOMPARE(nodes.Text(nodes.SelectedItem()), QStringLiteral("j"));
+        QCOMPARE(w->lvw->itemCount(), 1);
+        QCOMPARE(w->lvw->itemText(1), QStringLiteral("2"));
     }
 };
 
