@@ -25,7 +25,7 @@ int main(int argc, char **argv)
     restartWithHugePageHeap(argv);
     if (!hasDisplay()) {
         std::fputs("larkspur: no display to open the window on (DISPLAY is not set); "
-                   "on a machine without one, run it under xvfb-run: xvfb-run -a scripts/run FILE\n",
+                   "scripts/run FILE shows it over VNC instead, or run it under xvfb-run -a\n",
                    stderr);
         return 1;
     }
