@@ -91,11 +91,10 @@ int deleteSection(clsINIRegistry &store, const QStringList &args)
     return 0;
 }
 
-// Find Next from a fresh dialog, again and again: the ID of every hit, up to
-// the first run without one. Options stand for the dialog's check boxes.
-int find(clsINIRegistry &store, const QStringList &args)
+// The options after find's TEXT, as the dialog's check boxes; "" when they
+// all mean something, else what is wrong with the first one that does not.
+QString readFindOptions(const QStringList &args, SearchOptions &options)
 {
-    SearchOptions options;
     options.text = args[0];
     for (const QString &option : args.mid(1)) {
         if (option == QLatin1String("--case")) {
@@ -107,17 +106,30 @@ int find(clsINIRegistry &store, const QStringList &args)
             for (const QString &field : fields)
                 if (field != QLatin1String("section") && field != QLatin1String("key")
                     && field != QLatin1String("value"))
-                    throw AppError(RuntimeError::InvalidArgument, QStringLiteral("find"),
-                                   QStringLiteral("Unknown field '") + field
-                                       + QStringLiteral("': use section, key or value"));
+                    return QStringLiteral("Unknown field '") + field + QStringLiteral("': use section, key or value");
             options.sections = fields.contains(QLatin1String("section"));
             options.keys = fields.contains(QLatin1String("key"));
             options.values = fields.contains(QLatin1String("value"));
         } else {
-            throw AppError(RuntimeError::InvalidArgument, QStringLiteral("find"),
-                           QStringLiteral("Unknown option '") + option + QLatin1Char('\''));
+            return QStringLiteral("Unknown option '") + option + QLatin1Char('\'');
         }
     }
+    return QString();
+}
+
+QString findUsageError(const QStringList &args)
+{
+    SearchOptions options;
+    return readFindOptions(args, options);
+}
+
+// Find Next from a fresh dialog, again and again: the ID of every hit, up to
+// the first run without one. Options stand for the dialog's check boxes; the
+// command line has passed findUsageError.
+int find(clsINIRegistry &store, const QStringList &args)
+{
+    SearchOptions options;
+    readFindOptions(args, options);
     if (TrimSpaces(options.text).isEmpty())
         throw AppError(RuntimeError::InvalidArgument, QStringLiteral("find"),
                        QStringLiteral("The search text is blank"));
@@ -156,7 +168,7 @@ const QList<CliCommand> &cliCommands()
         {"add-key", "SECTION KEY VALUE", "add KEY with VALUE to SECTION, as the add dialog does", addKey, 3},
         {"delete-section", "SECTION", "delete SECTION and the keys the editor shows under it", deleteSection, 1},
         {"find", "TEXT [--case] [--whole] [--fields=section,key,value]",
-         "print the ID of each record Find Next reaches, in order (exit 1 when none)", find, 1, 3},
+         "print the ID of each record Find Next reaches, in order (exit 1 when none)", find, 1, 3, findUsageError},
     };
     return commands;
 }

@@ -15,6 +15,10 @@ struct CliCommand {
     qsizetype argumentCount;
     // Options that may follow the arguments.
     qsizetype optionCount = 0;
+    // What is wrong with the arguments after FILE as a command line, "" when
+    // nothing is; asked before FILE is touched. Without it, any arguments of
+    // the right count will do.
+    QString (*usageError)(const QStringList &args) = nullptr;
 };
 
 const QList<CliCommand> &cliCommands();

@@ -6,9 +6,11 @@
 #include "cls_ini_registry.h"
 #include "console_interaction.h"
 #include "huge_page_heap.h"
+#include "text_helpers.h"
 
 #include <QFile>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
@@ -26,10 +28,40 @@ void printUsage(FILE *to)
     }
 }
 
+void printCommandUsage(const CliCommand &command)
+{
+    std::fprintf(stderr, "usage: %s %s FILE %s\n", kProgram, command.name, command.arguments);
+}
+
 void printError(const QString &description)
 {
     const QByteArray text = (QString::fromLatin1(kProgram) + QStringLiteral(": ") + description).toLocal8Bit();
     std::fprintf(stderr, "%s\n", text.constData());
+}
+
+// What keeps the file named `name` from being loaded, "" when nothing here
+// does. The store would only ask for another file, and the console cannot
+// answer, so the person would learn no more than that the name is missing.
+// stat, not open: opening a FIFO would wait for a writer. Names the store
+// refuses for other reasons (wildcards, a blank name) are left to it.
+QString fileProblem(const QString &name)
+{
+    if (name.isEmpty())
+        return QString();
+    struct stat info {};
+    if (::stat(QFile::encodeName(name).constData(), &info) != 0) {
+        const int error = errno;
+        if (error == ENOENT || error == ENOTDIR)
+            return name + QStringLiteral(": no such file");
+        return name + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+    }
+    if (S_ISDIR(info.st_mode))
+        return name + QStringLiteral(": is a folder");
+    if (!S_ISREG(info.st_mode))
+        return name + QStringLiteral(": not a regular file");
+    if (name.sliced(name.lastIndexOf(QLatin1Char('/')) + 1).startsWith(QLatin1Char('.')))
+        return name + QStringLiteral(": hidden file names (starting with \".\") are not opened");
+    return QString();
 }
 
 } // namespace
@@ -60,18 +92,31 @@ int main(int argc, char **argv)
         return 2;
     }
     if (argc - 3 < command->argumentCount || argc - 3 > command->argumentCount + command->optionCount) {
-        std::fprintf(stderr, "usage: %s %s FILE %s\n", kProgram, command->name, command->arguments);
+        printCommandUsage(*command);
         return 2;
     }
-
-    ConsoleInteraction ui(QString::fromLatin1(kProgram));
     QStringList args;
     for (int i = 3; i < argc; ++i)
         args.append(QString::fromLocal8Bit(argv[i]));
+    if (command->usageError) {
+        if (const QString problem = command->usageError(args); !problem.isEmpty()) {
+            printError(problem);
+            printCommandUsage(*command);
+            return 2;
+        }
+    }
 
+    // The name as the store will take it: blanks at either end go.
+    const QString fileName = TrimSpaces(QFile::decodeName(argv[2]));
+    if (const QString problem = fileProblem(fileName); !problem.isEmpty()) {
+        printError(problem);
+        return 1;
+    }
+
+    ConsoleInteraction ui(QString::fromLatin1(kProgram));
     try {
         clsINIRegistry store(ui);
-        store.setFileName(QFile::decodeName(argv[2]));
+        store.setFileName(fileName);
         store.LoadINI();
         const int code = command->run(store, args);
         std::fflush(stdout);

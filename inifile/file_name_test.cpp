@@ -16,8 +16,9 @@ bool namesExistingFile(const QString &s)
 {
     if (!findsRegularFile(s))
         return false;
-    QString namePart = s.sliced(FindLast(s, QStringLiteral("\\")));
-    namePart = namePart.sliced(FindLast(namePart, QStringLiteral("/")));
+    // Only "/" separates folders on Linux; "\" is a character of a name
+    // like any other, so a\b.ini is a file of its own.
+    const QString namePart = s.sliced(FindLast(s, QStringLiteral("/")));
     return QFileInfo(s).fileName() == namePart;
 }
 

@@ -1,7 +1,14 @@
 #include "test_files.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QtTest>
+
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 // larkspur-cli through its process interface: arguments in; stdout, stderr
 // and the exit code out.
@@ -132,24 +139,120 @@ private Q_SLOTS:
         QCOMPARE(missing.err, QByteArray("larkspur-cli: Section not selected or invalid\n"));
     }
 
-    void badFilesAndUsage()
+    void findListsTheHitsAsTheOptionsSay()
     {
         TestFolder dir;
-        const Result missing = run({QStringLiteral("dump"), dir.path(QStringLiteral("missing.ini"))});
-        QCOMPARE(missing.code, 1);
-        QCOMPARE(missing.err, QByteArray("larkspur-cli: Filename is missing\n"));
-        QVERIFY(missing.out.isEmpty());
+        const QString file = dir.write(QStringLiteral("a.ini"), "[Alpha]\r\nk=alpha\r\nj=Alpha beta\r\n");
+        const QString text = QStringLiteral("alpha");
+        QCOMPARE(run({QStringLiteral("find"), file, text}).out, QByteArray("1\n2\n3\n"));
+        QCOMPARE(run({QStringLiteral("find"), file, text, QStringLiteral("--case")}).out, QByteArray("2\n"));
+        QCOMPARE(run({QStringLiteral("find"), file, text, QStringLiteral("--fields=section,key")}).out,
+                 QByteArray("1\n"));
+        const Result whole = run({QStringLiteral("find"), file, QStringLiteral("Alpha"), QStringLiteral("--whole"),
+                                  QStringLiteral("--case"), QStringLiteral("--fields=value")});
+        QCOMPARE(whole.code, 0);
+        QCOMPARE(whole.out, QByteArray("3\n"));
+        const Result none = run({QStringLiteral("find"), file, QStringLiteral("zeta")});
+        QCOMPARE(none.code, 1);
+        QVERIFY(none.out.isEmpty());
+        QVERIFY(none.err.isEmpty());
+    }
 
-        const Result folder =
-            run({QStringLiteral("get"), dir.path(QString()), QStringLiteral("A"), QStringLiteral("k")});
-        QCOMPARE(folder.code, 1);
+    void usageErrorsExitWithTwoAndTheUsageLine()
+    {
+        TestFolder dir;
+        const QString file = dir.write(QStringLiteral("a.ini"), "[A]\r\nk=1\r\n");
+        const QByteArray findUsage =
+            "usage: larkspur-cli find FILE TEXT [--case] [--whole] [--fields=section,key,value]\n";
+
+        const Result empty = run({QStringLiteral("find"), file, QStringLiteral("k"), QString()});
+        QCOMPARE(empty.code, 2);
+        QCOMPARE(empty.err, "larkspur-cli: Unknown option ''\n" + findUsage);
+        QVERIFY(empty.out.isEmpty());
+        const Result unknown = run({QStringLiteral("find"), file, QStringLiteral("k"), QStringLiteral("--all")});
+        QCOMPARE(unknown.code, 2);
+        QCOMPARE(unknown.err, "larkspur-cli: Unknown option '--all'\n" + findUsage);
+        const Result field =
+            run({QStringLiteral("find"), file, QStringLiteral("k"), QStringLiteral("--fields=key,name")});
+        QCOMPARE(field.code, 2);
+        QCOMPARE(field.err, "larkspur-cli: Unknown field 'name': use section, key or value\n" + findUsage);
+        QVERIFY(field.out.isEmpty());
+        // The command line is checked before the file: a missing one makes no difference.
+        QCOMPARE(run({QStringLiteral("find"), dir.path(QStringLiteral("none.ini")), QStringLiteral("k"),
+                      QStringLiteral("-x")})
+                     .code,
+                 2);
+
+        const Result many =
+            run({QStringLiteral("get"), file, QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("more")});
+        QCOMPARE(many.code, 2);
+        QCOMPARE(many.err, QByteArray("usage: larkspur-cli get FILE SECTION KEY\n"));
+        const Result few = run({QStringLiteral("set"), file, QStringLiteral("A"), QStringLiteral("k")});
+        QCOMPARE(few.code, 2);
+        QCOMPARE(few.err, QByteArray("usage: larkspur-cli set FILE SECTION KEY VALUE\n"));
+        const Result options =
+            run({QStringLiteral("find"), file, QStringLiteral("k"), QStringLiteral("--case"), QStringLiteral("--whole"),
+                 QStringLiteral("--fields=key"), QStringLiteral("--case")});
+        QCOMPARE(options.code, 2);
+        QCOMPARE(options.err, findUsage);
 
         QCOMPARE(run({}).code, 2);
-        QCOMPARE(run({QStringLiteral("frobnicate"), QStringLiteral("x.ini")}).code, 2);
-        QCOMPARE(run({QStringLiteral("get"), QStringLiteral("x.ini"), QStringLiteral("A")}).code, 2);
+        QCOMPARE(run({QStringLiteral("frobnicate"), file}).code, 2);
+        QCOMPARE(TestFolder::read(file), QByteArray("[A]\r\nk=1\r\n"));
         const Result help = run({QStringLiteral("--help")});
         QCOMPARE(help.code, 0);
         QVERIFY(help.out.contains("delete FILE SECTION KEY"));
+    }
+
+    void aFileThatCannotBeLoadedIsNamedWithTheReason()
+    {
+        TestFolder dir;
+        auto failsWith = [](const QString &path, const QString &reason) {
+            const Result r = run({QStringLiteral("dump"), path});
+            QCOMPARE(r.code, 1);
+            QCOMPARE(QString::fromLocal8Bit(r.err), QStringLiteral("larkspur-cli: ") + path + reason + u'\n');
+            QVERIFY(r.out.isEmpty());
+        };
+        failsWith(dir.path(QStringLiteral("missing.ini")), QStringLiteral(": no such file"));
+        failsWith(dir.path(QStringLiteral("missing/a.ini")), QStringLiteral(": no such file"));
+        QVERIFY(QDir().mkpath(dir.path(QStringLiteral("conf.ini"))));
+        failsWith(dir.path(QStringLiteral("conf.ini")), QStringLiteral(": is a folder"));
+        // Loading a FIFO would wait for a writer that never comes.
+        const QString fifo = dir.path(QStringLiteral("pipe.ini"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+        failsWith(fifo, QStringLiteral(": not a regular file"));
+        failsWith(QStringLiteral("/dev/null"), QStringLiteral(": not a regular file"));
+        const QString socketPath = dir.path(QStringLiteral("s.ini"));
+        const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(listener >= 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray socketName = QFile::encodeName(socketPath);
+        QVERIFY(size_t(socketName.size()) < sizeof(address.sun_path));
+        std::memcpy(address.sun_path, socketName.constData(), size_t(socketName.size()));
+        QCOMPARE(::bind(listener, reinterpret_cast<const sockaddr *>(&address), sizeof(address)), 0);
+        failsWith(socketPath, QStringLiteral(": not a regular file"));
+        ::close(listener);
+        failsWith(dir.write(QStringLiteral(".hidden.ini"), "[A]\r\n"),
+                  QStringLiteral(": hidden file names (starting with \".\") are not opened"));
+
+        // A name the store refuses for its own reasons gets the store's message.
+        const Result wildcard = run({QStringLiteral("dump"), dir.write(QStringLiteral("a?.ini"), "[A]\r\n")});
+        QCOMPARE(wildcard.code, 1);
+        QCOMPARE(wildcard.err, QByteArray("larkspur-cli: Filename is missing\n"));
+    }
+
+    void aBackslashIsPartOfTheFileName()
+    {
+        TestFolder dir;
+        const QString file = dir.write(QStringLiteral("a\\b.ini"), "[A]\r\nk=1\r\n");
+        const Result r = run({QStringLiteral("dump"), file});
+        QCOMPARE(r.code, 0);
+        QCOMPARE(r.out, QByteArray("{\"id\":1,\"section\":\"A\",\"key\":\"\",\"value\":\"\"}\n"
+                                   "{\"id\":2,\"section\":\"A\",\"key\":\"k\",\"value\":\"1\"}\n"));
+        QCOMPARE(run({QStringLiteral("set"), file, QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2")}).code,
+                 0);
+        QCOMPARE(TestFolder::read(file), QByteArray("[A]\r\nk=2\r\n"));
     }
 };
 

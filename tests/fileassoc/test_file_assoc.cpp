@@ -397,6 +397,20 @@ private Q_SLOTS:
         QCOMPARE(m_data->files(), QStringList());
     }
 
+    void aBackslashBelongsToTheProgramPath()
+    {
+        ScriptedUi ui;
+        const QString app = program(QStringLiteral("back\\slash"));
+        QVERIFY(assoc().RegisterShellVerb(app));
+        QCOMPARE(valueOf(storedKeys(), kCommandKey), QString(app + " %1"));
+        // A program whose own name holds one is found as well.
+        const QString odd = m_programs->write(QStringLiteral("back\\slash/lark\\spur"), "#!/bin/sh\n");
+        QVERIFY(assoc().RegisterFileType(".INI", "inifile", "Larkspur", "Edit with Larkspur", odd, QString(), false,
+                                         QString(), true));
+        QVERIFY(ui.messages.isEmpty());
+        QCOMPARE(valueOf(storedKeys(), kCommandKey), QString(odd + " %1"));
+    }
+
     void theProgramPathIsCheckedFirst()
     {
         ScriptedUi ui;

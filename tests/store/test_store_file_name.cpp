@@ -26,9 +26,9 @@ private Q_SLOTS:
         QVERIFY(!namesExistingFile(QString()));
         QVERIFY(!namesExistingFile(QLatin1Char('"') + file + QLatin1Char('"')));
         QVERIFY(!namesExistingFile(file + QLatin1Char('/')));
-        // A name written with "\" is compared after its last "\" only.
+        // "\" is a character of the name, not a folder separator.
         const QString odd = dir.write(QStringLiteral("a\\b.ini"), "");
-        QVERIFY(!namesExistingFile(odd));
+        QVERIFY(namesExistingFile(odd));
 
         const QString before = QDir::currentPath();
         QDir::setCurrent(dir.path(QString()));
@@ -56,6 +56,10 @@ private Q_SLOTS:
         clsINIRegistry store(ui);
         store.setFileName(QStringLiteral("  ") + file + QChar(0) + QStringLiteral(" "));
         QCOMPARE(store.FileName(), file);
+        // A "\" in the name is taken like any other character.
+        const QString odd = dir.write(QStringLiteral("x\\app.ini"), "[A]\r\n");
+        store.setFileName(odd);
+        QCOMPARE(store.FileName(), odd);
         QVERIFY(ui.messages.isEmpty());
         QVERIFY(ui.dialogs.isEmpty());
     }

@@ -1,0 +1,363 @@
+#include "frm_add.h"
+#include "frm_find.h"
+#include "frm_ini.h"
+#include "g_registry.h"
+#include "node_tree_view.h"
+#include "qt_interaction.h"
+#include "test_files.h"
+#include "twips.h"
+#include "value_list.h"
+#include "window_test.h"
+
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QWindow>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+// The person at the screen with Qt's own open dialog: each dialog the window
+// shows gets the next scripted step, then Cancel if it is still up; message
+// boxes are recorded and answered as the scripted person answers them.
+class DialogPerson : public WindowScriptedUi {
+public:
+    using Step = std::function<void(QFileDialog &)>;
+
+    QString openFileDialog(const OpenFileRequest &request) override
+    {
+        dialogs.append(request);
+        const Step step = steps.isEmpty() ? Step() : steps.dequeue();
+        QTimer::singleShot(0, qApp, [this, step] {
+            QFileDialog *dialog = nullptr;
+            const bool shown = QTest::qWaitFor(
+                [&] { return (dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) != nullptr; });
+            if (!shown) {
+                // Nothing to answer: any file dialog that is up goes, so that no test waits for ever.
+                ++unanswered;
+                for (QWidget *widget : QApplication::topLevelWidgets())
+                    if (auto *other = qobject_cast<QFileDialog *>(widget); other && other->isVisible())
+                        other->reject();
+                return;
+            }
+            const QPointer<QFileDialog> guard(dialog);
+            // The offscreen platform activates no window by itself.
+            dialog->activateWindow();
+            if (!QTest::qWaitFor([&] { return guard && guard->isActiveWindow(); }))
+                ++unanswered;
+            else if (step)
+                step(*dialog);
+            if (guard && guard->isVisible())
+                guard->reject();
+        });
+        return QtInteraction().openFileDialog(request);
+    }
+
+    QQueue<Step> steps;
+    // Dialogs that never came up or never became active.
+    int unanswered = 0;
+};
+
+// Types `path` into the dialog's file name box and presses Enter.
+DialogPerson::Step typeName(const QString &path)
+{
+    return [path](QFileDialog &dialog) {
+        auto *name = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        QVERIFY(name);
+        name->clear();
+        QTest::keyClicks(name, path);
+        QTest::keyClick(name, Qt::Key_Return);
+        QTRY_VERIFY(!dialog.isVisible());
+    };
+}
+
+// Clicks the dialog's Cancel button.
+void clickCancel(QFileDialog &dialog)
+{
+    const auto *buttons = dialog.findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
+    QVERIFY(buttons);
+    QPushButton *cancel = buttons->button(QDialogButtonBox::Cancel);
+    QVERIFY(cancel);
+    QTest::mouseClick(cancel, Qt::LeftButton);
+    QTRY_VERIFY(!dialog.isVisible());
+}
+
+// Every record of the store as "section|key|value", in order.
+QStringList storeRecords()
+{
+    QStringList out;
+    if (!gRegistry)
+        return out;
+    for (const clsINIPtr &record : *gRegistry->Registry())
+        out << record->Section() + u'|' + record->Key() + u'|' + record->Value();
+    return out;
+}
+
+} // namespace
+
+// Behaviours of the main window that cut across its commands: a refused name
+// in File > Open, the find state across files, failed writes from the Edit
+// menu, the layout while minimised, and closing with the find dialog loaded.
+class TestFrmIniBehaviours : public QObject {
+    Q_OBJECT
+
+    static constexpr const char *kSample = "[Net]\r\nhost=example.org\r\nport=8080\r\n[Disp]\r\nw=1024\r\n";
+
+    static std::unique_ptr<frmINI> start(const QString &path) { return windowtest::start(path); }
+    static QStringList treeRows(const frmINI &w) { return windowtest::treeRows(w); }
+    static void select(frmINI &w, const QString &section, const QString &key = QString())
+    {
+        const qsizetype node = windowtest::nodeByText(w, section, key);
+        QVERIFY(windowtest::clickNode(w, node));
+        QCOMPARE(w.tvw->Nodes().SelectedItem(), node);
+    }
+    static QString selectedKey(const frmINI &w)
+    {
+        const qsizetype n = w.tvw->Nodes().SelectedItem();
+        return n ? w.tvw->Nodes().Key(n) : QString();
+    }
+
+    // Edit > Find, the dialog active and ready for typing.
+    static frmFind *openFind(frmINI &w)
+    {
+        w.mnuFind->trigger();
+        frmFind *dialog = w.findDialog();
+        if (dialog) {
+            dialog->activateWindow();
+            if (!QTest::qWaitFor([&] { return dialog->isActiveWindow(); }))
+                return nullptr;
+        }
+        return dialog;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // Qt's file dialog remembers its state in the user's settings; keep
+        // test runs out of the real ones.
+        QStandardPaths::setTestModeEnabled(true);
+    }
+
+    void cleanup()
+    {
+        gRegistry.reset();
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            if (qobject_cast<frmFind *>(widget))
+                delete widget;
+    }
+
+    void openWithARefusedNameAsksAgainAndCancelKeepsTheFile()
+    {
+        DialogPerson ui;
+        TestFolder dir;
+        const QString path = dir.write(QStringLiteral("app.ini"), kSample);
+        // Qt's dialog refuses a missing name itself and stays open; a hidden
+        // file gets past it, and the store's name test refuses it.
+        const QString hidden = dir.write(QStringLiteral(".hidden.ini"), "[Other]\r\nx=1\r\n");
+        auto w = start(path);
+        QVERIFY(w);
+        select(*w, QStringLiteral("Net"), QStringLiteral("port"));
+        QCOMPARE(w->lvw->itemText(1), QStringLiteral("8080"));
+        const QString caption = w->windowTitle();
+        const QStringList rows = treeRows(*w);
+        const QStringList records = storeRecords();
+
+        ui.steps << typeName(hidden) << clickCancel;
+        w->mnuOpen->trigger();
+        QCOMPARE(ui.unanswered, 0);
+        QVERIFY(ui.steps.isEmpty());
+        // The first dialog is File > Open's, the second the store's own.
+        QCOMPARE(ui.dialogs.size(), 2);
+        for (const OpenFileRequest &request : ui.dialogs)
+            QCOMPARE(request.title, QStringLiteral("Open Configuration (INI) File"));
+        QVERIFY(ui.messages.isEmpty());
+
+        QCOMPARE(gRegistry->FileName(), path);
+        QCOMPARE(w->windowTitle(), caption);
+        QCOMPARE(treeRows(*w), rows);
+        QCOMPARE(storeRecords(), records);
+        // The current file is read again, so the tree is built anew: no
+        // node is selected and the value pane is empty.
+        QCOMPARE(w->tvw->Nodes().SelectedItem(), 0);
+        QCOMPARE(w->lvw->itemCount(), 0);
+        QCOMPARE(TestFolder::read(path), QByteArray(kSample));
+    }
+
+    void theLastHitSurvivesOpeningAnotherFile()
+    {
+        DialogPerson ui;
+        TestFolder dir;
+        auto w = start(dir.write(QStringLiteral("a.ini"), "[General]\r\nName=Alpha\r\n[Other]\r\nMode=alpha beta\r\n"));
+        QVERIFY(w);
+        frmFind *d = openFind(*w);
+        QVERIFY(d);
+        QTest::keyClicks(d->txtString, QStringLiteral("alpha"));
+        QTest::keyClick(d->txtString, Qt::Key_Return);
+        QCOMPARE(w->findState().LastFoundID, 2);
+        QVERIFY(!d->isVisible());
+
+        // Records 2, 3 and 4 of the other file all hold the text.
+        const QString other =
+            dir.write(QStringLiteral("b.ini"), "[X]\r\na=alpha one\r\nb=alpha two\r\nc=alpha three\r\n");
+        ui.steps << typeName(other);
+        w->mnuOpen->trigger();
+        QCOMPARE(ui.unanswered, 0);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + other);
+        QCOMPARE(w->findState().LastFoundID, 2);
+        QCOMPARE(w->findDialog(), d);
+
+        // F3 goes on behind ID 2: record 2 of the new file is passed over.
+        w->activateWindow();
+        QVERIFY(QTest::qWaitFor([&] { return w->isActiveWindow(); }));
+        w->tvw->setFocus();
+        QTest::keyClick(w->tvw, Qt::Key_F3);
+        QCOMPARE(selectedKey(*w), QStringLiteral("TreeKey=3"));
+        QCOMPARE(w->lvw->itemText(1), QStringLiteral("alpha two"));
+        QCOMPARE(w->findState().LastFoundID, 3);
+        QVERIFY(ui.messages.isEmpty());
+    }
+
+    void aSectionLineThatCannotBeWrittenIsReportedAndTheDialogCloses()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        const QByteArray text = "[A]\r\nk=1\r\n";
+        const QString path = dir.write(QStringLiteral("a.ini"), text);
+        auto w = start(path);
+        QVERIFY(w);
+        TestFolder::makeReadOnly(path);
+
+        bool typed = false;
+        bool closedByItself = false;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<frmAdd *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            dialog->activateWindow();
+            QTRY_VERIFY(dialog->isActiveWindow());
+            QTest::keyClicks(dialog->Text1, QStringLiteral("New"));
+            QTest::keyClick(dialog->Text1, Qt::Key_Return);
+            typed = true;
+            closedByItself = !dialog->isVisible();
+            if (!closedByItself)
+                dialog->btnCancel->click();
+        });
+        w->mnuNewSection->trigger();
+        QVERIFY(typed);
+        QVERIFY(closedByItself);
+        QCOMPARE(ui.messages.size(), 1);
+        QCOMPARE(ui.messages[0].text, QStringLiteral("Permission denied: ") + path);
+        QCOMPARE(ui.messages[0].style, 16);
+        QCOMPARE(TestFolder::read(path), text);
+        // The record and its node stay, as a key added to a read-only file does.
+        QCOMPARE(treeRows(*w), (QStringList{"A", "  k", "New"}));
+        QCOMPARE(storeRecords(), (QStringList{"A||", "A|k|1", "New||"}));
+        QCOMPARE(w->tvw->Nodes().Key(w->tvw->Nodes().Count()), QStringLiteral("RootKey=3"));
+    }
+
+    void deletingAKeyOfAReadOnlyFileLeavesTheFileAsItWas()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        const QByteArray text = "; note\r\n[A]\r\nk=1\r\nj=2\r\n";
+        const QString path = dir.write(QStringLiteral("a.ini"), text);
+        TestFolder::makeReadOnly(path);
+        auto w = start(path);
+        QVERIFY(w);
+        QTRY_COMPARE(ui.messages.size(), 1);
+        QCOMPARE(ui.messages[0].text, path + QStringLiteral(" is read only"));
+        select(*w, QStringLiteral("A"), QStringLiteral("k"));
+
+        ui.answers.enqueue(vbYes);
+        w->mnuDelKey->trigger();
+        QCOMPARE(ui.messages.size(), 3);
+        QCOMPARE(ui.messages[2].text, QStringLiteral("75 - Path/File access error: ") + path);
+        QCOMPARE(ui.messages[2].style, 16);
+        QCOMPARE(TestFolder::read(path), text);
+        // The backup was taken before the rewrite was refused.
+        QCOMPARE(TestFolder::read(dir.path(QStringLiteral("a.old"))), text);
+        // The store let go of the record, and the tree of its node.
+        QCOMPARE(storeRecords(), (QStringList{"A||", "A|j|2"}));
+        QCOMPARE(treeRows(*w), (QStringList{"A", "  j"}));
+        QCOMPARE(w->lvw->itemCount(), 0);
+    }
+
+    void theLayoutWaitsWhileTheWindowIsMinimised()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        auto w = start(dir.write(QStringLiteral("a.ini"), kSample));
+        QVERIFY(w);
+        const WindowLayout &l = w->layoutTwips();
+        const double tree = l.tree.width;
+        const double pane = l.pane.width;
+        const int treePixels = w->tvw->width();
+        const QSize client = w->centralWidget()->size();
+        const QSize size = w->size();
+        QVERIFY(treePixels > 0);
+
+        // Minimised, a window has no client area on some desktops, and gets
+        // its size back when restored. The offscreen platform keeps both, so
+        // the test plays the desktop's part. Laid out for no width, the tree
+        // would have none after the restore.
+        w->showMinimized();
+        QTRY_VERIFY(w->isMinimized());
+        w->resize(1, 1);
+        w->centralWidget()->resize(0, 0);
+        QCOMPARE(l.tree.width, tree);
+        QCOMPARE(l.pane.width, pane);
+        QCOMPARE(w->tvw->width(), treePixels);
+
+        w->showNormal();
+        QTRY_VERIFY(!w->isMinimized());
+        w->resize(size);
+        QTRY_COMPARE(w->centralWidget()->size(), client);
+        QCOMPARE(l.tree.width, tree);
+        QCOMPARE(w->tvw->width(), treePixels);
+        QCOMPARE(w->lvw->x(), twipsToPixels(l.pane.left, w->logicalDpiX()));
+        QCOMPARE(w->lvw->width(), twipsToPixels(pane, w->logicalDpiX()));
+    }
+
+    void closingTheWindowEndsTheProgramWithTheFindDialogLoaded_data()
+    {
+        QTest::addColumn<bool>("afterAHit");
+        QTest::newRow("dialog shown") << false;
+        QTest::newRow("dialog hidden after a hit") << true;
+    }
+
+    void closingTheWindowEndsTheProgramWithTheFindDialogLoaded()
+    {
+        QFETCH(bool, afterAHit);
+        WindowScriptedUi ui;
+        TestFolder dir;
+        auto w = start(dir.write(QStringLiteral("a.ini"), kSample));
+        QVERIFY(w);
+        frmFind *d = openFind(*w);
+        QVERIFY(d);
+        if (afterAHit) {
+            QTest::keyClicks(d->txtString, QStringLiteral("example"));
+            QTest::keyClick(d->txtString, Qt::Key_Return);
+            QCOMPARE(w->findState().LastFoundID, 2);
+        }
+        QCOMPARE(d->isVisible(), !afterAHit);
+
+        // The close box: the desktop asks the window to close.
+        QTimer::singleShot(0, w.get(), [&] { w->windowHandle()->close(); });
+        // In case the close does not end the loop.
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+        watchdog.start(5000);
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(!w->isVisible());
+        // The window's unload ran: the store is gone.
+        QVERIFY(!gRegistry);
+        QVERIFY(ui.messages.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestFrmIniBehaviours)
+#include "test_frm_ini_behaviours.moc"
