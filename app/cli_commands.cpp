@@ -2,6 +2,7 @@
 
 #include "add_entry.h"
 #include "app_error.h"
+#include "cli_batch.h"
 #include "cls_ini_registry.h"
 #include "json_line.h"
 #include "node_collection.h"
@@ -169,6 +170,8 @@ const QList<CliCommand> &cliCommands()
         {"delete-section", "SECTION", "delete SECTION and the keys the editor shows under it", deleteSection, 1},
         {"find", "TEXT [--case] [--whole] [--fields=section,key,value]",
          "print the ID of each record Find Next reaches, in order (exit 1 when none)", find, 1, 3, findUsageError},
+        {"batch", "--set S K V | --delete S K | --add-section S | --add-key S K V | --delete-section S ...",
+         "run the operations in order with one load; all or nothing", runBatch, 0, kManyOptions, batchUsageError},
     };
     return commands;
 }

@@ -21,4 +21,7 @@ struct CliCommand {
     QString (*usageError)(const QStringList &args) = nullptr;
 };
 
+// An option count for commands that take any number of options.
+inline constexpr qsizetype kManyOptions = 1 << 20;
+
 const QList<CliCommand> &cliCommands();

@@ -24,7 +24,11 @@ void printUsage(FILE *to)
     std::fprintf(to, "usage: %s COMMAND FILE [ARGUMENTS]\n\ncommands:\n", kProgram);
     for (const CliCommand &command : cliCommands()) {
         const QByteArray line = QByteArray(command.name) + " FILE " + command.arguments;
-        std::fprintf(to, "  %-36s %s\n", line.constData(), command.summary);
+        // A long command line gets its summary on a line of its own.
+        if (line.size() > 36)
+            std::fprintf(to, "  %s\n  %-36s %s\n", line.constData(), "", command.summary);
+        else
+            std::fprintf(to, "  %-36s %s\n", line.constData(), command.summary);
     }
 }
 

@@ -1,7 +1,9 @@
 #include "test_files.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <cstring>
@@ -32,6 +34,102 @@ class TestCli : public QObject {
     }
 
 private Q_SLOTS:
+    // A batch leaves what its operations, run as commands one after the
+    // other, leave: file and backup. Random operations on random files.
+    void aBatchEqualsItsCommandsInTurn()
+    {
+        QRandomGenerator random(20261207);
+        const QStringList sections{"A", "B", "C"};
+        const QStringList keys{"k", "j", "m"};
+        for (int round = 0; round < 30; ++round) {
+            QByteArray text = "; a comment\r\n";
+            for (const QString &section : sections + QStringList{sections[random.bounded(3)].toLower()}) {
+                if (random.bounded(4) == 0)
+                    continue;
+                text += "[" + section.toLatin1() + "]\r\n";
+                for (const QString &key : keys + QStringList{keys[random.bounded(3)]})
+                    if (random.bounded(2))
+                        text += key.toLatin1() + "=v" + QByteArray::number(random.bounded(9)) + "\r\n";
+            }
+            QList<QStringList> operations;
+            for (int n = 1 + random.bounded(5); n > 0; --n) {
+                const QString section = sections[random.bounded(3)];
+                const QString key = keys[random.bounded(3)];
+                const QString fresh = QStringLiteral("new%1").arg(n);
+                const QString value = QStringLiteral("x%1").arg(random.bounded(100));
+                switch (random.bounded(5)) {
+                case 0:
+                    operations.append({"set", section, key, value});
+                    break;
+                case 1:
+                    operations.append({"delete", section, key});
+                    break;
+                case 2:
+                    operations.append({"add-section", fresh});
+                    break;
+                case 3:
+                    operations.append({"add-key", section, fresh, value});
+                    break;
+                default:
+                    operations.append({"delete-section", section});
+                    break;
+                }
+            }
+            TestFolder dir;
+            const QString one = dir.write(QStringLiteral("one.ini"), text);
+            const QString each = dir.write(QStringLiteral("each.ini"), text);
+            QStringList batch{QStringLiteral("batch"), one};
+            bool allRan = true;
+            for (const QStringList &operation : operations) {
+                batch << QStringLiteral("--") + operation[0] << operation.mid(1);
+                allRan = run(QStringList{operation[0], each} + operation.mid(1)).code == 0 && allRan;
+            }
+            const Result r = run(batch);
+            if (!allRan) {
+                // A refused operation (a missing section to delete) leaves the file as it was.
+                QCOMPARE(r.code, 1);
+                QCOMPARE(TestFolder::read(one), text);
+                QVERIFY(!QFileInfo::exists(dir.path(QStringLiteral("one.old"))));
+                continue;
+            }
+            QCOMPARE(r.code, 0);
+            QCOMPARE(TestFolder::read(one), TestFolder::read(each));
+            QCOMPARE(QFileInfo::exists(dir.path(QStringLiteral("one.old"))),
+                     QFileInfo::exists(dir.path(QStringLiteral("each.old"))));
+            if (QFileInfo::exists(dir.path(QStringLiteral("one.old"))))
+                QCOMPARE(TestFolder::read(dir.path(QStringLiteral("one.old"))),
+                         TestFolder::read(dir.path(QStringLiteral("each.old"))));
+        }
+    }
+
+    void aFailedBatchPutsFileAndBackupBack()
+    {
+        TestFolder dir;
+        const QByteArray text = "; kept\r\n[A]\r\nk=1\r\nj=2\r\n";
+        const QString file = dir.write(QStringLiteral("a.ini"), text);
+        const QString backup = dir.write(QStringLiteral("a.old"), "the earlier backup\r\n");
+        const Result r =
+            run({QStringLiteral("batch"), file, QStringLiteral("--delete"), QStringLiteral("A"), QStringLiteral("k"),
+                 QStringLiteral("--set"), QStringLiteral("A"), QStringLiteral("[x"), QStringLiteral("y]")});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.startsWith("larkspur-cli: operation 2 (--set A [x y]) failed"), r.err.constData());
+        QCOMPARE(TestFolder::read(file), text);
+        QCOMPARE(TestFolder::read(backup), QByteArray("the earlier backup\r\n"));
+
+        // A read-only file refuses the batch before anything runs.
+        TestFolder::makeReadOnly(file);
+        const Result ro = run({QStringLiteral("batch"), file, QStringLiteral("--add-section"), QStringLiteral("N")});
+        QCOMPARE(ro.code, 1);
+        QVERIFY2(ro.err.contains("is read only"), ro.err.constData());
+        QCOMPARE(TestFolder::read(file), text);
+
+        for (const QStringList &usage : {QStringList{}, QStringList{"--set", "A", "k"}, QStringList{"--get", "A"}}) {
+            const Result bad = run(QStringList{QStringLiteral("batch"), file} + usage);
+            QCOMPARE(bad.code, 2);
+            QVERIFY(bad.err.contains("usage: larkspur-cli batch FILE"));
+        }
+    }
+
     void dumpPrintsOneJsonObjectPerRecord()
     {
         TestFolder dir;
