@@ -20,7 +20,8 @@ struct Needle {
     {
         if (field.isEmpty())
             return false;
-        // Bytes under 0x80 are the same characters in every encoding we read.
+        // Bytes under 0x80 are the same characters in both encodings loaded
+        // text is held in (a UTF-16 file's is held as UTF-8).
         if (!ascii || !isAscii(field))
             return true;
         return QLatin1StringView(field).indexOf(QLatin1StringView(bytes), 0, sensitivity) >= 0;

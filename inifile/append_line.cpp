@@ -17,10 +17,11 @@ void appendLineToFile(const QString &FileName, const QString &Text)
     QByteArray bytes;
     if (QFileInfo::exists(FileName))
         bytes = readWholeFile(FileName, source);
-    const TextFormat format = detectTextFormat(bytes);
-    const QByteArray line = encodeText(Text, format.encoding);
-    if (!endsWithLineEnd(bytes, format.bomLength()))
-        bytes.append(format.eol);
-    bytes.append(line).append(format.eol);
-    replaceFileContents(FileName, bytes, source);
+    FileText text = decodeFile(std::move(bytes));
+    const TextFormat &format = text.format;
+    const QByteArray line = encodeText(Text, format.encoding());
+    if (!endsWithLineEnd(text.bytes, format.bomLength()))
+        text.bytes.append(format.eol);
+    text.bytes.append(line).append(format.eol);
+    replaceFileContents(FileName, encodeFile(std::move(text.bytes), format, FileName, source), source);
 }

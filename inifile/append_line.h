@@ -6,5 +6,6 @@
 // last line without a line end is ended first, and the file's own line end
 // and encoding are used. Throws AppError, the file untouched, when the name
 // is empty, the text holds a line break or a character the file's encoding
-// cannot store, the file is read-only, or the write fails.
+// cannot store, the file is read-only, a UTF-16 file would not be written
+// back exactly (see TextFormat::exact), or the write fails.
 void appendLineToFile(const QString &FileName, const QString &Text);

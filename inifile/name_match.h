@@ -23,8 +23,9 @@ private:
     QString m_upper;
 };
 
-// Whether every character is ASCII, which reads the same in every encoding
-// a file is read in, so that such bytes may be compared without decoding.
+// Whether every character is ASCII, which reads the same in both encodings a
+// file's text is worked on in (TextEncoding), so that such bytes may be
+// compared without decoding.
 bool isAscii(QByteArrayView bytes);
 bool isAscii(QStringView text);
 

@@ -117,7 +117,7 @@ qsizetype ProfileBuilder::sectionFor(const QString &name)
         } else {
             index = m_sections.size();
             m_sectionByUpperName.insert(upper, index);
-            m_sections.append(Section{encodeText(name, m_format.encoding), {}});
+            m_sections.append(Section{encodeText(name, m_format.encoding()), {}});
         }
     }
     m_lastSectionName = name;
@@ -128,7 +128,7 @@ qsizetype ProfileBuilder::sectionFor(const QString &name)
 ProfileBuilder::NameRef ProfileBuilder::nameRef(qint32 section, QByteArrayView name)
 {
     if (!isAscii(name))
-        name = keep(decodeText(name, m_format.encoding).toUpper().toUtf8());
+        name = keep(decodeText(name, m_format.encoding()).toUpper().toUtf8());
     return NameRef{section, qint32(name.size()), name.data(), nameHash(section, name)};
 }
 
@@ -169,8 +169,8 @@ qsizetype ProfileBuilder::write(const QString &section, QByteArrayView key, QByt
 
 qsizetype ProfileBuilder::write(const QString &section, const QString &key, const QString &value, qsizetype tag)
 {
-    const QByteArrayView k = keep(encodeText(key, m_format.encoding));
-    const QByteArrayView v = keep(encodeText(value, m_format.encoding));
+    const QByteArrayView k = keep(encodeText(key, m_format.encoding()));
+    const QByteArrayView v = keep(encodeText(value, m_format.encoding()));
     return write(section, k, v, tag);
 }
 

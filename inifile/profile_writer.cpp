@@ -31,7 +31,7 @@ QByteArray applyProfileWrite(QByteArrayView bytes, const TextFormat &format, con
 {
     const UpperMatcher sectionMatch(section);
     const UpperMatcher keyMatch(key);
-    const QByteArray encodedValue = encodeText(value, format.encoding);
+    const QByteArray encodedValue = encodeText(value, format.encoding());
 
     const qsizetype top = qMin(format.bomLength(), bytes.size());
     // Section "" is the stretch before the first header, which is always there.
@@ -47,7 +47,7 @@ QByteArray applyProfileWrite(QByteArrayView bytes, const TextFormat &format, con
         const QByteArrayView text = bytes.sliced(line.start, line.length);
         if (isHeaderLine(text)) {
             firstOccurrence = false;
-            inSection = sectionMatch.matchesBytes(text.sliced(1, text.size() - 2), format.encoding);
+            inSection = sectionMatch.matchesBytes(text.sliced(1, text.size() - 2), format.encoding());
             if (inSection && !sectionFound) {
                 sectionFound = true;
                 firstOccurrence = true;
@@ -59,7 +59,7 @@ QByteArray applyProfileWrite(QByteArrayView bytes, const TextFormat &format, con
         const qsizetype eq = text.indexOf('=');
         if (eq < 0 || !inSection)
             continue;
-        if (keyMatch.matchesBytes(text.first(eq), format.encoding)) {
+        if (keyMatch.matchesBytes(text.first(eq), format.encoding())) {
             QByteArray out;
             out.reserve(bytes.size() + encodedValue.size());
             out.append(bytes.first(line.start + eq + 1));
@@ -78,11 +78,11 @@ QByteArray applyProfileWrite(QByteArrayView bytes, const TextFormat &format, con
         insertAt = bytes.size();
         if (!endsWithLineEnd(bytes, top))
             added.append(format.eol);
-        added.append('[').append(encodeText(section, format.encoding)).append(']').append(format.eol);
+        added.append('[').append(encodeText(section, format.encoding())).append(']').append(format.eol);
     } else if (insertAfterUnendedLine) {
         added.append(format.eol);
     }
-    added.append(encodeText(key, format.encoding)).append('=').append(encodedValue).append(format.eol);
+    added.append(encodeText(key, format.encoding())).append('=').append(encodedValue).append(format.eol);
 
     QByteArray out;
     out.reserve(bytes.size() + added.size());
@@ -101,7 +101,8 @@ bool WritePrivateProfileString(const QString &section, const QString &key, const
     QByteArray bytes;
     if (QFileInfo::exists(fileName))
         bytes = readWholeFile(fileName, kSource);
-    const TextFormat format = detectTextFormat(bytes);
-    replaceFileContents(fileName, applyProfileWrite(bytes, format, section, key, value), kSource);
+    const FileText text = decodeFile(std::move(bytes));
+    const QByteArray written = applyProfileWrite(text.bytes, text.format, section, key, value);
+    replaceFileContents(fileName, encodeFile(written, text.format, fileName, kSource), kSource);
     return true;
 }

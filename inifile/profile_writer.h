@@ -20,12 +20,16 @@
 // key line that the reader would take for a section header. Throws AppError.
 void checkProfileWrite(const QString &section, const QString &key, const QString &value);
 
-// The file's bytes after the write (pure; the texts must pass checkProfileWrite).
+// The file's text after the write (pure; the texts must pass
+// checkProfileWrite): `bytes` and the result are the text as decodeFile gives
+// it, in format.encoding().
 QByteArray applyProfileWrite(QByteArrayView bytes, const TextFormat &format, const QString &section, const QString &key,
                              const QString &value);
 
 // Writes into the file, creating it when missing, replacing it atomically.
-// Returns false, writing nothing, when the file is read-only. Throws
-// AppError when the texts are refused or the write fails.
+// The file keeps its encoding (see FileEncoding). Returns false, writing
+// nothing, when the file is read-only. Throws AppError when the texts are
+// refused, the file would not be written back exactly (see
+// TextFormat::exact) or the write fails.
 bool WritePrivateProfileString(const QString &section, const QString &key, const QString &value,
                                const QString &fileName);

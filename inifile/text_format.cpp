@@ -2,49 +2,156 @@
 
 #include "app_error.h"
 
+#include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <cstring>
+
+namespace {
+
+// The characters of Windows-1252's bytes 0x80 to 0x9F; every other byte is
+// the character of the same number. The five bytes the code page leaves
+// unassigned (0x81, 0x8D, 0x8F, 0x90, 0x9D) stand for the C1 control of the
+// same number, so that every byte reads as one character and writes back as
+// the same byte.
+constexpr char16_t kWindows1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+QString decodeWindows1252(QByteArrayView bytes)
+{
+    QString text = QString::fromLatin1(bytes);
+    char16_t *p = reinterpret_cast<char16_t *>(text.data());
+    for (char16_t *end = p + text.size(); p != end; ++p)
+        if (*p >= 0x80 && *p < 0xA0)
+            *p = kWindows1252High[*p - 0x80];
+    return text;
+}
+
+// The byte that stands for `c`, or -1 when the code page has none.
+int windows1252Byte(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return c;
+    for (int i = 0; i < 32; ++i)
+        if (kWindows1252High[i] == c)
+            return 0x80 + i;
+    return -1;
+}
+
+QByteArray encodeWindows1252(const QString &text)
+{
+    QByteArray out(text.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const int b = windows1252Byte(text[i].unicode());
+        if (b < 0) {
+            // A character beyond the BMP is two units; the message names it whole.
+            const qsizetype units =
+                text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+            throw AppError(RuntimeError::InvalidArgument, QStringLiteral("Larkspur"),
+                           QStringLiteral("The text \"%1\" holds the character \"%2\", which this file's "
+                                          "encoding (Windows-1252) cannot store; nothing was written")
+                               .arg(text, text.mid(i, units)));
+        }
+        out[i] = char(b);
+    }
+    return out;
+}
+
+QStringConverter::Encoding utf16Converter(FileEncoding encoding)
+{
+    return encoding == FileEncoding::Utf16BE ? QStringConverter::Utf16BE : QStringConverter::Utf16LE;
+}
+
+// UTF-16 bytes, the mark included, as UTF-8: the mark becomes UTF-8's.
+QByteArray utf8FromUtf16(QByteArrayView bytes, FileEncoding encoding)
+{
+    QStringDecoder decoder(utf16Converter(encoding),
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    const QString text = decoder.decode(bytes);
+    return text.toUtf8();
+}
+
+// The way back; a U+FEFF at the start becomes the UTF-16 mark again.
+QByteArray utf16FromUtf8(QByteArrayView bytes, FileEncoding encoding)
+{
+    QStringDecoder decoder(QStringConverter::Utf8,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    const QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        throw AppError(RuntimeError::InvalidArgument, QStringLiteral("Larkspur"),
+                       QStringLiteral("The text to write is not valid Unicode; nothing was written"));
+    QStringEncoder encoder(utf16Converter(encoding), QStringConverter::Flag::Stateless);
+    return encoder.encode(text);
+}
+
+} // namespace
 
 QByteArray TextFormat::bomBytes() const
 {
     return bom ? QByteArrayLiteral("\xEF\xBB\xBF") : QByteArray();
 }
 
-TextFormat detectTextFormat(QByteArrayView bytes)
+FileText decodeFile(QByteArray fileBytes)
 {
-    TextFormat format;
-    if (bytes.isValidUtf8()) {
-        format.encoding = TextEncoding::Utf8;
-        format.bom = bytes.startsWith("\xEF\xBB\xBF");
+    FileText text;
+    TextFormat &format = text.format;
+    if (fileBytes.startsWith("\xFF\xFE") || fileBytes.startsWith("\xFE\xFF")) {
+        format.fileEncoding = fileBytes.front() == '\xFF' ? FileEncoding::Utf16LE : FileEncoding::Utf16BE;
+        format.bom = true;
+        text.bytes = utf8FromUtf16(fileBytes, format.fileEncoding);
+        // Whatever the conversion could not carry (a lone byte at the end,
+        // an unpaired surrogate) shows as a difference on the way back.
+        format.exact = utf16FromUtf8(text.bytes, format.fileEncoding) == fileBytes;
+    } else if (QByteArrayView(fileBytes).isValidUtf8()) {
+        format.fileEncoding = FileEncoding::Utf8;
+        format.bom = fileBytes.startsWith("\xEF\xBB\xBF");
+        text.bytes = std::move(fileBytes);
     } else {
-        // Latin-1 maps every byte to one character, so nothing is lost.
-        format.encoding = TextEncoding::Latin1;
+        // Windows-1252 maps every byte to one character, so nothing is lost.
+        format.fileEncoding = FileEncoding::Windows1252;
+        text.bytes = std::move(fileBytes);
     }
-    LineCursor cursor(bytes, format.bomLength());
+    LineCursor cursor(text.bytes, format.bomLength());
     LineSpan line;
     if (cursor.next(line) && line.eolLength > 0)
-        format.eol = bytes.sliced(line.start + line.length, line.eolLength).toByteArray();
-    return format;
+        format.eol = text.bytes.sliced(line.start + line.length, line.eolLength);
+    return text;
+}
+
+void requireExactFile(const TextFormat &format, const QString &path, const QString &source)
+{
+    if (!format.exact)
+        throw AppError(RuntimeError::InvalidArgument, source,
+                       QStringLiteral("%1 holds UTF-16 text that would not be written back unchanged (an odd "
+                                      "number of bytes or an unpaired surrogate); nothing was written")
+                           .arg(path));
+}
+
+QByteArray encodeFile(QByteArray bytes, const TextFormat &format, const QString &path, const QString &source)
+{
+    requireExactFile(format, path, source);
+    if (!format.utf16())
+        return bytes;
+    return utf16FromUtf8(bytes, format.fileEncoding);
+}
+
+TextFormat detectTextFormat(QByteArrayView fileBytes)
+{
+    return decodeFile(fileBytes.toByteArray()).format;
 }
 
 QString decodeText(QByteArrayView bytes, TextEncoding encoding)
 {
-    return encoding == TextEncoding::Utf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+    return encoding == TextEncoding::Utf8 ? QString::fromUtf8(bytes) : decodeWindows1252(bytes);
 }
 
 QByteArray encodeText(const QString &text, TextEncoding encoding)
 {
-    if (encoding == TextEncoding::Latin1) {
-        for (QChar c : text) {
-            if (c.unicode() > 0xFF)
-                throw AppError(RuntimeError::InvalidArgument, QStringLiteral("Larkspur"),
-                               QStringLiteral("The text \"%1\" holds the character \"%2\", which this file's "
-                                              "encoding (Latin-1) cannot store; nothing was written")
-                                   .arg(text, QString(c)));
-        }
-        return text.toLatin1();
-    }
+    if (encoding == TextEncoding::Windows1252)
+        return encodeWindows1252(text);
     QStringEncoder encoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
     QByteArray out = encoder.encode(text);
     if (encoder.hasError())

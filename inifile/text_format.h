@@ -4,23 +4,62 @@
 #include <QByteArrayView>
 #include <QString>
 
-// Configuration files are read as UTF-8 when the whole file is valid UTF-8
-// and as Latin-1 otherwise; either way every byte of a line that nobody
-// edits goes back to disk unchanged.
-enum class TextEncoding { Utf8, Latin1 };
+// How a configuration file spells its text on disk. A file opening with a
+// UTF-16 byte-order mark is UTF-16 in that byte order (Windows programs and
+// Windows' own profile functions write such files); otherwise a file that is
+// valid UTF-8 as a whole is UTF-8 (a byte-order mark kept), and any other file
+// comes from a Windows ANSI code page and is read as Windows-1252. Either way
+// every byte of a line that nobody edits goes back to disk unchanged.
+enum class FileEncoding { Utf8, Windows1252, Utf16LE, Utf16BE };
+
+// How the bytes every step works on spell their text: the file's own bytes,
+// except that a UTF-16 file is converted to UTF-8 when read and back when
+// written, so that lines, names and line ends are found the same way in
+// every file. Bytes under 0x80 are the same ASCII character in both.
+enum class TextEncoding { Utf8, Windows1252 };
 
 // How one file spells its text: encoding, byte-order mark, line end.
 struct TextFormat {
-    TextEncoding encoding = TextEncoding::Utf8;
+    FileEncoding fileEncoding = FileEncoding::Utf8;
+    // A byte-order mark opens the file (always, for UTF-16).
     bool bom = false;
-    // The file's own line end: the first one found, CR LF for a file without one.
+    // The file's own line end as the working bytes spell it: the first one
+    // found, CR LF for a file without one.
     QByteArray eol = QByteArrayLiteral("\r\n");
+    // False for a UTF-16 file that would not convert back to the very same
+    // bytes (an odd byte count, an unpaired surrogate): it can be read, but
+    // every write to it is refused.
+    bool exact = true;
 
+    TextEncoding encoding() const
+    {
+        return fileEncoding == FileEncoding::Windows1252 ? TextEncoding::Windows1252 : TextEncoding::Utf8;
+    }
+    bool utf16() const { return fileEncoding == FileEncoding::Utf16LE || fileEncoding == FileEncoding::Utf16BE; }
+    // The mark as the working bytes spell it: UTF-8's three bytes, which a
+    // UTF-16 file's own mark becomes when converted.
     qsizetype bomLength() const { return bom ? 3 : 0; }
     QByteArray bomBytes() const;
 };
 
-TextFormat detectTextFormat(QByteArrayView bytes);
+// A configuration file's text as every step works on it: `bytes` in
+// format.encoding(), the byte-order mark (if any) included.
+struct FileText {
+    QByteArray bytes;
+    TextFormat format;
+};
+
+// The text of a file's own bytes, its format detected.
+FileText decodeFile(QByteArray fileBytes);
+// The file's own bytes for working bytes in `format` (mark and line ends are
+// part of them). Throws AppError, naming `path`, when the file cannot be
+// written back exactly (see TextFormat::exact).
+QByteArray encodeFile(QByteArray bytes, const TextFormat &format, const QString &path, const QString &source);
+// Throws that same AppError; for writers that must refuse before any other step.
+void requireExactFile(const TextFormat &format, const QString &path, const QString &source);
+
+// The format of a file's own bytes (decodeFile's, without keeping the text).
+TextFormat detectTextFormat(QByteArrayView fileBytes);
 
 QString decodeText(QByteArrayView bytes, TextEncoding encoding);
 // Throws AppError when `text` holds a character the encoding cannot store.

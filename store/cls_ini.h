@@ -10,8 +10,9 @@
 
 class UpperMatcher;
 
-// The bytes of one loaded file; the records made from it read their key and
-// value from here until somebody assigns new ones.
+// The text of one loaded file as decodeFile gives it (a UTF-16 file's as
+// UTF-8); the records made from it read their key and value from here until
+// somebody assigns new ones.
 struct LoadedText {
     QByteArray bytes;
     TextEncoding encoding = TextEncoding::Utf8;

@@ -32,9 +32,10 @@ bool clsINIRegistry::LoadINI()
 void clsINIRegistry::readFile()
 {
     auto text = std::make_shared<LoadedText>();
-    text->bytes = readWholeFile(m_fileName, kLoadSource);
-    const TextFormat format = detectTextFormat(text->bytes);
-    text->encoding = format.encoding;
+    FileText file = decodeFile(readWholeFile(m_fileName, kLoadSource));
+    const TextFormat format = file.format;
+    text->bytes = std::move(file.bytes);
+    text->encoding = format.encoding();
     std::shared_ptr<const LoadedText> shared = text;
 
     const QByteArrayView bytes(text->bytes);
@@ -49,7 +50,7 @@ void clsINIRegistry::readFile()
     while (cursor.next(line)) {
         const char *p = bytes.data() + line.start;
         if (line.length >= 2 && p[0] == '[' && p[line.length - 1] == ']') {
-            section = decodeText(QByteArrayView(p + 1, line.length - 2), format.encoding);
+            section = decodeText(QByteArrayView(p + 1, line.length - 2), format.encoding());
             auto record = std::make_shared<clsINI>();
             setCurrentEntry(record);
             record->setSection(section);

@@ -49,6 +49,11 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
 {
     const QString source = QStringLiteral("clsINIRegistry: CreateINIFile");
     const QByteArray original = readWholeFile(m_fileName, source);
+    // The rewrite works on the text (a UTF-16 file converted to UTF-8); the
+    // backup is the original bytes.
+    const FileText text = decodeFile(original);
+    const TextFormat &format = text.format;
+    requireExactFile(format, m_fileName, source);
 
     const QString backup = backupPathFor(m_fileName);
     if (isReadOnlyFile(backup))
@@ -64,7 +69,6 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
     if (fromScratch && isReadOnlyFile(m_fileName))
         throw AppError(RuntimeError::PathFileAccess, source, QStringLiteral("Path/File access error: ") + m_fileName);
 
-    const TextFormat format = detectTextFormat(original);
     QByteArray rebuilt;
     bool write = true;
     // Each write also gives its value to the first record of the same
@@ -79,7 +83,7 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
             m_ui.MsgBox(QStringLiteral("Cannot save setting, file is Read Only"), vbExclamation);
             write = false;
         }
-        rebuilt = original;
+        rebuilt = text.bytes;
         QHash<QString, clsINI *> firstOf;
         for (const clsINIPtr &record : *m_registry) {
             const QString key = record->Key();
@@ -98,7 +102,8 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
                 valueCopies.append(std::make_pair(*found, record.get()));
         }
     }
-    if (write && !replaceFileContents(m_fileName, rebuilt, source) && backupLinked) {
+    if (write && !replaceFileContents(m_fileName, encodeFile(std::move(rebuilt), format, m_fileName, source), source)
+        && backupLinked) {
         // Rewritten in place, the file took its second name along: the
         // backup gets its own copy of the old contents.
         replaceFileContents(backup, original, source);
@@ -126,7 +131,7 @@ QByteArray clsINIRegistry::rebuildFromRecords(const TextFormat &format,
         qsizetype firstTag;
         QByteArrayView key;
         QByteArrayView value;
-        if (record->loadedBytes(format.encoding, key, value)) {
+        if (record->loadedBytes(format.encoding(), key, value)) {
             // Read from a file, so already one line that reads back as a key line.
             if (std::all_of(key.begin(), key.end(), [](char c) { return c == ' '; }))
                 continue;

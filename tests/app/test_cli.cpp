@@ -1,3 +1,4 @@
+#include "reference_encodings.h"
 #include "test_files.h"
 
 #include <QDir>
@@ -144,7 +145,7 @@ private Q_SLOTS:
                             "{\"id\":4,\"section\":\"S \\\"q\\\"\",\"key\":\";x\",\"value\":\"\xC3\xA9\"}\n"));
         QVERIFY(r.err.isEmpty());
 
-        // A Latin-1 file comes out as UTF-8.
+        // A Windows-1252 file comes out as UTF-8.
         const Result latin = run({QStringLiteral("dump"), dir.write(QStringLiteral("l.ini"), "k=\xE9\r\n")});
         QCOMPARE(latin.out, QByteArray("{\"id\":1,\"section\":\"\",\"key\":\"k\",\"value\":\"\xC3\xA9\"}\n"));
     }
@@ -168,6 +169,25 @@ private Q_SLOTS:
         QCOMPARE(bad.code, 1);
         QVERIFY(bad.err.startsWith("larkspur-cli: The value holds a line break"));
         QCOMPARE(TestFolder::read(file), QByteArray("[Net]\r\nHost=c\r\n"));
+    }
+
+    // A UTF-16 file stays UTF-16, in its own byte order, through set and add-section.
+    void setKeepsAUtf16FileUtf16()
+    {
+        TestFolder dir;
+        const QString value = QString::fromUtf8("\xC4\x89\xE2\x82\xAC");
+        const QString before = QString::fromUtf8("; \xC3\xBC\r\n[Net]\r\nHost=a\r\n");
+        const QString after = QString::fromUtf8("; \xC3\xBC\r\n[Net]\r\nHost=") + value + QStringLiteral("\r\n");
+        for (const ReferenceEncoding e : {ReferenceEncoding::Utf16LE, ReferenceEncoding::Utf16BE}) {
+            const QString file = dir.write(QStringLiteral("u.ini"), *referenceFileBytes(before, e));
+            const Result set = run({QStringLiteral("set"), file, QStringLiteral("NET"), QStringLiteral("host"), value});
+            QCOMPARE(set.code, 0);
+            QCOMPARE(TestFolder::read(file), *referenceFileBytes(after, e));
+            QCOMPARE(run({QStringLiteral("get"), file, QStringLiteral("Net"), QStringLiteral("Host")}).out,
+                     value.toUtf8() + "\n");
+            QCOMPARE(run({QStringLiteral("add-section"), file, QStringLiteral("Neu")}).code, 0);
+            QCOMPARE(TestFolder::read(file), *referenceFileBytes(after + QStringLiteral("[Neu]\r\n"), e));
+        }
     }
 
     void setOnAReadOnlyFileFails()

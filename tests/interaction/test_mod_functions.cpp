@@ -45,7 +45,7 @@ private Q_SLOTS:
 
         const QString other = dir.write(QStringLiteral("b.ini"), "[A]\r\n");
         QVERIFY(!AppendLine(ui, other, QStringLiteral("[B]\r\nx=1")));
-        QVERIFY(!AppendLine(ui, dir.write(QStringLiteral("c.ini"), "a=\xE9\r\n"), QString::fromUtf8("[\xE2\x82\xAC]")));
+        QVERIFY(!AppendLine(ui, dir.write(QStringLiteral("c.ini"), "a=\xE9\r\n"), QString::fromUtf8("[\xC4\x81]")));
         QCOMPARE(TestFolder::read(other), QByteArray("[A]\r\n"));
 
         const QString blocker = dir.write(QStringLiteral("file"), "x");

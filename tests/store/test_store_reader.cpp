@@ -1,5 +1,6 @@
 #include "app_error.h"
 #include "cls_ini_registry.h"
+#include "reference_encodings.h"
 #include "scripted_ui.h"
 #include "test_files.h"
 
@@ -58,6 +59,19 @@ private Q_SLOTS:
         QCOMPARE(load("[\xC3\xA9]\r\nk=\xE2\x82\xAC\r\n"),
                  (QList<Row>{row("\xC3\xA9", "", "", 1), row("\xC3\xA9", "k", "\xE2\x82\xAC", 2)}));
         QCOMPARE(load("k=caf\xE9\r\n"), QList<Row>{row("", "k", "caf\xC3\xA9", 1)});
+    }
+
+    // A UTF-16 file, in either byte order, reads as its text, not as bytes.
+    void utf16FilesLoadWithTheirNames()
+    {
+        ScriptedUi ui;
+        const QString text = QString::fromUtf8("; c\r\n[R\xC3\xA9seau]\r\nH\xC3\xB4te=a b\r\n[\xE4\xB8\xAD]\n"
+                                               "\xF0\x9F\x98\x80=\xE2\x82\xAC\r");
+        for (const ReferenceEncoding e : {ReferenceEncoding::Utf16LE, ReferenceEncoding::Utf16BE})
+            QCOMPARE(load(*referenceFileBytes(text, e)),
+                     (QList<Row>{row("R\xC3\xA9seau", "", "", 1), row("R\xC3\xA9seau", "H\xC3\xB4te", "a b", 2),
+                                 row("\xE4\xB8\xAD", "", "", 3),
+                                 row("\xE4\xB8\xAD", "\xF0\x9F\x98\x80", "\xE2\x82\xAC", 4)}));
     }
 
     void longLinesLoad()

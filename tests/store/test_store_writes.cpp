@@ -1,5 +1,7 @@
 #include "app_error.h"
 #include "cls_ini_registry.h"
+#include "mod_functions.h"
+#include "reference_encodings.h"
 #include "scripted_ui.h"
 #include "test_files.h"
 
@@ -134,6 +136,67 @@ private Q_SLOTS:
         QCOMPARE(bom.bytes(), QByteArray("\xEF\xBB\xBF[A]\rk=\xE2\x82\xAC\r"));
     }
 
+    // The five bytes Windows-1252 leaves unassigned read as the C1 controls
+    // of the same numbers and stay as they were when another line is set.
+    void unassignedWindows1252BytesSurviveASet()
+    {
+        ScriptedUi ui;
+        const QByteArray unassigned = "\x81\x8D\x8F\x90\x9D";
+        Opened o("[A]\r\nc1=" + unassigned + "\r\nk=1\r\n");
+        QString c1;
+        for (const char b : unassigned) {
+            QVERIFY(!referenceWindows1252Assigned(static_cast<unsigned char>(b)));
+            c1 += QChar(static_cast<unsigned char>(b));
+        }
+        QCOMPARE(o.store.GetRegValue(QStringLiteral("A"), QStringLiteral("c1")), c1);
+        o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"));
+        QCOMPARE(o.bytes(), "[A]\r\nc1=" + unassigned + "\r\nk=2\r\n");
+    }
+
+    // What is typed into a Windows-1252 file is written in its bytes; what
+    // the code page cannot hold is refused.
+    void euroSignGoesIntoAWindows1252FileAsItsByte()
+    {
+        ScriptedUi ui;
+        Opened o("[A]\r\nk=caf\xE9\r\n");
+        o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("k"), QString::fromUtf8("5 \xE2\x82\xAC"));
+        QCOMPARE(o.bytes(), QByteArray("[A]\r\nk=5 \x80\r\n"));
+        try {
+            o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("k"), QString::fromUtf8("\xC4\x81"));
+            QFAIL("a character without a Windows-1252 byte must be refused");
+        } catch (const AppError &e) {
+            QCOMPARE(e.number(), RuntimeError::InvalidArgument);
+            QVERIFY(e.description().contains(QStringLiteral("(Windows-1252)")));
+            QVERIFY(e.description().endsWith(QStringLiteral("nothing was written")));
+        }
+        QCOMPARE(o.bytes(), QByteArray("[A]\r\nk=5 \x80\r\n"));
+    }
+
+    // A UTF-16 file that would not convert back to its own bytes still
+    // loads, but no write touches it.
+    void inexactUtf16FileIsNeverWritten()
+    {
+        ScriptedUi ui;
+        const QByteArray good =
+            *referenceFileBytes(QStringLiteral("[A]\r\nk=1\r\nj=2\r\n"), ReferenceEncoding::Utf16LE);
+        const QByteArray lone = referenceUtf16Units(QString(QChar(0xD800)), false);
+        for (const QByteArray &bytes : {good + "x", QByteArray(good).insert(good.size() - 4, lone)}) {
+            Opened o(bytes);
+            QCOMPARE(o.store.GetRegValue(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("1"));
+            try {
+                o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"));
+                QFAIL("an inexact UTF-16 file must not be written");
+            } catch (const AppError &e) {
+                QCOMPARE(e.number(), RuntimeError::InvalidArgument);
+                QVERIFY(e.description().endsWith(QStringLiteral("nothing was written")));
+            }
+            QVERIFY_THROWS_EXCEPTION(AppError, o.store.DeleteKey(QStringLiteral("A"), QStringLiteral("j")));
+            QVERIFY(!AppendLine(ui, o.file, QStringLiteral("[B]")));
+            QCOMPARE(o.bytes(), bytes);
+            QVERIFY(!QFileInfo::exists(o.backup));
+        }
+    }
+
     void rewriteReadsBackToTheSameRecords()
     {
         ScriptedUi ui;
@@ -202,7 +265,7 @@ private Q_SLOTS:
         {
             // A record that cannot be written stops the rewrite before anything is replaced.
             Opened o("[A]\r\nk=caf\xE9\r\nj=2\r\n");
-            o.store.Registry()->Item(2)->setValue(QString::fromUtf8("\xE2\x82\xAC"));
+            o.store.Registry()->Item(2)->setValue(QString::fromUtf8("\xC4\x81"));
             QVERIFY_THROWS_EXCEPTION(AppError, o.store.DeleteKey(QStringLiteral("A"), QStringLiteral("j")));
             QCOMPARE(o.bytes(), QByteArray("[A]\r\nk=caf\xE9\r\nj=2\r\n"));
         }
