@@ -111,9 +111,7 @@ class TestFrmIniBehaviours : public QObject {
     static QStringList treeRows(const frmINI &w) { return windowtest::treeRows(w); }
     static void select(frmINI &w, const QString &section, const QString &key = QString())
     {
-        const qsizetype node = windowtest::nodeByText(w, section, key);
-        QVERIFY(windowtest::clickNode(w, node));
-        QCOMPARE(w.tvw->Nodes().SelectedItem(), node);
+        windowtest::select(w, section, key);
     }
     static QString selectedKey(const frmINI &w)
     {

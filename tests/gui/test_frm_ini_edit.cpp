@@ -21,9 +21,7 @@ class TestFrmIniEdit : public QObject {
 
     static void select(frmINI &w, const QString &section, const QString &key = QString())
     {
-        const qsizetype node = windowtest::nodeByText(w, section, key);
-        QVERIFY(windowtest::clickNode(w, node));
-        QCOMPARE(w.tvw->Nodes().SelectedItem(), node);
+        windowtest::select(w, section, key);
     }
 
     // Runs `act` on the add dialog once it is up; `trigger` opens it.

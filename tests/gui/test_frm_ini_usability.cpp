@@ -55,9 +55,7 @@ class TestFrmIniUsability : public QObject {
 
     static void select(frmINI &w, const QString &section, const QString &key = QString())
     {
-        const qsizetype node = windowtest::nodeByText(w, section, key);
-        QVERIFY(windowtest::clickNode(w, node));
-        QCOMPARE(w.tvw->Nodes().SelectedItem(), node);
+        windowtest::select(w, section, key);
     }
 
     // The heights of every row the tree shows.

@@ -80,4 +80,13 @@ inline bool clickNode(frmINI &w, qsizetype node)
     return true;
 }
 
+// Clicks the node showing `section` (with `key`, that key under it) and
+// checks that it became the selected node.
+inline void select(frmINI &w, const QString &section, const QString &key = QString())
+{
+    const qsizetype node = nodeByText(w, section, key);
+    QVERIFY(clickNode(w, node));
+    QCOMPARE(w.tvw->Nodes().SelectedItem(), node);
+}
+
 } // namespace windowtest
