@@ -23,14 +23,24 @@ bool operator==(const ProfileBuilder::NameRef &a, const ProfileBuilder::NameRef 
 }
 
 namespace {
-// FNV-1a over the upper-cased bytes, so that equal names hash alike.
+// FNV-1a over the upper-cased bytes, so that equal names hash alike, then
+// the section and a final mix that spreads every input bit over the whole
+// hash. The table's slot comes from the low bits: without the mix, equal key
+// names of different sections (every section has its "enabled", "path"…)
+// would share a slot and pile up in one long probe run.
 size_t nameHash(qint32 section, QByteArrayView name)
 {
-    quint64 h = 1469598103934665603ull ^ (quint64(quint32(section)) << 32);
+    quint64 h = 1469598103934665603ull;
     for (const char c : name) {
         h ^= asciiUpper(static_cast<unsigned char>(c));
         h *= 1099511628211ull;
     }
+    h ^= quint64(quint32(section)) * 0x9E3779B97F4A7C15ull;
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53ull;
+    h ^= h >> 33;
     return size_t(h);
 }
 } // namespace
