@@ -163,10 +163,14 @@ void frmAdd::addSection()
         throw;
     }
     m_owner->update();
+    bool written;
     {
         const BusyCursor busy;
-        WriteSectionRecord(registry, *record);
+        written = WriteSectionRecord(registry, *record);
     }
+    // AppendLine has said why; the store and the tree stay as the file is.
+    if (!written)
+        takeBack(registry, record);
     accept();
 }
 
@@ -187,12 +191,29 @@ void frmAdd::addKey()
         throw;
     }
     m_owner->update();
+    bool written = false;
     try {
         const BusyCursor busy;
-        WriteKeyRecord(registry, *record, Text3->text());
+        written = WriteKeyRecord(registry, *record, Text3->text()) == 0;
     } catch (const AppError &error) {
-        // The record and its node stay, as they do for a read-only file; the dialog closes.
         m_ui.reportError(error);
     }
+    // Not in the file (read-only, or the write failed): not in the store or
+    // the tree either. The dialog closes all the same.
+    if (!written)
+        takeBack(registry, record);
     accept();
+}
+
+void frmAdd::takeBack(clsINIRegistry &registry, const clsINIPtr &record)
+{
+    for (const NodeKind kind : {NodeKind::Tree, NodeKind::Root}) {
+        const qsizetype node = m_nodes.Find(nodeKey(kind, record->ID()));
+        if (node != 0 && m_nodes.Record(node) == record)
+            m_nodes.Remove(node);
+    }
+    clsINIList &records = *registry.Registry();
+    if (records.Count() > 0 && records.Item(records.Count()) == record)
+        records.Remove(records.Count());
+    m_owner->update();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cls_ini.h"
+
 #include <QDialog>
 
 class AppError;
@@ -47,6 +49,9 @@ private:
     void addKey();
     // The store, or error 91 when there is none.
     clsINIRegistry &store() const;
+    // Takes out the record just added, and its node, when its line could
+    // not be written.
+    void takeBack(clsINIRegistry &registry, const clsINIPtr &record);
 
     Interaction &m_ui;
     clsINIRegistry *m_store;

@@ -89,5 +89,7 @@ void frmINI::lvw_AfterLabelEdit(qint16 &Cancel, const std::optional<QString> &Ne
             Cancel = 1;
     } catch (const AppError &error) {
         m_ui.reportError(error);
+        // Not written: the pane goes on showing what the file holds.
+        Cancel = 1;
     }
 }

@@ -20,6 +20,13 @@ void checkProfileWrite(const QString &section, const QString &key, const QString
     requireSingleLine(section, QStringLiteral("section name"));
     requireSingleLine(key, QStringLiteral("key name"));
     requireSingleLine(value, QStringLiteral("value"));
+    // A key line ends its key at the first "=": such a name would read back
+    // as another key, whose value it would take over.
+    if (key.contains(QLatin1Char('=')))
+        throw AppError(RuntimeError::InvalidArgument, kSource,
+                       QStringLiteral("The key name \"%1\" holds \"=\", which a configuration file cannot store in a "
+                                      "key name; nothing was written")
+                           .arg(key));
     if (key.startsWith(QLatin1Char('[')) && value.endsWith(QLatin1Char(']')))
         throw AppError(RuntimeError::InvalidArgument, kSource,
                        QStringLiteral("The line \"%1=%2\" would read back as a section header; nothing was written")

@@ -16,8 +16,9 @@
 //  - A new section: its header and the key line at the end of the file.
 // Every other byte stays as it was.
 
-// Refuses what would not read back as written: a line break anywhere, or a
-// key line that the reader would take for a section header. Throws AppError.
+// Refuses what would not read back as written: a line break anywhere, a key
+// name holding "=", or a key line that the reader would take for a section
+// header. Throws AppError.
 void checkProfileWrite(const QString &section, const QString &key, const QString &value);
 
 // The file's text after the write (pure; the texts must pass

@@ -30,41 +30,29 @@ void clsINIRegistry::DeleteKeys(const QString &Section, const QStringList &Keys)
     }
 
     std::vector<bool> removed(size_t(before.size()), false);
-    // The record the first call removes, if any.
-    qsizetype firstRemoved = -1;
-    for (qsizetype k = 0; k < Keys.size(); ++k) {
-        const UpperMatcher keyMatch(Keys[k]);
+    for (const QString &key : Keys) {
+        const UpperMatcher keyMatch(key);
         for (qsizetype position : candidates) {
             if (!removed[size_t(position)] && before[position]->keyMatches(keyMatch)) {
                 removed[size_t(position)] = true;
-                if (k == 0)
-                    firstRemoved = position;
                 break;
             }
         }
     }
 
     QList<clsINIPtr> after;
+    QList<clsINIPtr> taken;
     after.reserve(before.size());
-    for (qsizetype i = 0; i < before.size(); ++i) {
-        if (!removed[size_t(i)])
-            after.append(before[i]);
-        else
-            m_lastRemoved.append(before[i]);
-    }
+    for (qsizetype i = 0; i < before.size(); ++i)
+        (removed[size_t(i)] ? taken : after).append(before[i]);
     m_registry->assign(std::move(after));
 
     try {
         CreateINIFile(m_fileName);
     } catch (...) {
-        // As if the first call had failed: its record gone, nothing else changed.
-        QList<clsINIPtr> restored = before;
-        m_lastRemoved.clear();
-        if (firstRemoved >= 0) {
-            m_lastRemoved.append(before[firstRemoved]);
-            restored.removeAt(firstRemoved);
-        }
-        m_registry->assign(std::move(restored));
+        // The file still holds every key: so does the store.
+        m_registry->assign(before);
         throw;
     }
+    m_lastRemoved = std::move(taken);
 }

@@ -22,6 +22,13 @@ void clsINIList::Add(clsINIPtr record)
     m_records.append(std::move(record));
 }
 
+void clsINIList::Insert(qsizetype position, clsINIPtr record)
+{
+    if (position < 1 || position > m_records.size() + 1)
+        throwNoRecord(position);
+    m_records.insert(position - 1, std::move(record));
+}
+
 void clsINIList::Remove(qsizetype position)
 {
     if (position < 1 || position > m_records.size())

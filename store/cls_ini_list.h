@@ -12,6 +12,8 @@ public:
     // The record at 1-based `position`; throws AppError when there is none.
     const clsINIPtr &Item(qsizetype position) const;
     void Add(clsINIPtr record);
+    // Puts `record` at 1-based `position` (Count() + 1 appends); throws AppError when out of range.
+    void Insert(qsizetype position, clsINIPtr record);
     // Removes the record at 1-based `position`; throws AppError when there is none.
     void Remove(qsizetype position);
 

@@ -34,14 +34,16 @@ public:
     QString GetRegValue(const QString &Section, const QString &Key) const;
     // Returns 1 when the file is read-only (after saying so), else 0.
     qint16 SetRegValue(const QString &Section, const QString &Key, const QString &Value);
+    // Removes the first record of Section and Key and rewrites the file from
+    // the records; when the rewrite fails the record is put back.
     void DeleteKey(const QString &Section, const QString &Key);
     // What calling DeleteKey(Section, key) for each of `Keys` in turn leaves,
     // in memory and on disk, with the file rewritten once and the backup
-    // holding the file as it was before. When the rewrite fails, the store
-    // is left as the first of those calls would have left it.
+    // holding the file as it was before. When the rewrite fails, the file
+    // and the records stay as they were.
     void DeleteKeys(const QString &Section, const QStringList &Keys);
-    // The records the last DeleteKey or DeleteKeys took out of the list,
-    // whether or not the rewrite that followed succeeded.
+    // The records the last DeleteKey or DeleteKeys took out of the list; none
+    // when its rewrite failed, which leaves every record where it was.
     const QList<clsINIPtr> &LastRemoved() const { return m_lastRemoved; }
     void CreateINIFile(const QString &Name);
     // Reads FileName into a new list; throws AppError 0x800403E8 on failure.

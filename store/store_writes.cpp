@@ -34,11 +34,22 @@ qint16 clsINIRegistry::SetRegValue(const QString &Section, const QString &Key, c
 void clsINIRegistry::DeleteKey(const QString &Section, const QString &Key)
 {
     m_lastRemoved.clear();
-    if (const qsizetype position = FindRecord(Section, Key)) {
-        m_lastRemoved.append(m_registry->Item(position));
+    const qsizetype position = FindRecord(Section, Key);
+    clsINIPtr removed;
+    if (position) {
+        removed = m_registry->Item(position);
         m_registry->Remove(position);
     }
-    CreateINIFile(m_fileName);
+    try {
+        CreateINIFile(m_fileName);
+    } catch (...) {
+        // The file still holds the key: so does the store.
+        if (removed)
+            m_registry->Insert(position, removed);
+        throw;
+    }
+    if (removed)
+        m_lastRemoved.append(removed);
 }
 
 // Rebuilds the file from the records. The result is what deleting the file
@@ -55,6 +66,12 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
     const TextFormat &format = text.format;
     requireExactFile(format, m_fileName, source);
 
+    // A rewrite that will be refused is refused before the backup is made:
+    // the backup may hold the only copy of what an earlier rewrite dropped.
+    const bool fromScratch = namesExistingFile(m_fileName) && !Name.isEmpty();
+    if (fromScratch && isReadOnlyFile(m_fileName))
+        throw AppError(RuntimeError::PathFileAccess, source, QStringLiteral("Path/File access error: ") + m_fileName);
+
     const QString backup = backupPathFor(m_fileName);
     if (isReadOnlyFile(backup))
         throwFileError(EACCES, backup, source);
@@ -64,10 +81,6 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
     const bool backupLinked = !isReadOnlyFile(m_fileName) && linkAsBackup(m_fileName, backup);
     if (!backupLinked)
         replaceFileContents(backup, original, source);
-
-    const bool fromScratch = namesExistingFile(m_fileName) && !Name.isEmpty();
-    if (fromScratch && isReadOnlyFile(m_fileName))
-        throw AppError(RuntimeError::PathFileAccess, source, QStringLiteral("Path/File access error: ") + m_fileName);
 
     QByteArray rebuilt;
     bool write = true;

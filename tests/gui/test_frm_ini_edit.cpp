@@ -156,7 +156,7 @@ private Q_SLOTS:
         QCOMPARE(records.Item(records.Count())->Value(), QString());
     }
 
-    void newKeyOnAReadOnlyFileKeepsRecordAndNode()
+    void newKeyOnAReadOnlyFileLeavesNoRecordAndNoNode()
     {
         ScriptedUi ui;
         TestFolder dir;
@@ -174,7 +174,10 @@ private Q_SLOTS:
         QCOMPARE(ui.messages.size(), 2);
         QCOMPARE(ui.messages[1].text, QStringLiteral("Cannot save setting, file is Read Only"));
         QCOMPARE(TestFolder::read(path), text);
-        QCOMPARE(treeRows(*w), (QStringList{"A", "  k", "  j"}));
+        // Not in the file, so neither in the store nor in the tree.
+        QCOMPARE(treeRows(*w), (QStringList{"A", "  k"}));
+        QCOMPARE(gRegistry->Registry()->Count(), 2);
+        QCOMPARE(gRegistry->FindRecord(QStringLiteral("A"), QStringLiteral("j")), 0);
     }
 
     void aKeyThatCannotBeWrittenIsRefusedBeforeAnythingChanges()
@@ -382,13 +385,14 @@ private Q_SLOTS:
         w->mnuDelKey->trigger();
         QCOMPARE(ui.messages.size(), 2);
         QVERIFY(ui.messages[1].text.startsWith(QStringLiteral("53 - ")));
-        // The store let go of the record, so the tree does too.
-        QCOMPARE(treeRows(*w), (QStringList{"A", "  j"}));
-        QCOMPARE(gRegistry->FindRecord(QStringLiteral("A"), QStringLiteral("k")), 0);
+        // Nothing was deleted from the file: the store and the tree keep the key,
+        // and the pane shows the node still highlighted.
+        QCOMPARE(treeRows(*w), (QStringList{"A", "  k", "  j"}));
+        QCOMPARE(gRegistry->FindRecord(QStringLiteral("A"), QStringLiteral("k")), 2);
         const NodeCollection &nodes = w->tvw->Nodes();
-        QCOMPARE(nodes.Text(nodes.SelectedItem()), QStringLiteral("j"));
+        QCOMPARE(nodes.Text(nodes.SelectedItem()), QStringLiteral("k"));
         QCOMPARE(w->lvw->itemCount(), 1);
-        QCOMPARE(w->lvw->itemText(1), QStringLiteral("2"));
+        QCOMPARE(w->lvw->itemText(1), QStringLiteral("1"));
     }
 };
 

@@ -236,6 +236,24 @@ private Q_SLOTS:
         }
     }
 
+    // "a=b" as a key name would be written as "a=b=v" and read back as key
+    // "a" with value "b=v", taking over the real "a": refused, nothing written.
+    void aKeyNameHoldingEqualsIsRefused()
+    {
+        ScriptedUi ui;
+        const QByteArray text = "[A]\r\na=1\r\n";
+        Opened o(text);
+        try {
+            o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("a=b"), QStringLiteral("v"));
+            QFAIL("a key name holding \"=\" must be refused");
+        } catch (const AppError &e) {
+            QCOMPARE(e.number(), 5);
+            QVERIFY2(e.description().contains(QStringLiteral("\"a=b\" holds \"=\"")), qPrintable(e.description()));
+        }
+        QCOMPARE(o.bytes(), text);
+        QCOMPARE(o.store.GetRegValue(QStringLiteral("A"), QStringLiteral("a")), QStringLiteral("1"));
+    }
+
     void failedRewriteLeavesTheFile()
     {
         ScriptedUi ui;
@@ -244,8 +262,10 @@ private Q_SLOTS:
             TestFolder::makeReadOnly(o.file);
             QVERIFY_THROWS_EXCEPTION(AppError, o.store.DeleteKey(QStringLiteral("A"), QStringLiteral("k")));
             QCOMPARE(o.bytes(), QByteArray("[A]\r\nk=1\r\nj=2\r\n"));
-            QCOMPARE(TestFolder::read(o.backup), QByteArray("[A]\r\nk=1\r\nj=2\r\n"));
-            QCOMPARE(o.store.Registry()->Count(), 2);
+            // Refused before any backup is made; the record stays, as in the file.
+            QVERIFY(!QFileInfo::exists(o.backup));
+            QCOMPARE(o.store.Registry()->Count(), 3);
+            QCOMPARE(o.store.GetRegValue(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("1"));
         }
         {
             Opened o("[A]\r\nk=1\r\nj=2\r\n");
@@ -260,7 +280,8 @@ private Q_SLOTS:
             QFile::remove(o.file);
             QVERIFY_THROWS_EXCEPTION(AppError, o.store.DeleteKey(QStringLiteral("A"), QStringLiteral("k")));
             QVERIFY(!QFileInfo::exists(o.file));
-            QCOMPARE(o.store.Registry()->Count(), 2);
+            // Nothing was written: the store keeps what it loaded.
+            QCOMPARE(o.store.Registry()->Count(), 3);
         }
         {
             // A record that cannot be written stops the rewrite before anything is replaced.
@@ -306,11 +327,15 @@ private Q_SLOTS:
         QCOMPARE(TestFolder::read(backup), original);
     }
 
-    void aReadOnlyFileLeavesAWritableBackup()
+    // A refused rewrite leaves the backup an earlier rewrite made: it may hold
+    // the only copy of the comments that rewrite dropped.
+    void aReadOnlyFileLeavesTheEarlierBackup()
     {
         ScriptedUi ui;
         const QByteArray original = "[A]\r\nk=1\r\n";
         Opened o(original);
+        const QByteArray earlier = "; the commented original\r\n[A]\r\nk=1\r\nold=2\r\n";
+        o.dir.write(QStringLiteral("app.old"), earlier);
         TestFolder::makeReadOnly(o.file);
         for (int attempt = 0; attempt < 2; ++attempt) {
             try {
@@ -321,7 +346,7 @@ private Q_SLOTS:
             }
         }
         QCOMPARE(o.bytes(), original);
-        QCOMPARE(TestFolder::read(o.backup), original);
+        QCOMPARE(TestFolder::read(o.backup), earlier);
         QVERIFY(QFileInfo(o.backup).permissions() & QFileDevice::WriteOwner);
     }
 
