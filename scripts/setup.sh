@@ -55,3 +55,30 @@ check_format() {
         exit 1
     fi
 }
+
+# Validates the menu entry (a copy with its Exec= path filled in, as
+# installing fills it) and the software-centre entry, each with its tool when
+# that is installed. The tools are not in LARKSPUR_PACKAGES on purpose: the
+# check is worth having where they are, not worth slowing every run for.
+check_packaging_files() {
+    cd "$LARKSPUR_ROOT"
+    local id=org.larkspur.Larkspur
+    if command -v desktop-file-validate >/dev/null; then
+        local dir status=0
+        dir=$(mktemp -d)
+        sed 's|@LARKSPUR_EXEC@|/usr/bin/larkspur|' "packaging/$id.desktop.in" >"$dir/$id.desktop"
+        desktop-file-validate "$dir/$id.desktop" || status=$?
+        rm -rf "$dir"
+        if [ "$status" -ne 0 ]; then
+            echo "packaging/$id.desktop.in: not a valid desktop entry (see above)" >&2
+            exit 1
+        fi
+    fi
+    if command -v appstreamcli >/dev/null; then
+        local report
+        if ! report=$(appstreamcli validate --no-net "packaging/$id.metainfo.xml" 2>&1); then
+            echo "$report" >&2
+            exit 1
+        fi
+    fi
+}
