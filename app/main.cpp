@@ -31,6 +31,8 @@ int main(int argc, char **argv)
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Larkspur"));
+    // Lets the desktop match the window to the installed menu entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.larkspur.Larkspur"));
     // Message boxes and any other window of ours carry the program's icon too.
     QApplication::setWindowIcon(programIcon());
 
