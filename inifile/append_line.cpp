@@ -2,6 +2,7 @@
 
 #include "app_error.h"
 #include "file_access.h"
+#include "file_lock.h"
 #include "text_format.h"
 
 #include <QFileInfo>
@@ -14,6 +15,7 @@ void appendLineToFile(const QString &FileName, const QString &Text)
     requireSingleLine(Text, QStringLiteral("line"));
     if (isReadOnlyFile(FileName))
         throw AppError(RuntimeError::PermissionDenied, source, QStringLiteral("Permission denied: ") + FileName);
+    const FileLock lock(FileName, source);
     QByteArray bytes;
     if (QFileInfo::exists(FileName))
         bytes = readWholeFile(FileName, source);

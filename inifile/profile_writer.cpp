@@ -2,6 +2,7 @@
 
 #include "app_error.h"
 #include "file_access.h"
+#include "file_lock.h"
 #include "name_match.h"
 
 #include <QFileInfo>
@@ -105,6 +106,7 @@ bool WritePrivateProfileString(const QString &section, const QString &key, const
     checkProfileWrite(section, key, value);
     if (isReadOnlyFile(fileName))
         return false;
+    const FileLock lock(fileName, kSource);
     QByteArray bytes;
     if (QFileInfo::exists(fileName))
         bytes = readWholeFile(fileName, kSource);

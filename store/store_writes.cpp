@@ -1,6 +1,7 @@
 #include "app_error.h"
 #include "cls_ini_registry.h"
 #include "file_access.h"
+#include "file_lock.h"
 #include "file_name_test.h"
 #include "interaction.h"
 #include "name_match.h"
@@ -59,6 +60,7 @@ void clsINIRegistry::DeleteKey(const QString &Section, const QString &Key)
 void clsINIRegistry::CreateINIFile(const QString &Name)
 {
     const QString source = QStringLiteral("clsINIRegistry: CreateINIFile");
+    const FileLock lock(m_fileName, source);
     const QByteArray original = readWholeFile(m_fileName, source);
     // The rewrite works on the text (a UTF-16 file converted to UTF-8); the
     // backup is the original bytes.

@@ -103,6 +103,59 @@ private Q_SLOTS:
         }
     }
 
+    // Two programs setting different keys of one file at the same moment:
+    // each must find the other's value in the file afterwards.
+    void concurrentSetsLoseNoUpdate()
+    {
+        TestFolder dir;
+        const QString file = dir.write(QStringLiteral("a.ini"), "; shared\r\n[A]\r\nx=0\r\ny=0\r\n");
+        for (int round = 1; round <= 200; ++round) {
+            const QString value = QString::number(round);
+            QProcess first;
+            QProcess second;
+            first.start(QStringLiteral(LARKSPUR_CLI_PATH),
+                        {QStringLiteral("set"), file, QStringLiteral("A"), QStringLiteral("x"), value});
+            second.start(QStringLiteral(LARKSPUR_CLI_PATH),
+                         {QStringLiteral("set"), file, QStringLiteral("A"), QStringLiteral("y"), value});
+            QVERIFY(first.waitForFinished(30000) && second.waitForFinished(30000));
+            QCOMPARE(first.exitCode(), 0);
+            QCOMPARE(second.exitCode(), 0);
+            const QByteArray expected =
+                "; shared\r\n[A]\r\nx=" + value.toLatin1() + "\r\ny=" + value.toLatin1() + "\r\n";
+            QCOMPARE(TestFolder::read(file), expected);
+        }
+    }
+
+    // A writer that keeps the file locked makes a set give up with a clear
+    // error and write nothing; once it is killed, nothing stays locked.
+    void aLockedFileWaitsForItsWriter()
+    {
+        TestFolder dir;
+        const QByteArray text = "[A]\r\nx=0\r\n";
+        const QString file = dir.write(QStringLiteral("a.ini"), text);
+        QProcess holder;
+        // The shell locks the file through descriptor 9 and becomes sleep,
+        // which keeps it: one process holds the lock.
+        holder.start(
+            QStringLiteral("sh"),
+            {QStringLiteral("-c"), QStringLiteral("exec 9<\"$0\"; flock 9; echo locked; exec sleep 60"), file});
+        QVERIFY(holder.waitForReadyRead(10000));
+        QCOMPARE(holder.readAllStandardOutput(), QByteArray("locked\n"));
+
+        const Result refused =
+            run({QStringLiteral("set"), file, QStringLiteral("A"), QStringLiteral("x"), QStringLiteral("1")});
+        QCOMPARE(refused.code, 1);
+        QVERIFY2(refused.err.contains("is being written by another program; nothing was written"),
+                 refused.err.constData());
+        QCOMPARE(TestFolder::read(file), text);
+
+        holder.kill(); // SIGKILL: the kernel drops its lock
+        QVERIFY(holder.waitForFinished(10000));
+        QCOMPARE(run({QStringLiteral("set"), file, QStringLiteral("A"), QStringLiteral("x"), QStringLiteral("1")}).code,
+                 0);
+        QCOMPARE(TestFolder::read(file), QByteArray("[A]\r\nx=1\r\n"));
+    }
+
     void aFailedBatchPutsFileAndBackupBack()
     {
         TestFolder dir;

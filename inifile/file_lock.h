@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <chrono>
+
+// One writer at a time: an exclusive advisory lock (flock) on the file a
+// path names, held from reading the file to replacing it, so that two
+// programs changing the same file never build on the same old contents and
+// lose each other's change. A write replaces the file by a new one, so the
+// lock is taken again when the path names another file once it is held.
+// The kernel drops the lock with the process: a killed writer leaves nothing
+// locked. A missing file is not locked (the write creates it).
+class FileLock {
+public:
+    // Throws AppError (75) when the lock is not free within `timeout`.
+    FileLock(const QString &path, const QString &source,
+             std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+    ~FileLock();
+    FileLock(const FileLock &) = delete;
+    FileLock &operator=(const FileLock &) = delete;
+
+private:
+    int m_fd = -1;
+};
