@@ -1,9 +1,14 @@
 #include "file_lock.h"
 
 #include "app_error.h"
+#include "file_name_test.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -12,7 +17,41 @@
 #include <unistd.h>
 
 namespace {
+Q_LOGGING_CATEGORY(lcFile, "larkspur.file")
+
 constexpr auto kRetry = std::chrono::milliseconds(10);
+
+// The six characters mkstemp puts at the end of a temporary name.
+bool isTemporarySuffix(QStringView suffix)
+{
+    return suffix.size() == 6 && std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
+               return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+           });
+}
+
+// A write killed half-way leaves its temporary file (".NAME.XXXXXX" beside
+// the file or its backup). Whoever holds the lock is the only writer of
+// this file, so any such name is a leftover, and goes.
+void removeLeftovers(const QString &path)
+{
+    const QString target = QFileInfo(path).canonicalFilePath();
+    if (target.isEmpty())
+        return;
+    const QFileInfo info(target);
+    const QDir folder = info.dir();
+    const QStringList prefixes{QLatin1Char('.') + info.fileName() + QLatin1Char('.'),
+                               QLatin1Char('.') + QFileInfo(backupPathFor(target)).fileName() + QLatin1Char('.')};
+    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names) {
+        for (const QString &prefix : prefixes) {
+            if (!name.startsWith(prefix) || !isTemporarySuffix(QStringView(name).sliced(prefix.size())))
+                continue;
+            if (!QFile::remove(folder.filePath(name)))
+                qCWarning(lcFile) << "a leftover of an earlier write stays:" << folder.filePath(name);
+            break;
+        }
+    }
+}
 
 bool sameFile(const struct stat &a, const struct stat &b)
 {
@@ -50,6 +89,7 @@ FileLock::FileLock(const QString &path, const QString &source, std::chrono::mill
         struct stat named {};
         if (::fstat(fd, &locked) == 0 && ::stat(native.constData(), &named) == 0 && sameFile(locked, named)) {
             m_fd = fd;
+            removeLeftovers(path);
             return;
         }
         ::close(fd);

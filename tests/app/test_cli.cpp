@@ -156,6 +156,25 @@ private Q_SLOTS:
         QCOMPARE(TestFolder::read(file), QByteArray("[A]\r\nx=1\r\n"));
     }
 
+    // Temporary files of a write that was killed half-way (beside the file
+    // and its backup) are removed by the next write; nothing else is.
+    void theNextWriteRemovesLeftoversOfKilledWrites()
+    {
+        TestFolder dir;
+        const QString file = dir.write(QStringLiteral("a.ini"), "[A]\r\nx=0\r\n");
+        const QStringList leftovers{".a.ini.Ab12Cd", ".a.old.Xy34Zw"};
+        const QStringList others{".a.ini.note", ".a.ini.Ab12Cd.keep", ".b.ini.Ab12Cd", "a.ini.Ab12Cd"};
+        for (const QString &name : leftovers + others)
+            dir.write(name, "half a file");
+        QCOMPARE(run({QStringLiteral("set"), file, QStringLiteral("A"), QStringLiteral("x"), QStringLiteral("1")}).code,
+                 0);
+        for (const QString &name : leftovers)
+            QVERIFY2(!QFileInfo::exists(dir.path(name)), qPrintable(name));
+        for (const QString &name : others)
+            QVERIFY2(QFileInfo::exists(dir.path(name)), qPrintable(name));
+        QCOMPARE(TestFolder::read(file), QByteArray("[A]\r\nx=1\r\n"));
+    }
+
     void aFailedBatchPutsFileAndBackupBack()
     {
         TestFolder dir;
