@@ -88,7 +88,9 @@ int deleteSection(clsINIRegistry &store, const QStringList &args)
     if (SectionNodeIndex(nodes, args[0]) == 0)
         throw AppError(RuntimeError::InvalidArgument, QStringLiteral("delete-section"),
                        QStringLiteral("Section not selected or invalid"));
-    store.DeleteKeys(args[0], SectionDeletionKeys(nodes, args[0]));
+    const QString section = args[0];
+    store.DeleteKeys(section, SectionDeletionKeys(nodes, section),
+                     [section](const clsINIList &records) { return SectionDeletionKeysOf(records, section); });
     return 0;
 }
 

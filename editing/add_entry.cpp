@@ -11,6 +11,7 @@ clsINIPtr AddSectionRecord(clsINIRegistry &store, const QString &sectionText)
     if (section.isEmpty())
         return nullptr;
     requireSingleLine(section, QStringLiteral("section name"));
+    store.RequireEncodable(section);
     auto record = std::make_shared<clsINI>();
     record->setID(store.Registry()->NextID());
     record->setSection(section);
@@ -18,9 +19,11 @@ clsINIPtr AddSectionRecord(clsINIRegistry &store, const QString &sectionText)
     return record;
 }
 
-bool WriteSectionRecord(const clsINIRegistry &store, const clsINI &record)
+bool WriteSectionRecord(clsINIRegistry &store, const clsINI &record)
 {
-    return AppendLine(store.ui(), store.FileName(), QStringLiteral("[") + record.Section() + QStringLiteral("]"));
+    return store.WriteFollowing([&] {
+        return AppendLine(store.ui(), store.FileName(), QStringLiteral("[") + record.Section() + QStringLiteral("]"));
+    });
 }
 
 clsINIPtr AddKeyRecord(clsINIRegistry &store, const QString &section, const QString &keyText, const QString &value)
@@ -29,6 +32,8 @@ clsINIPtr AddKeyRecord(clsINIRegistry &store, const QString &section, const QStr
     if (key.isEmpty())
         return nullptr;
     checkProfileWrite(section, key, value);
+    for (const QString &text : {section, key, value})
+        store.RequireEncodable(text);
     auto record = std::make_shared<clsINI>();
     record->setID(store.Registry()->NextID());
     record->setSection(section);

@@ -11,11 +11,12 @@
 clsINIPtr AddSectionRecord(clsINIRegistry &store, const QString &sectionText);
 // Writes the record's header line at the end of the file; false after
 // AppendLine has said why it could not.
-bool WriteSectionRecord(const clsINIRegistry &store, const clsINI &record);
+bool WriteSectionRecord(clsINIRegistry &store, const clsINI &record);
 
 // Appends a key record of `section` (as given) named `keyText` trimmed of
 // blanks, and returns it; nullptr when the name is blank. Names and value
-// that could not be written are refused (AppError) before anything changes.
+// that could not be written (a line break, "=" in the key, a character the
+// file's encoding cannot hold) are refused (AppError) before anything changes.
 clsINIPtr AddKeyRecord(clsINIRegistry &store, const QString &section, const QString &keyText, const QString &value);
 // Writes the key's value to the file; 1 when the file is read-only.
 qint16 WriteKeyRecord(clsINIRegistry &store, const clsINI &record, const QString &value);

@@ -1,5 +1,7 @@
 #include "tree_commands.h"
 
+#include "tree_build.h"
+
 QStringList SectionDeletionKeys(const NodeCollection &nodes, const QString &section)
 {
     QStringList keys;
@@ -13,6 +15,13 @@ QStringList SectionDeletionKeys(const NodeCollection &nodes, const QString &sect
         }
     }
     return keys;
+}
+
+QStringList SectionDeletionKeysOf(const clsINIList &records, const QString &section)
+{
+    NodeCollection nodes;
+    FillTree(nodes, records);
+    return SectionDeletionKeys(nodes, section);
 }
 
 qsizetype SectionNodeOf(const NodeCollection &nodes, qsizetype index)

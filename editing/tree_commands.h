@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cls_ini_list.h"
 #include "node_collection.h"
 
 #include <QStringList>
@@ -11,6 +12,9 @@
 // order: every key node under a section node showing `section`, and every
 // section node showing it (which passes the section's own name as the key).
 QStringList SectionDeletionKeys(const NodeCollection &nodes, const QString &section);
+// The same keys for the tree the records make: what Delete > Section means
+// on records read again after the file changed on disk.
+QStringList SectionDeletionKeysOf(const clsINIList &records, const QString &section);
 
 // The section node a node stands for: itself when it is a section node (by
 // its key), else its parent. `index` must be valid.

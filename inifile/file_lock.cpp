@@ -8,6 +8,9 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 
+#include <QMutex>
+#include <QSet>
+
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -57,6 +60,18 @@ bool sameFile(const struct stat &a, const struct stat &b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
+
+// The files this program holds locked. A second flock of the same file from
+// another descriptor would wait for the first, that is for ever.
+using FileId = std::pair<quint64, quint64>;
+QMutex heldMutex;
+QSet<FileId> heldFiles;
+
+bool isHeld(const struct stat &st)
+{
+    const QMutexLocker locker(&heldMutex);
+    return heldFiles.contains(FileId(st.st_dev, st.st_ino));
+}
 } // namespace
 
 FileLock::FileLock(const QString &path, const QString &source, std::chrono::milliseconds timeout)
@@ -69,6 +84,11 @@ FileLock::FileLock(const QString &path, const QString &source, std::chrono::mill
             if (errno == ENOENT)
                 return;
             throwFileError(errno, path, source);
+        }
+        struct stat opened {};
+        if (::fstat(fd, &opened) == 0 && isHeld(opened)) {
+            ::close(fd);
+            return;
         }
         while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             const int error = errno;
@@ -89,6 +109,12 @@ FileLock::FileLock(const QString &path, const QString &source, std::chrono::mill
         struct stat named {};
         if (::fstat(fd, &locked) == 0 && ::stat(native.constData(), &named) == 0 && sameFile(locked, named)) {
             m_fd = fd;
+            m_device = quint64(locked.st_dev);
+            m_inode = quint64(locked.st_ino);
+            {
+                const QMutexLocker locker(&heldMutex);
+                heldFiles.insert(FileId(m_device, m_inode));
+            }
             removeLeftovers(path);
             return;
         }
@@ -98,6 +124,11 @@ FileLock::FileLock(const QString &path, const QString &source, std::chrono::mill
 
 FileLock::~FileLock()
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    if (m_fd < 0)
+        return;
+    {
+        const QMutexLocker locker(&heldMutex);
+        heldFiles.remove(FileId(m_device, m_inode));
+    }
+    ::close(m_fd);
 }

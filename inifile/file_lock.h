@@ -12,6 +12,10 @@
 // The kernel drops the lock with the process: a killed writer leaves nothing
 // locked, and the temporary files it left are removed by the next lock of
 // the same file. A missing file is not locked (the write creates it).
+//
+// A lock of a file this program already holds costs nothing and waits for
+// nothing: a command that locks the file for its whole read, check and
+// write may call steps that lock it again for their own part.
 class FileLock {
 public:
     // Throws AppError (75) when the lock is not free within `timeout`.
@@ -23,4 +27,6 @@ public:
 
 private:
     int m_fd = -1;
+    quint64 m_device = 0;
+    quint64 m_inode = 0;
 };

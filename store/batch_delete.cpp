@@ -1,4 +1,5 @@
 #include "cls_ini_registry.h"
+#include "file_lock.h"
 #include "name_match.h"
 
 #include <vector>
@@ -10,11 +11,14 @@
 // a value from a later one is gone before that later one can be, and the
 // one rewrite at the end links the survivors exactly as the last of the many
 // rewrites would.
-void clsINIRegistry::DeleteKeys(const QString &Section, const QStringList &Keys)
+void clsINIRegistry::DeleteKeys(const QString &Section, const QStringList &GivenKeys, const KeysOf &keysAfterReload)
 {
     m_lastRemoved.clear();
-    if (Keys.isEmpty())
+    if (GivenKeys.isEmpty())
         return;
+    const FileLock lock(m_fileName, QStringLiteral("clsINIRegistry: DeleteKeys"));
+    const bool reloaded = reloadIfChanged();
+    const QStringList Keys = reloaded && keysAfterReload ? keysAfterReload(*m_registry) : GivenKeys;
     const QList<clsINIPtr> before = m_registry->records();
 
     // The section's records, in list order.

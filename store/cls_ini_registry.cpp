@@ -79,6 +79,7 @@ void clsINIRegistry::ClearRegistry()
 {
     m_registry = std::make_shared<clsINIList>();
     m_lastRemoved.clear();
+    m_stamp = {};
 }
 
 void clsINIRegistry::CloseFile()

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "cls_ini_list.h"
+#include "file_stamp.h"
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class Interaction;
@@ -40,14 +42,40 @@ public:
     // What calling DeleteKey(Section, key) for each of `Keys` in turn leaves,
     // in memory and on disk, with the file rewritten once and the backup
     // holding the file as it was before. When the rewrite fails, the file
-    // and the records stay as they were.
-    void DeleteKeys(const QString &Section, const QStringList &Keys);
+    // and the records stay as they were. When the file had changed on disk
+    // and was read again first, the keys are `keysAfterReload` of the new
+    // records (when given), so that a command worked out on the old records
+    // means the same on the new ones.
+    using KeysOf = std::function<QStringList(const clsINIList &)>;
+    void DeleteKeys(const QString &Section, const QStringList &Keys, const KeysOf &keysAfterReload = {});
     // The records the last DeleteKey or DeleteKeys took out of the list; none
     // when its rewrite failed, which leaves every record where it was.
     const QList<clsINIPtr> &LastRemoved() const { return m_lastRemoved; }
     void CreateINIFile(const QString &Name);
     // Reads FileName into a new list; throws AppError 0x800403E8 on failure.
     bool LoadINI();
+
+    // Every write starts from the file as it is now: a rewrite from the
+    // records first reads the file again when somebody else changed it since
+    // the records were read (or last written by this store), and applies its
+    // command to those fresh records, so that no line another program wrote
+    // is lost. Each read, by LoadINI or by such a command, counts here: a
+    // holder of records knows from a new count that they were replaced.
+    quint64 LoadCount() const { return m_loadCount; }
+    // True when the file on disk is no longer the one the records hold.
+    bool FileChanged() const;
+    // Reads the file again when it changed (under its lock); true when it
+    // did. When it cannot be read the records stay as they were.
+    bool ReloadIfChanged();
+    // Runs `write`, a write of this program that brings the file in line
+    // with the records (a new section's line), under the file's lock, so
+    // that the records count as holding the file it leaves. Returns what
+    // `write` returns.
+    bool WriteFollowing(const std::function<bool()> &write);
+
+    // Refuses (AppError 5, nothing changed) a text the file's encoding
+    // cannot hold, before any record or line is made for it.
+    void RequireEncodable(const QString &text) const;
 
     // 1-based position of the first record of Section and Key, 0 when none.
     qsizetype FindRecord(const QString &Section, const QString &Key) const;
@@ -62,6 +90,12 @@ public:
 private:
     void setCurrentEntry(clsINIPtr entry) { m_currentEntry = std::move(entry); }
     void readFile();
+    // Reads the file again when it changed since the records were made;
+    // true when it did. The caller holds the file's lock.
+    bool reloadIfChanged();
+    // After a write of our own under the file's lock: when the records held
+    // the file as it was (`before`), they now hold it as written.
+    void followOwnWrite(const FileStamp &before);
     // The file that writing every record with a non-blank key into an empty
     // file leaves; collects the (first, later) records whose values the
     // writes copy in memory.
@@ -72,6 +106,10 @@ private:
     std::shared_ptr<clsINIList> m_registry;
     clsINIPtr m_currentEntry;
     QList<clsINIPtr> m_lastRemoved;
+    // The version of the file the records hold; invalid when unknown.
+    FileStamp m_stamp;
+    TextEncoding m_encoding = TextEncoding::Utf8;
+    quint64 m_loadCount = 0;
 };
 
 // The open-file dialog for a configuration file, as the store's file-name

@@ -2,6 +2,7 @@
 #include "cls_ini_registry.h"
 #include "file_access.h"
 #include "file_name_test.h"
+#include "file_stamp.h"
 
 #include <limits>
 #include <new>
@@ -31,11 +32,16 @@ bool clsINIRegistry::LoadINI()
 // it holds "=", else ignored. Nothing is trimmed.
 void clsINIRegistry::readFile()
 {
+    // Read between two looks at the file: when they differ, somebody wrote
+    // it meanwhile, and nothing tells which version was read.
+    const FileStamp before = stampOfFile(m_fileName);
     auto text = std::make_shared<LoadedText>();
     FileText file = decodeFile(readWholeFile(m_fileName, kLoadSource));
+    const bool steady = stampOfFile(m_fileName) == before;
     const TextFormat format = file.format;
     text->bytes = std::move(file.bytes);
     text->encoding = format.encoding();
+    m_encoding = format.encoding();
     std::shared_ptr<const LoadedText> shared = text;
 
     const QByteArrayView bytes(text->bytes);
@@ -70,4 +76,6 @@ void clsINIRegistry::readFile()
         setCurrentEntry(record);
         list.Add(std::move(record));
     }
+    m_stamp = steady ? before : FileStamp();
+    ++m_loadCount;
 }

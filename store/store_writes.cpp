@@ -3,6 +3,7 @@
 #include "file_access.h"
 #include "file_lock.h"
 #include "file_name_test.h"
+#include "file_stamp.h"
 #include "interaction.h"
 #include "name_match.h"
 #include "profile_builder.h"
@@ -19,6 +20,8 @@ qint16 clsINIRegistry::SetRegValue(const QString &Section, const QString &Key, c
 {
     const QString source = QStringLiteral("clsINIRegistry: SetRegValue");
     checkProfileWrite(Section, Key, Value);
+    for (const QString &text : {Section, Key, Value})
+        RequireEncodable(text);
     qint16 result = 0;
     if (!QFileInfo::exists(m_fileName))
         throwFileError(ENOENT, m_fileName, source);
@@ -26,15 +29,70 @@ qint16 clsINIRegistry::SetRegValue(const QString &Section, const QString &Key, c
         m_ui.MsgBox(QStringLiteral("Cannot save setting, file is Read Only"), vbExclamation);
         result = 1;
     }
-    WritePrivateProfileString(Section, Key, Value, m_fileName);
-    if (const qsizetype position = FindRecord(Section, Key))
+    const FileLock lock(m_fileName, source);
+    const FileStamp before = stampOfFile(m_fileName);
+    const bool written = WritePrivateProfileString(Section, Key, Value, m_fileName);
+    const qsizetype position = FindRecord(Section, Key);
+    if (position)
         m_registry->Item(position)->setValue(Value);
+    // A line written for no record leaves the records short of the file.
+    if (written && position)
+        followOwnWrite(before);
     return result;
+}
+
+bool clsINIRegistry::ReloadIfChanged()
+{
+    const FileLock lock(m_fileName, QStringLiteral("clsINIRegistry: LoadINI"));
+    return reloadIfChanged();
+}
+
+bool clsINIRegistry::WriteFollowing(const std::function<bool()> &write)
+{
+    const FileLock lock(m_fileName, QStringLiteral("clsINIRegistry: WriteFollowing"));
+    const FileStamp before = stampOfFile(m_fileName);
+    const bool written = write();
+    if (written)
+        followOwnWrite(before);
+    return written;
+}
+
+void clsINIRegistry::RequireEncodable(const QString &text) const
+{
+    encodeText(text, m_encoding);
+}
+
+bool clsINIRegistry::FileChanged() const
+{
+    return !m_stamp.isValid() || stampOfFile(m_fileName) != m_stamp;
+}
+
+bool clsINIRegistry::reloadIfChanged()
+{
+    if (!FileChanged())
+        return false;
+    auto fresh = std::make_shared<clsINIList>();
+    std::swap(fresh, m_registry);
+    try {
+        readFile();
+    } catch (...) {
+        std::swap(fresh, m_registry);
+        throw;
+    }
+    return true;
+}
+
+void clsINIRegistry::followOwnWrite(const FileStamp &before)
+{
+    if (before.isValid() && before == m_stamp)
+        m_stamp = stampOfFile(m_fileName);
 }
 
 void clsINIRegistry::DeleteKey(const QString &Section, const QString &Key)
 {
     m_lastRemoved.clear();
+    const FileLock lock(m_fileName, QStringLiteral("clsINIRegistry: DeleteKey"));
+    reloadIfChanged();
     const qsizetype position = FindRecord(Section, Key);
     clsINIPtr removed;
     if (position) {
@@ -61,6 +119,10 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
 {
     const QString source = QStringLiteral("clsINIRegistry: CreateINIFile");
     const FileLock lock(m_fileName, source);
+    // Rewritten from records that miss another program's lines, the file
+    // would lose them: the records are made from the file as it is now.
+    reloadIfChanged();
+    const FileStamp before = stampOfFile(m_fileName);
     const QByteArray original = readWholeFile(m_fileName, source);
     // The rewrite works on the text (a UTF-16 file converted to UTF-8); the
     // backup is the original bytes.
@@ -126,6 +188,8 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
 
     for (const auto &[first, later] : valueCopies)
         first->setValue(later->Value());
+    if (write)
+        followOwnWrite(before);
 }
 
 QByteArray clsINIRegistry::rebuildFromRecords(const TextFormat &format,
