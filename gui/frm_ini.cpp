@@ -230,6 +230,8 @@ void frmINI::showLoadedFile()
         qCWarning(lcGui) << "the tree was not expanded:" << error.what();
     }
     nodes.endUpdate();
+    m_treeLoad = gRegistry->LoadCount();
+    watchOpenFile();
     try {
         if (isReadOnlyFile(gRegistry->FileName()))
             m_ui.MsgBox(gRegistry->FileName() + QStringLiteral(" is read only"), vbInformation);

@@ -12,6 +12,8 @@
 #include <optional>
 
 class frmAdd;
+class QFileSystemWatcher;
+class QTimer;
 class frmFind;
 class NodeTreeView;
 class SplitterBar;
@@ -140,8 +142,19 @@ private:
     // Shows a fresh add dialog, prepared by `prepare`, modally over this window.
     void showAddDialog(const std::function<void(frmAdd &)> &prepare);
     // Runs a delete on the store; when it fails, the nodes of the records it
-    // took out before failing go too, and the failure is passed on.
-    void deleteFromStore(const std::function<void()> &deletion);
+    // took out before failing go too, and the failure is passed on. True
+    // when the store read the file again for it, and the tree was built
+    // again from the new records (the caller's nodes are gone).
+    bool deleteFromStore(const std::function<void()> &deletion);
+    // Following the file on disk (frm_ini_follow.cpp): the watch on the open
+    // file and its folder, the look at the file after a change, which waits
+    // while the person edits a value or answers a dialog, and the tree built
+    // again when the store holds new records, keeping the selected node,
+    // the closed sections and the scroll position where they still exist.
+    void watchOpenFile();
+    void followFile();
+    bool followStore();
+    bool busyWithPerson() const;
     // Hands a key meant for this window's focused control to the key handlers first.
     void previewKey(QObject *receiver, const QKeyEvent *event);
     void applyLayout();
@@ -159,4 +172,8 @@ private:
     QWidget *m_client = nullptr;
     const QKeyEvent *m_previewedKey = nullptr;
     QPointer<QWidget> m_previewedReceiver;
+    QFileSystemWatcher *m_watcher = nullptr;
+    QTimer *m_followTimer = nullptr;
+    // The store's load count the tree was built from.
+    quint64 m_treeLoad = 0;
 };

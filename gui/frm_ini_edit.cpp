@@ -26,6 +26,9 @@ void frmINI::showAddDialog(const std::function<void(frmAdd &)> &prepare)
         prepare(dialog);
         dialog.exec();
     }
+    // A key written into a file another program had changed meanwhile makes
+    // the store read the file again.
+    followStore();
     // The closing of one of our own dialogs activates the window again.
     Form_Activate();
 }
@@ -86,11 +89,11 @@ void frmINI::mnuDelKey_Click()
                     vbYesNo + vbQuestion, QStringLiteral("Delete Section?"))
                 != vbYes)
                 return;
-            deleteFromStore([&] { gRegistry->DeleteKey(section, key); });
-            nodes.Remove(parent);
+            if (!deleteFromStore([&] { gRegistry->DeleteKey(section, key); }))
+                nodes.Remove(parent);
         } else {
-            deleteFromStore([&] { gRegistry->DeleteKey(section, key); });
-            nodes.Remove(selected);
+            if (!deleteFromStore([&] { gRegistry->DeleteKey(section, key); }))
+                nodes.Remove(selected);
         }
         showSelectedValue();
     } catch (const AppError &error) {
@@ -119,8 +122,11 @@ void frmINI::mnuDelSection_Click()
             return;
         // One record per node of the section, then a single rewrite.
         const QStringList keys = SectionDeletionKeys(nodes, section);
-        deleteFromStore([&] { gRegistry->DeleteKeys(section, keys); });
-        nodes.Remove(selected);
+        if (!deleteFromStore([&] {
+                gRegistry->DeleteKeys(
+                    section, keys, [&](const clsINIList &records) { return SectionDeletionKeysOf(records, section); });
+            }))
+            nodes.Remove(selected);
         tvw->viewport()->update();
         showSelectedValue();
     } catch (const AppError &error) {
@@ -128,15 +134,18 @@ void frmINI::mnuDelSection_Click()
     }
 }
 
-void frmINI::deleteFromStore(const std::function<void()> &deletion)
+bool frmINI::deleteFromStore(const std::function<void()> &deletion)
 {
     // The confirmation just closed: the window is painted again before the
     // rewrite, which may take a while, so that no closed box stays on screen.
     repaint();
     const BusyCursor busy;
+    const quint64 loads = gRegistry->LoadCount();
     try {
         deletion();
     } catch (const AppError &) {
+        if (followStore())
+            throw;
         // Whatever the store took out before it failed leaves the tree too.
         try {
             DropNodesOf(tvw->Nodes(), gRegistry->LastRemoved());
@@ -146,4 +155,15 @@ void frmINI::deleteFromStore(const std::function<void()> &deletion)
         showSelectedValue();
         throw;
     }
+    if (gRegistry->LoadCount() != loads) {
+        // The command ran on records read again, which still hold what it
+        // removed from the file (a section's header): the tree shows the
+        // file as written.
+        try {
+            gRegistry->Reload();
+        } catch (const AppError &error) {
+            qCWarning(lcGui) << "the written file was not read again:" << error.description();
+        }
+    }
+    return followStore();
 }

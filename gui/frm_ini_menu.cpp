@@ -37,6 +37,7 @@ void frmINI::openFile(const QString &chosen)
         const qsizetype separator = windowTitle().indexOf(QStringLiteral(" - "));
         if (separator >= 0)
             setWindowTitle(windowTitle().left(separator));
+        watchOpenFile();
         return;
     }
     tvw->Nodes().Clear();

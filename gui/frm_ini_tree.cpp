@@ -9,6 +9,8 @@
 #include "node_tree_view.h"
 #include "value_list.h"
 
+#include <QTimer>
+
 namespace {
 const QString kValueItemKey = QStringLiteral("RegValue");
 const QString kSource = QStringLiteral("frmINI");
@@ -87,6 +89,9 @@ void frmINI::lvw_AfterLabelEdit(qint16 &Cancel, const std::optional<QString> &Ne
         const BusyCursor busy;
         if (gRegistry->SetRegValue(selectedSection(), selectedKey(), *NewString) == 1)
             Cancel = 1;
+        // Written into a file another program had changed, the value came
+        // with new records; the tree follows once the editor has closed.
+        QTimer::singleShot(0, this, [this] { followStore(); });
     } catch (const AppError &error) {
         m_ui.reportError(error);
         // Not written: the pane goes on showing what the file holds.

@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
-
 #include <QMutex>
 #include <QSet>
 

@@ -67,6 +67,9 @@ public:
     // Reads the file again when it changed (under its lock); true when it
     // did. When it cannot be read the records stay as they were.
     bool ReloadIfChanged();
+    // Reads the file again, changed or not, keeping the records as they were
+    // when it cannot be read.
+    void Reload();
     // Runs `write`, a write of this program that brings the file in line
     // with the records (a new section's line), under the file's lock, so
     // that the records count as holding the file it leaves. Returns what
@@ -93,6 +96,7 @@ private:
     // Reads the file again when it changed since the records were made;
     // true when it did. The caller holds the file's lock.
     bool reloadIfChanged();
+    void reload();
     // After a write of our own under the file's lock: when the records held
     // the file as it was (`before`), they now hold it as written.
     void followOwnWrite(const FileStamp &before);

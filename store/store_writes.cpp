@@ -12,9 +12,14 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QLoggingCategory>
 
 #include <algorithm>
 #include <cerrno>
+
+namespace {
+Q_LOGGING_CATEGORY(lcStore, "larkspur.store")
+}
 
 qint16 clsINIRegistry::SetRegValue(const QString &Section, const QString &Key, const QString &Value)
 {
@@ -32,6 +37,16 @@ qint16 clsINIRegistry::SetRegValue(const QString &Section, const QString &Key, c
     const FileLock lock(m_fileName, source);
     const FileStamp before = stampOfFile(m_fileName);
     const bool written = WritePrivateProfileString(Section, Key, Value, m_fileName);
+    if (written && before != m_stamp) {
+        // The write went into what another program left; the records made
+        // before it know nothing of that, so they are made again.
+        try {
+            reload();
+            return result;
+        } catch (const AppError &error) {
+            qCWarning(lcStore) << "records not read again after a write:" << error.description();
+        }
+    }
     const qsizetype position = FindRecord(Section, Key);
     if (position)
         m_registry->Item(position)->setValue(Value);
@@ -71,6 +86,18 @@ bool clsINIRegistry::reloadIfChanged()
 {
     if (!FileChanged())
         return false;
+    reload();
+    return true;
+}
+
+void clsINIRegistry::Reload()
+{
+    const FileLock lock(m_fileName, QStringLiteral("clsINIRegistry: LoadINI"));
+    reload();
+}
+
+void clsINIRegistry::reload()
+{
     auto fresh = std::make_shared<clsINIList>();
     std::swap(fresh, m_registry);
     try {
@@ -79,7 +106,6 @@ bool clsINIRegistry::reloadIfChanged()
         std::swap(fresh, m_registry);
         throw;
     }
-    return true;
 }
 
 void clsINIRegistry::followOwnWrite(const FileStamp &before)

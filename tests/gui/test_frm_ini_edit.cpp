@@ -184,22 +184,40 @@ private Q_SLOTS:
     {
         ScriptedUi ui;
         TestFolder dir;
-        const QByteArray text = "[A]\r\nk=1\r\n";
+        // Not UTF-8, so Windows-1252: it holds "€" but not "ā".
+        const QByteArray text = "[A]\r\nk=caf\xE9\r\n";
         const QString path = dir.write(QStringLiteral("a.ini"), text);
         auto w = start(path);
         QVERIFY(w);
         select(*w, QStringLiteral("A"));
+        const QList<std::pair<QString, QString>> refused{
+            {QStringLiteral("[x"), QStringLiteral("y]")},
+            {QStringLiteral("a=b"), QStringLiteral("v")},
+            {QString::fromUtf8("\xC4\x81k"), QStringLiteral("v")},
+            {QStringLiteral("k2"), QString::fromUtf8("\xE2\x82\xAC\xC4\x81")},
+        };
+        for (const auto &[key, value] : refused) {
+            ui.messages.clear();
+            withDialog(w->mnuNewKey, [&](frmAdd &d) {
+                // Typed keys reach the test only as Latin-1.
+                d.Text2->setText(key);
+                d.Text3->setText(value);
+                d.btnOK->click();
+                QVERIFY(d.isVisible());
+                QCOMPARE(ui.messages.size(), 1);
+                QCOMPARE(ui.messages[0].style, 16);
+            });
+            QCOMPARE(TestFolder::read(path), text);
+            QCOMPARE(treeRows(*w), (QStringList{"A", "  k"}));
+            QCOMPARE(gRegistry->Registry()->Count(), 2);
+        }
+        // What the file can hold goes in.
         withDialog(w->mnuNewKey, [&](frmAdd &d) {
-            QTest::keyClicks(d.Text2, QStringLiteral("[x"));
-            QTest::keyClicks(d.Text3, QStringLiteral("y]"));
+            QTest::keyClicks(d.Text2, QStringLiteral("p"));
+            d.Text3->setText(QString::fromUtf8("\xE2\x82\xAC"));
             d.btnOK->click();
-            QVERIFY(d.isVisible());
-            QCOMPARE(ui.messages.size(), 1);
-            QCOMPARE(ui.messages[0].style, 16);
         });
-        QCOMPARE(TestFolder::read(path), text);
-        QCOMPARE(treeRows(*w), (QStringList{"A", "  k"}));
-        QCOMPARE(gRegistry->Registry()->Count(), 2);
+        QCOMPARE(TestFolder::read(path), text + "p=\x80\r\n");
     }
 
     void commandsWithoutASelection()
