@@ -1,0 +1,189 @@
+#include "cli_process.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QThread>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+// larkspur-cli killed (SIGKILL) at random moments while it writes a large
+// file, in a folder it may write to (the file is replaced by a new one) and
+// in one it may not (the file is rewritten in place). Whatever the moment,
+// the file is the old or the new version, or else the old contents survive
+// whole in the backup or in the copy kept in the writer's data folder; the
+// lock dies with the writer; the next write leaves no leftovers.
+// LARKSPUR_KILL_TRIALS sets the number of kills per command and folder.
+class TestCliKill : public QObject {
+    Q_OBJECT
+
+    static constexpr int kLines = 100000;
+
+    // A configuration file as people keep them: sections of a few dozen
+    // keys, comments, blank lines, CR LF.
+    static QByteArray generate()
+    {
+        QRandomGenerator random(20261207);
+        QByteArray text;
+        text.reserve(kLines * 40);
+        int lines = 0;
+        for (int section = 0; lines < kLines; ++section) {
+            text += "[Section" + QByteArray::number(section) + "]\r\n";
+            ++lines;
+            const int keys = random.bounded(3, 40);
+            for (int key = 0; key < keys && lines < kLines; ++key, ++lines) {
+                if (random.bounded(10) == 0) {
+                    text += "; note " + QByteArray::number(random.generate()) + "\r\n";
+                    ++lines;
+                }
+                text += "key" + QByteArray::number(key) + "=value " + QByteArray::number(random.generate()) + ' '
+                        + QByteArray(random.bounded(40), 'x') + "\r\n";
+            }
+            if (lines < kLines) {
+                text += "\r\n";
+                ++lines;
+            }
+        }
+        return text;
+    }
+
+    static QByteArray read(const QString &path)
+    {
+        QFile in(path);
+        return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("<missing>");
+    }
+
+    static QStringList hidden(const QString &folder)
+    {
+        return QDir(folder).entryList({QStringLiteral(".*")}, QDir::Files | QDir::Hidden | QDir::System);
+    }
+
+    // The copies in the writer's data folder, by name.
+    static QMap<QString, QByteArray> copiesIn(const QString &folder)
+    {
+        QMap<QString, QByteArray> copies;
+        for (const QString &name : QDir(folder).entryList(QDir::Files))
+            copies.insert(name, read(folder + QLatin1Char('/') + name));
+        return copies;
+    }
+
+    static int trials()
+    {
+        bool ok = false;
+        const int n = qEnvironmentVariableIntValue("LARKSPUR_KILL_TRIALS", &ok);
+        return ok && n > 0 ? n : 2;
+    }
+
+private Q_SLOTS:
+    void killedWritesLeaveTheOldOrNewFile_data()
+    {
+        QTest::addColumn<bool>("unprivileged");
+        QTest::addColumn<QStringList>("command");
+        const QStringList commands[] = {
+            {"set", "Section2", "key1", "v"}, {"delete", "Section1", "key2"}, {"delete-section", "Section3"}};
+        for (const bool unprivileged : {false, true})
+            for (const QStringList &command : commands)
+                QTest::addRow("%s, %s", qPrintable(command[0]),
+                              unprivileged ? "folder not writable" : "folder writable")
+                    << unprivileged << command;
+    }
+
+    void killedWritesLeaveTheOldOrNewFile()
+    {
+        QFETCH(bool, unprivileged);
+        QFETCH(QStringList, command);
+        static const QByteArray old = generate();
+        const QByteArray earlier = "; the earlier backup\r\n[A]\r\nk=1\r\n";
+        const bool rewrites = command[0] != QLatin1String("set");
+
+        // The unprivileged writer owns the file and its backup but not the
+        // folder, root's 0755: it must rewrite them in place.
+        const uid_t owner = unprivileged ? 65534 : 0;
+        SharedFolder dir;
+        const CliUser user{unprivileged, {}, dir.folder(QStringLiteral("data"), 0700, owner, owner)};
+        const QString copies = user.dataHome + QStringLiteral("/larkspur/old-contents");
+        const QString conf = dir.folder(QStringLiteral("conf"), 0755);
+        const QString file = dir.path(QStringLiteral("conf/a.ini"));
+        const QString backup = dir.path(QStringLiteral("conf/a.old"));
+        auto reset = [&] {
+            // The backup may be a second name of the file (killed after linking it).
+            QFile::remove(backup);
+            dir.file(QStringLiteral("conf/a.ini"), old, 0644, owner, owner);
+            dir.file(QStringLiteral("conf/a.old"), earlier, 0644, owner, owner);
+            QDir(copies).removeRecursively();
+        };
+        const QStringList args = QStringList{command[0], file} + command.mid(1);
+
+        reset();
+        QElapsedTimer clock;
+        clock.start();
+        const CliResult reference = runCli(user, args);
+        const qint64 took = clock.nsecsElapsed() / 1000;
+        QVERIFY2(reference.code == 0, reference.err.constData());
+        const QByteArray fresh = read(file);
+        QVERIFY(fresh != old);
+        QCOMPARE(read(backup), rewrites ? old : earlier);
+
+        QRandomGenerator random(quint32(qHash(args.join(u' '))) ^ quint32(unprivileged));
+        int outcomes[3] = {0, 0, 0}; // old, new, only the copy whole
+        for (int trial = 0; trial < trials(); ++trial) {
+            reset();
+            QProcess writer;
+            clock.restart();
+            startCli(writer, user, args);
+            QVERIFY(writer.waitForStarted(10000));
+            const qint64 at = random.bounded(took + took / 5);
+            const qint64 left = at - clock.nsecsElapsed() / 1000;
+            if (left > 0)
+                QThread::usleep(quint64(left));
+            writer.kill();
+            QVERIFY(writer.waitForFinished(10000));
+
+            const QByteArray now = read(file);
+            const QByteArray backupNow = read(backup);
+            const QMap<QString, QByteArray> kept = copiesIn(copies);
+            const bool fileMixed = now != old && now != fresh;
+            const bool backupMixed = backupNow != earlier && backupNow != old;
+            ++outcomes[now == old ? 0 : now == fresh ? 1 : 2];
+            // Every copy is whole: the file's old contents or the earlier backup.
+            for (const QByteArray &copy : kept)
+                QVERIFY(copy == old || copy == earlier);
+            if (fileMixed)
+                QVERIFY2((rewrites && backupNow == old) || kept.values().contains(old), "the old contents are lost");
+            if (rewrites) {
+                QVERIFY2(!backupMixed || kept.values().contains(earlier), "the earlier backup is lost");
+                // The backup is complete before the file is touched.
+                if (now != old)
+                    QCOMPARE(backupNow, old);
+            } else {
+                QCOMPARE(backupNow, earlier);
+            }
+
+            // The killed writer's lock went with it: the next write goes
+            // through at once (a held lock makes it give up after seconds).
+            const CliResult next = runCli(user, {QStringLiteral("set"), file, QStringLiteral("Section0"),
+                                                 QStringLiteral("key0"), QStringLiteral("next %1").arg(trial)});
+            QVERIFY2(next.code == 0, next.err.constData());
+            QVERIFY2(hidden(conf).isEmpty(), qPrintable(hidden(conf).join(u' ')));
+            QVERIFY2(hidden(copies).isEmpty(), qPrintable(hidden(copies).join(u' ')));
+            QStringList needed;
+            for (auto copy = kept.cbegin(); copy != kept.cend(); ++copy)
+                if ((fileMixed && *copy == old) || (backupMixed && *copy == earlier))
+                    needed.append(copy.key());
+            QCOMPARE(copiesIn(copies).keys(), needed);
+            struct stat st {};
+            QCOMPARE(::stat(QFile::encodeName(file).constData(), &st), 0);
+            QCOMPARE(st.st_nlink, nlink_t(1));
+            QCOMPARE(st.st_uid, owner);
+            QCOMPARE(st.st_mode & 07777, mode_t(0644));
+        }
+        qInfo("%s, %s: %d kills, file old %d, new %d, only the copy whole %d", qPrintable(command[0]),
+              unprivileged ? "folder not writable" : "folder writable", trials(), outcomes[0], outcomes[1],
+              outcomes[2]);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliKill)
+#include "test_cli_kill.moc"
