@@ -141,7 +141,14 @@ bool replaceFileContents(const QString &path, QByteArrayView data, const QString
     if (existed && S_ISDIR(st.st_mode))
         throwFileError(EISDIR, path, source);
     const bool mayWriteInPlace = existed && ::access(target.constData(), W_OK) == 0;
-    if (mayWriteInPlace && plannedWriteOf(target, st) == FileWrite::InPlace) {
+    // A backup linked to the file is not one of its other names: it is to
+    // keep the old file once the new one takes the file's name.
+    struct stat kept {};
+    struct stat planned = st;
+    if (existed && !oldContentsAt.isEmpty() && ::stat(nativePath(oldContentsAt).constData(), &kept) == 0
+        && kept.st_dev == st.st_dev && kept.st_ino == st.st_ino && planned.st_nlink > 1)
+        --planned.st_nlink;
+    if (mayWriteInPlace && plannedWriteOf(target, planned) == FileWrite::InPlace) {
         rewriteInPlace(target, data, path, source, oldContentsAt);
         return false;
     }

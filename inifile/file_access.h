@@ -38,7 +38,9 @@ FileWrite plannedWrite(const QString &path);
 // all, the file is rewritten in place, its old contents first saved complete
 // and flushed to disk: `oldContentsAt` names a file that holds them already
 // (the backup), or else a copy is made (see old_contents.h) and removed once
-// the new contents are on disk. A missing file is created. Throws AppError on
+// the new contents are on disk. A backup that linkAsBackup made a second name
+// of the file does not count as another name of it, but it is no copy
+// either. A missing file is created. Throws AppError on
 // failure. Returns true when the file was replaced by a new one, false when
 // it was rewritten in place.
 bool replaceFileContents(const QString &path, QByteArrayView data, const QString &source,

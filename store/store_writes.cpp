@@ -123,8 +123,7 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
         }
     }
     if (write
-        && !replaceFileContents(m_fileName, encodeFile(std::move(rebuilt), format, m_fileName, source), source,
-                                backupLinked ? QString() : backup)
+        && !replaceFileContents(m_fileName, encodeFile(std::move(rebuilt), format, m_fileName, source), source, backup)
         && backupLinked) {
         // Its folder refused the new file after all, and the file was
         // rewritten in place with its second name: the backup gets a file

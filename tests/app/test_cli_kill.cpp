@@ -7,7 +7,10 @@
 #include <QThread>
 #include <QtTest>
 
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 // larkspur-cli killed (SIGKILL) at random moments while it writes a large
 // file, in a folder it may write to (the file is replaced by a new one) and
@@ -15,11 +18,63 @@
 // the file is the old or the new version, or else the old contents survive
 // whole in the backup or in the copy kept in the writer's data folder; the
 // lock dies with the writer; the next write leaves no leftovers.
+// A third of the kills fall anywhere in the run, a third within the write,
+// timed from its first change to a folder involved, and a third within the
+// writing of the file's own contents: those take a few milliseconds of a
+// run that takes hundreds.
 // LARKSPUR_KILL_TRIALS sets the number of kills per command and folder.
 class TestCliKill : public QObject {
     Q_OBJECT
 
     static constexpr int kLines = 100000;
+
+    // New names, changed contents and removed names in the folders watched.
+    class Changes {
+    public:
+        explicit Changes(const QStringList &folders) : m_fd(::inotify_init1(IN_CLOEXEC | IN_NONBLOCK))
+        {
+            for (const QString &folder : folders)
+                if (::inotify_add_watch(m_fd, QFile::encodeName(folder).constData(),
+                                        IN_CREATE | IN_MODIFY | IN_MOVED_TO | IN_DELETE)
+                    < 0)
+                    qFatal("cannot watch %s", qPrintable(folder));
+        }
+        ~Changes() { ::close(m_fd); }
+        Changes(const Changes &) = delete;
+        Changes &operator=(const Changes &) = delete;
+        // What the changes since the last look were: any at all, and
+        // whether the file's own new contents were being written (into the
+        // file, or into its temporary file beside it).
+        struct Seen {
+            bool any = false;
+            bool file = false;
+        };
+        Seen take()
+        {
+            Seen seen;
+            alignas(inotify_event) char buffer[8192];
+            ssize_t n = 0;
+            while ((n = ::read(m_fd, buffer, sizeof buffer)) > 0) {
+                for (const char *p = buffer; p < buffer + n;) {
+                    const auto *event = reinterpret_cast<const inotify_event *>(p);
+                    const QByteArray name = event->len ? QByteArray(event->name) : QByteArray();
+                    seen.any = true;
+                    seen.file =
+                        seen.file || ((event->mask & IN_MODIFY) && (name == "a.ini" || name.startsWith(".a.ini.")));
+                    p += sizeof(inotify_event) + event->len;
+                }
+            }
+            return seen;
+        }
+        bool wait(int ms)
+        {
+            pollfd p{m_fd, POLLIN, 0};
+            return ::poll(&p, 1, ms) > 0;
+        }
+
+    private:
+        int m_fd;
+    };
 
     // A configuration file as people keep them: sections of a few dozen
     // keys, comments, blank lines, CR LF.
@@ -103,7 +158,8 @@ private Q_SLOTS:
         const uid_t owner = unprivileged ? 65534 : 0;
         SharedFolder dir;
         const CliUser user{unprivileged, {}, dir.folder(QStringLiteral("data"), 0700, owner, owner)};
-        const QString copies = user.dataHome + QStringLiteral("/larkspur/old-contents");
+        dir.folder(QStringLiteral("data/larkspur"), 0700, owner, owner);
+        const QString copies = dir.folder(QStringLiteral("data/larkspur/old-contents"), 0700, owner, owner);
         const QString conf = dir.folder(QStringLiteral("conf"), 0755);
         const QString file = dir.path(QStringLiteral("conf/a.ini"));
         const QString backup = dir.path(QStringLiteral("conf/a.old"));
@@ -112,16 +168,39 @@ private Q_SLOTS:
             QFile::remove(backup);
             dir.file(QStringLiteral("conf/a.ini"), old, 0644, owner, owner);
             dir.file(QStringLiteral("conf/a.old"), earlier, 0644, owner, owner);
-            QDir(copies).removeRecursively();
+            for (const QString &name : QDir(copies).entryList(QDir::Files | QDir::Hidden))
+                QFile::remove(copies + QLatin1Char('/') + name);
         };
+        Changes changes({conf, copies});
         const QStringList args = QStringList{command[0], file} + command.mid(1);
 
+        // A run to its end: the new version, how long it takes, when its
+        // write starts (its first change), when it starts on the file's own
+        // contents and when it ends (its last change).
         reset();
+        changes.take();
         QElapsedTimer clock;
         clock.start();
-        const CliResult reference = runCli(user, args);
+        QProcess run;
+        startCli(run, user, args);
+        qint64 writeStarted = -1;
+        qint64 fileStarted = -1;
+        qint64 writeEnded = -1;
+        while (!run.waitForFinished(0)) {
+            if (!changes.wait(1))
+                continue;
+            const Changes::Seen seen = changes.take();
+            const qint64 now = clock.nsecsElapsed() / 1000;
+            if (seen.any)
+                writeEnded = now;
+            if (seen.any && writeStarted < 0)
+                writeStarted = now;
+            if (seen.file && fileStarted < 0)
+                fileStarted = now;
+        }
         const qint64 took = clock.nsecsElapsed() / 1000;
-        QVERIFY2(reference.code == 0, reference.err.constData());
+        QVERIFY(writeStarted >= 0 && fileStarted >= 0);
+        QVERIFY2(run.exitCode() == 0, run.readAllStandardError().constData());
         const QByteArray fresh = read(file);
         QVERIFY(fresh != old);
         QCOMPARE(read(backup), rewrites ? old : earlier);
@@ -130,11 +209,19 @@ private Q_SLOTS:
         int outcomes[3] = {0, 0, 0}; // old, new, only the copy whole
         for (int trial = 0; trial < trials(); ++trial) {
             reset();
+            changes.take();
             QProcess writer;
             clock.restart();
             startCli(writer, user, args);
             QVERIFY(writer.waitForStarted(10000));
-            const qint64 at = random.bounded(took + took / 5);
+            // In the file's own part of the write, anywhere in the run, or anywhere in the write.
+            const int when = (trial + 2) % 3;
+            qint64 at = random.bounded(took + took / 5);
+            if (when > 0) {
+                while (changes.wait(60000) && !(changes.take().file || when == 1)) {}
+                const qint64 span = writeEnded - (when == 1 ? writeStarted : fileStarted);
+                at = clock.nsecsElapsed() / 1000 + random.bounded(span + span / 5 + 1);
+            }
             const qint64 left = at - clock.nsecsElapsed() / 1000;
             if (left > 0)
                 QThread::usleep(quint64(left));
@@ -153,7 +240,11 @@ private Q_SLOTS:
             if (fileMixed)
                 QVERIFY2((rewrites && backupNow == old) || kept.values().contains(old), "the old contents are lost");
             if (rewrites) {
-                QVERIFY2(!backupMixed || kept.values().contains(earlier), "the earlier backup is lost");
+                QVERIFY2(!backupMixed || kept.values().contains(earlier),
+                         qPrintable(QStringLiteral("the earlier backup is lost: %1 bytes, file %2 bytes, %3")
+                                        .arg(backupNow.size())
+                                        .arg(now.size())
+                                        .arg(namesIn(conf).join(u' '))));
                 // The backup is complete before the file is touched.
                 if (now != old)
                     QCOMPARE(backupNow, old);
@@ -179,9 +270,10 @@ private Q_SLOTS:
             QCOMPARE(st.st_uid, owner);
             QCOMPARE(st.st_mode & 07777, mode_t(0644));
         }
-        qInfo("%s, %s: %d kills, file old %d, new %d, only the copy whole %d", qPrintable(command[0]),
-              unprivileged ? "folder not writable" : "folder writable", trials(), outcomes[0], outcomes[1],
-              outcomes[2]);
+        qInfo("%s, %s: %d kills (run %lld us, write from %lld us, file from %lld us to %lld us): file old %d, "
+              "new %d, only the copy whole %d",
+              qPrintable(command[0]), unprivileged ? "folder not writable" : "folder writable", trials(), took,
+              writeStarted, fileStarted, writeEnded, outcomes[0], outcomes[1], outcomes[2]);
     }
 };
 
