@@ -163,6 +163,24 @@ bool replaceFileContents(const QString &path, QByteArrayView data, const QString
     throwFileError(made.error, path, source);
 }
 
+void copyAsBackup(const QString &path, const QString &backup, QByteArrayView bytes, const QString &source)
+{
+    const QByteArray name = nativePath(backup);
+    struct stat file {};
+    struct stat existing {};
+    if (::stat(name.constData(), &existing) == 0 || ::stat(nativePath(resolvedTarget(path)).constData(), &file) != 0) {
+        replaceFileContents(backup, bytes, source);
+        return;
+    }
+    struct stat like {};
+    like.st_mode = file.st_mode & 0777;
+    like.st_uid = ::geteuid();
+    like.st_gid = ::getegid();
+    const NewFile made = putNewFile(name, bytes, &like);
+    if (made.error)
+        throwFileError(made.error, backup, source);
+}
+
 void separateBackup(const QString &path, const QString &backup)
 {
     const QByteArray target = nativePath(resolvedTarget(path));

@@ -54,6 +54,12 @@ bool replaceFileContents(const QString &path, QByteArrayView data, const QString
 // caller then copies.
 bool linkAsBackup(const QString &path, const QString &backup);
 
+// Writes `bytes`, the old contents of `path`, to its backup as a file of its
+// own, like replaceFileContents. A new backup gets the file's permissions
+// (not the usual ones of a new file), so that it shows no more of the file
+// to others than the file does.
+void copyAsBackup(const QString &path, const QString &backup, QByteArrayView bytes, const QString &source);
+
 // When `backup` is another name of the file `path` itself, as a rewrite
 // killed between linking the backup and replacing the file leaves it, gives
 // the backup a file of its own with the same contents: else the next write,

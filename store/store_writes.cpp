@@ -87,7 +87,7 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
     const bool backupLinked = !isReadOnlyFile(m_fileName) && plannedWrite(m_fileName) == FileWrite::NewFile
                               && linkAsBackup(m_fileName, backup);
     if (!backupLinked)
-        replaceFileContents(backup, original, source);
+        copyAsBackup(m_fileName, backup, original, source);
 
     QByteArray rebuilt;
     bool write = true;
@@ -130,7 +130,7 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
         // of its own with the old contents.
         if (!QFile::remove(backup))
             throwFileError(EACCES, backup, source);
-        replaceFileContents(backup, original, source);
+        copyAsBackup(m_fileName, backup, original, source);
     }
 
     for (const auto &[first, later] : valueCopies)

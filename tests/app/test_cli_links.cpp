@@ -100,6 +100,17 @@ private Q_SLOTS:
         QVERIFY(unchangedButContents(statOf(backup), backupWas));
         QCOMPARE(namesIn(conf), (QStringList{"a.ini", "a.old"}));
         QCOMPARE(namesIn(member.dataHome + QStringLiteral("/larkspur/old-contents")), QStringList());
+
+        // Where the member may add a backup, it shows the file to no one
+        // the file does not show it to.
+        if (folderMode & S_ISVTX) {
+            QVERIFY(QFile::remove(backup));
+            QCOMPARE(runCli(member, {QStringLiteral("delete"), file, QStringLiteral("A"), QStringLiteral("k")}).code,
+                     0);
+            QCOMPARE(read(backup), QByteArray("[A]\r\nk=2\r\n"));
+            QCOMPARE(statOf(backup).st_mode & 07777, mode_t(0660));
+            QCOMPARE(statOf(backup).st_uid, uid_t(65534));
+        }
     }
 
     // Where the old contents cannot be kept (the member's data folder is a
