@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QtTest>
 
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -114,6 +115,49 @@ private Q_SLOTS:
         QCOMPARE(st.st_nlink, nlink_t(1));
         QCOMPARE(TestFolder::read(backup), QByteArray("current"));
         QCOMPARE(TestFolder::read(file), QByteArray("current"));
+    }
+
+    // On a full disk a write fails with "disk full" and leaves the file as
+    // it was, whether it would have been replaced or rewritten in place.
+    void aFullDiskLeavesTheFileAsItWas()
+    {
+        const TestDataHome home;
+        TestFolder dir;
+        const QString disk = dir.path(QStringLiteral("disk"));
+        QVERIFY(QDir().mkdir(disk));
+        const QByteArray native = QFile::encodeName(disk);
+        if (::mount("tmpfs", native.constData(), "tmpfs", 0, "size=256k") != 0)
+            QSKIP("mounting a small disk needs root");
+        const auto unmount = qScopeGuard([&] { ::umount2(native.constData(), MNT_DETACH); });
+        const QByteArray old(64 * 1024, 'o');
+        QString file;
+        for (const QString &name : {QStringLiteral("a.ini"), QStringLiteral("c.ini")}) {
+            QFile out(disk + QLatin1Char('/') + name);
+            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(old) == old.size());
+            file = out.fileName();
+        }
+        const QString linked = disk + QStringLiteral("/a.ini");
+        QVERIFY(::link(QFile::encodeName(linked).constData(),
+                       QFile::encodeName(disk + QStringLiteral("/b.ini")).constData())
+                == 0);
+        QFile filler(disk + QStringLiteral("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        while (filler.write(QByteArray(4096, 'f')) == 4096 && filler.flush()) {}
+        filler.close();
+
+        for (const QString &path : {linked, file}) {
+            QCOMPARE(plannedWrite(path), path == linked ? FileWrite::InPlace : FileWrite::NewFile);
+            try {
+                replaceFileContents(path, QByteArray(128 * 1024, 'n'), QStringLiteral("test"));
+                QFAIL("a write to a full disk must fail");
+            } catch (const AppError &e) {
+                QCOMPARE(e.number(), RuntimeError::DiskFull);
+            }
+        }
+        for (const char *name : {"a.ini", "b.ini", "c.ini"})
+            QCOMPARE(TestFolder::read(disk + QLatin1Char('/') + name), old);
+        QCOMPARE(QDir(disk).entryList(QDir::Files | QDir::Hidden), (QStringList{"a.ini", "b.ini", "c.ini", "filler"}));
+        QCOMPARE(QDir(oldContentsFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
     void replaceCreatesAMissingFile()
