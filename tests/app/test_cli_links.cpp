@@ -4,6 +4,7 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 // What stands around a configuration file stays as it was through a write:
 // its other names (hard links), its owner, group and mode, wherever the
@@ -30,6 +31,12 @@ class TestCliLinks : public QObject {
     static constexpr gid_t kGroup = 100;
 
 private Q_SLOTS:
+    void initTestCase()
+    {
+        if (::geteuid() != 0)
+            QSKIP("acting as other users and owning files for them needs root");
+    }
+
     // A file with a second name: both names show each write, and the
     // backup is a file of its own with the contents before the delete.
     void bothNamesOfAFileShowTheWrite()
