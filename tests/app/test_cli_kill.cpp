@@ -228,7 +228,7 @@ private Q_SLOTS:
             clock.restart();
             startCli(writer, user, args);
             QVERIFY(writer.waitForStarted(10000));
-            // In the file's own part of the write, anywhere in the run, or anywhere in the write.
+            // While the file's own contents are written, anywhere in the run, or anywhere in the write.
             const int when = (trial + 2) % 3;
             qint64 at = random.bounded(took + took / 5);
             if (when > 0) {
