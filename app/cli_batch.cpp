@@ -4,6 +4,7 @@
 #include "cli_commands.h"
 #include "cls_ini_registry.h"
 #include "file_access.h"
+#include "file_log.h"
 #include "file_name_test.h"
 
 #include <QFile>
@@ -89,7 +90,7 @@ struct Snapshot {
         if (bytes)
             replaceFileContents(path, *bytes, kSource);
         else
-            QFile::remove(path);
+            removeFileOrWarn(QFile::encodeName(path));
     }
 };
 

@@ -1,11 +1,15 @@
 #include "file_access.h"
 
 #include "app_error.h"
+#include "file_log.h"
+#include "in_place_write.h"
+#include "posix_io.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,24 +19,6 @@ namespace {
 QByteArray nativePath(const QString &path)
 {
     return QFile::encodeName(path);
-}
-
-// Writes all of `data` at the descriptor's position; returns errno or 0.
-int writeAll(int fd, QByteArrayView data)
-{
-    const char *p = data.data();
-    qsizetype left = data.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        p += n;
-        left -= n;
-    }
-    return 0;
 }
 
 // Where the bytes really go: the target of a symbolic link, so that the link
@@ -53,42 +39,60 @@ mode_t currentUmask()
     return mask;
 }
 
-void syncFolder(const QByteArray &file)
+// A temporary name beside `name`. It starts with a dot so that nobody
+// mistakes it for a configuration file while it exists.
+QByteArray temporaryNameBeside(const QByteArray &name)
 {
-    QByteArray folder = file;
-    const qsizetype slash = folder.lastIndexOf('/');
-    folder = slash < 0 ? QByteArray(".") : (slash == 0 ? QByteArray("/") : folder.left(slash));
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    QByteArray tmpl = name;
+    tmpl.insert(tmpl.lastIndexOf('/') + 1, ".");
+    tmpl.append(".XXXXXX");
+    return tmpl;
 }
 
-// Rewrites the file through its own inode. Reserving the new size first
-// means a full disk is found before a single byte is overwritten.
-void rewriteInPlace(const QByteArray &target, QByteArrayView data, const QString &path, const QString &source)
+// Whether a refused step of replacing the file by a new one leaves
+// rewriting it in place: the folder or its sticky bit refused the name, or
+// the file is mounted on its own (or across devices).
+bool inPlaceHelps(int err)
 {
-    const int fd = ::open(target.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    return err == EACCES || err == EPERM || err == EROFS || err == EBUSY || err == EXDEV;
+}
+
+struct NewFile {
+    int error;
+    // The error came from the folder or the owner, not from the data.
+    bool inPlaceHelps;
+};
+
+// Puts a new file with `data` in the place of `name`, with the mode, owner
+// and group of `like` (a new file's usual ones when null): written to a
+// temporary name beside it, flushed to disk and renamed over it.
+NewFile putNewFile(const QByteArray &name, QByteArrayView data, const struct stat *like)
+{
+    QByteArray tmpl = temporaryNameBeside(name);
+    const int fd = ::mkstemp(tmpl.data());
     if (fd < 0)
-        throwFileError(errno, path, source);
-    int err = 0;
-    if (data.size() > 0) {
-        const int rc = ::posix_fallocate(fd, 0, off_t(data.size()));
-        if (rc != 0 && rc != EOPNOTSUPP && rc != EINVAL)
-            err = rc;
-    }
-    if (!err && ::lseek(fd, 0, SEEK_SET) < 0)
+        return {errno, inPlaceHelps(errno)};
+    const mode_t mode = like ? (like->st_mode & 07777) : (0666 & ~currentUmask());
+    int err = writeAllAt(fd, data, 0);
+    // A new file that cannot have the old one's owner would take the file
+    // away from its owner.
+    bool ownerKept = true;
+    if (!err && like && (like->st_uid != ::geteuid() || like->st_gid != ::getegid()))
+        ownerKept = ::fchown(fd, like->st_uid, like->st_gid) == 0;
+    // After the chown, which clears set-id bits.
+    if (!err && ownerKept && ::fchmod(fd, mode) != 0)
         err = errno;
-    if (!err)
-        err = writeAll(fd, data);
-    if (!err && ::ftruncate(fd, off_t(data.size())) != 0)
-        err = errno;
-    if (!err && ::fsync(fd) != 0)
+    if (!err && ownerKept && ::fsync(fd) != 0)
         err = errno;
     ::close(fd);
-    if (err)
-        throwFileError(err, path, source);
+    if (!err && ownerKept && ::rename(tmpl.constData(), name.constData()) != 0)
+        err = errno;
+    if (err || !ownerKept) {
+        removeFileOrWarn(tmpl);
+        return {err ? err : EPERM, !ownerKept || inPlaceHelps(err)};
+    }
+    syncFolderOf(name);
+    return {0, false};
 }
 
 } // namespace
@@ -117,7 +121,16 @@ QByteArray readWholeFile(const QString &path, const QString &source)
     return bytes;
 }
 
-bool replaceFileContents(const QString &path, QByteArrayView data, const QString &source)
+FileWrite plannedWrite(const QString &path)
+{
+    const QByteArray target = nativePath(resolvedTarget(path));
+    struct stat st {};
+    if (::stat(target.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return FileWrite::NewFile;
+    return plannedWriteOf(target, st);
+}
+
+bool replaceFileContents(const QString &path, QByteArrayView data, const QString &source, const QString &oldContentsAt)
 {
     if (path.isEmpty())
         throwFileError(ENOENT, path, source);
@@ -127,54 +140,65 @@ bool replaceFileContents(const QString &path, QByteArrayView data, const QString
     const bool existed = ::stat(target.constData(), &st) == 0;
     if (existed && S_ISDIR(st.st_mode))
         throwFileError(EISDIR, path, source);
-
-    // The temporary file starts with a dot so that nobody mistakes it for a
-    // configuration file while it exists.
-    QByteArray tmpl = target;
-    const qsizetype slash = tmpl.lastIndexOf('/');
-    tmpl.insert(slash + 1, ".");
-    tmpl.append(".XXXXXX");
-    const int fd = ::mkstemp(tmpl.data());
-    if (fd < 0) {
-        const int err = errno;
-        // A folder we may not write to can still hold a file we may write.
-        if ((err == EACCES || err == EPERM || err == EROFS) && existed && ::access(target.constData(), W_OK) == 0) {
-            rewriteInPlace(target, data, path, source);
-            return false;
-        }
-        throwFileError(err, path, source);
+    const bool mayWriteInPlace = existed && ::access(target.constData(), W_OK) == 0;
+    // A backup linked to the file is not one of its other names: it is to
+    // keep the old file once the new one takes the file's name.
+    struct stat kept {};
+    struct stat planned = st;
+    if (existed && !oldContentsAt.isEmpty() && ::stat(nativePath(oldContentsAt).constData(), &kept) == 0
+        && kept.st_dev == st.st_dev && kept.st_ino == st.st_ino && planned.st_nlink > 1)
+        --planned.st_nlink;
+    if (mayWriteInPlace && plannedWriteOf(target, planned) == FileWrite::InPlace) {
+        rewriteInPlace(target, data, path, source, oldContentsAt);
+        return false;
     }
 
-    const mode_t mode = existed ? (st.st_mode & 07777) : (0666 & ~currentUmask());
-    int err = writeAll(fd, data);
-    if (!err && ::fchmod(fd, mode) != 0)
-        err = errno;
-    if (!err && existed && (st.st_uid != ::geteuid() || st.st_gid != ::getegid())) {
-        // Only root may give a file away; anyone else keeps what they can.
-        if (::fchown(fd, st.st_uid, st.st_gid) != 0) {
-            [[maybe_unused]] const int groupOnly = ::fchown(fd, uid_t(-1), st.st_gid);
-        }
-        ::fchmod(fd, mode); // chown clears set-id bits
+    const NewFile made = putNewFile(target, data, existed ? &st : nullptr);
+    if (made.error == 0)
+        return true;
+    if (made.inPlaceHelps && mayWriteInPlace) {
+        rewriteInPlace(target, data, path, source, oldContentsAt);
+        return false;
     }
-    if (!err && ::fsync(fd) != 0)
-        err = errno;
-    ::close(fd);
-    if (err) {
-        ::unlink(tmpl.constData());
-        throwFileError(err, path, source);
+    throwFileError(made.error, path, source);
+}
+
+void copyAsBackup(const QString &path, const QString &backup, QByteArrayView bytes, const QString &source)
+{
+    const QByteArray name = nativePath(backup);
+    struct stat file {};
+    struct stat existing {};
+    if (::stat(name.constData(), &existing) == 0 || ::stat(nativePath(resolvedTarget(path)).constData(), &file) != 0) {
+        replaceFileContents(backup, bytes, source);
+        return;
     }
-    if (::rename(tmpl.constData(), target.constData()) != 0) {
-        err = errno;
-        ::unlink(tmpl.constData());
-        // A file mounted on its own (or across devices) cannot be renamed over.
-        if ((err == EBUSY || err == EXDEV) && existed) {
-            rewriteInPlace(target, data, path, source);
-            return false;
-        }
-        throwFileError(err, path, source);
-    }
-    syncFolder(target);
-    return true;
+    struct stat like {};
+    like.st_mode = file.st_mode & 0777;
+    like.st_uid = ::geteuid();
+    like.st_gid = ::getegid();
+    const NewFile made = putNewFile(name, bytes, &like);
+    if (made.error)
+        throwFileError(made.error, backup, source);
+}
+
+void separateBackup(const QString &path, const QString &backup)
+{
+    const QByteArray target = nativePath(resolvedTarget(path));
+    const QByteArray name = nativePath(backup);
+    struct stat file {};
+    struct stat kept {};
+    if (::stat(target.constData(), &file) != 0 || ::lstat(name.constData(), &kept) != 0 || file.st_dev != kept.st_dev
+        || file.st_ino != kept.st_ino)
+        return;
+    int error = 0;
+    const int fd = ::open(target.constData(), O_RDONLY | O_CLOEXEC);
+    const QByteArray bytes = fd < 0 ? QByteArray() : readAllFrom(fd, error);
+    if (fd >= 0)
+        ::close(fd);
+    const NewFile made = fd < 0 || error ? NewFile{EIO, false} : putNewFile(name, bytes, &file);
+    if (made.error)
+        qCWarning(lcFile) << "the backup" << backup << "stays another name of" << path << "-"
+                          << std::strerror(made.error);
 }
 
 bool linkAsBackup(const QString &path, const QString &backup)
@@ -185,22 +209,21 @@ bool linkAsBackup(const QString &path, const QString &backup)
     if (::lstat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode))
         return false;
     // A fresh name beside the backup, then the link under it, then the rename.
-    QByteArray temporary = name;
-    temporary.insert(temporary.lastIndexOf('/') + 1, ".");
-    temporary.append(".XXXXXX");
+    QByteArray temporary = temporaryNameBeside(name);
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)
         return false;
     ::close(fd);
-    ::unlink(temporary.constData());
+    if (!removeFileOrWarn(temporary))
+        return false;
     if (::link(target.constData(), temporary.constData()) != 0)
         return false;
     if (::rename(temporary.constData(), name.constData()) != 0) {
-        ::unlink(temporary.constData());
+        removeFileOrWarn(temporary);
         return false;
     }
     // Renaming one name of a file over another name of the same file leaves both.
-    ::unlink(temporary.constData());
-    syncFolder(name);
+    removeFileOrWarn(temporary);
+    syncFolderOf(name);
     return true;
 }

@@ -1,12 +1,15 @@
 #include "file_lock.h"
 
 #include "app_error.h"
+#include "file_access.h"
+#include "file_log.h"
 #include "file_name_test.h"
+#include "old_contents.h"
+#include "posix_io.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QMutex>
 #include <QSet>
 
@@ -19,21 +22,13 @@
 #include <unistd.h>
 
 namespace {
-Q_LOGGING_CATEGORY(lcFile, "larkspur.file")
-
 constexpr auto kRetry = std::chrono::milliseconds(10);
 
-// The six characters mkstemp puts at the end of a temporary name.
-bool isTemporarySuffix(QStringView suffix)
-{
-    return suffix.size() == 6 && std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
-               return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
-           });
-}
-
 // A write killed half-way leaves its temporary file (".NAME.XXXXXX" beside
-// the file or its backup). Whoever holds the lock is the only writer of
-// this file, so any such name is a leftover, and goes.
+// the file or its backup), and one killed while rewriting the file in place
+// may leave a copy of its old contents (see old_contents.h). Whoever holds
+// the lock is the only writer of this file, so any such temporary name is a
+// leftover, and goes; so does a copy the file no longer needs.
 void removeLeftovers(const QString &path)
 {
     const QString target = QFileInfo(path).canonicalFilePath();
@@ -53,6 +48,9 @@ void removeLeftovers(const QString &path)
             break;
         }
     }
+    separateBackup(target, backupPathFor(target));
+    removeNeedlessOldContents(target);
+    removeNeedlessOldContents(backupPathFor(target));
 }
 
 bool sameFile(const struct stat &a, const struct stat &b)

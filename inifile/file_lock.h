@@ -10,8 +10,10 @@
 // lose each other's change. A write replaces the file by a new one, so the
 // lock is taken again when the path names another file once it is held.
 // The kernel drops the lock with the process: a killed writer leaves nothing
-// locked, and the temporary files it left are removed by the next lock of
-// the same file. A missing file is not locked (the write creates it).
+// locked, and the next lock of the same file removes the temporary files it
+// left, the copies of old contents the file no longer needs (see
+// old_contents.h) and a backup's link to the file itself. A missing file is
+// not locked (the write creates it).
 //
 // A lock of a file this program already holds costs nothing and waits for
 // nothing: a command that locks the file for its whole read, check and

@@ -10,6 +10,7 @@
 #include "profile_writer.h"
 #include "text_helpers.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QLoggingCategory>
@@ -166,11 +167,15 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
     if (isReadOnlyFile(backup))
         throwFileError(EACCES, backup, source);
     // The backup is the file as it stands; a second name for it costs
-    // nothing, since the file itself is about to be replaced by a new one.
-    // A read-only file is not replaced, and its backup must stay writable.
-    const bool backupLinked = !isReadOnlyFile(m_fileName) && linkAsBackup(m_fileName, backup);
+    // nothing when the file is about to be replaced by a new one. A file
+    // rewritten in place would take that name along (and a link would make
+    // it a file with two names, which is rewritten in place), so it gets a
+    // copy, flushed to disk before the file is touched. A read-only file is
+    // not written, and its backup must stay writable.
+    const bool backupLinked = !isReadOnlyFile(m_fileName) && plannedWrite(m_fileName) == FileWrite::NewFile
+                              && linkAsBackup(m_fileName, backup);
     if (!backupLinked)
-        replaceFileContents(backup, original, source);
+        copyAsBackup(m_fileName, backup, original, source);
 
     QByteArray rebuilt;
     bool write = true;
@@ -205,11 +210,15 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
                 valueCopies.append(std::make_pair(*found, record.get()));
         }
     }
-    if (write && !replaceFileContents(m_fileName, encodeFile(std::move(rebuilt), format, m_fileName, source), source)
+    if (write
+        && !replaceFileContents(m_fileName, encodeFile(std::move(rebuilt), format, m_fileName, source), source, backup)
         && backupLinked) {
-        // Rewritten in place, the file took its second name along: the
-        // backup gets its own copy of the old contents.
-        replaceFileContents(backup, original, source);
+        // Its folder refused the new file after all, and the file was
+        // rewritten in place with its second name: the backup gets a file
+        // of its own with the old contents.
+        if (!QFile::remove(backup))
+            throwFileError(EACCES, backup, source);
+        copyAsBackup(m_fileName, backup, original, source);
     }
 
     for (const auto &[first, later] : valueCopies)

@@ -1,12 +1,16 @@
 #include "app_error.h"
 #include "file_access.h"
+#include "file_lock.h"
+#include "old_contents.h"
 #include "test_files.h"
 
 #include <QDir>
 #include <QFile>
 #include <QtTest>
 
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 class TestFileAccess : public QObject {
     Q_OBJECT
@@ -49,6 +53,111 @@ private Q_SLOTS:
         replaceFileContents(link, "b", QStringLiteral("test"));
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(TestFolder::read(real), QByteArray("b"));
+    }
+
+    // A file with a second name is rewritten through its inode, so both
+    // names show the write, and the copy of its old contents is gone after.
+    // Where that copy cannot be made, nothing is written.
+    void aFileWithTwoNamesIsRewrittenInPlaceAfterACopy()
+    {
+        const TestDataHome home;
+        TestFolder dir;
+        const QString file = dir.write(QStringLiteral("a.ini"), "old contents");
+        const QString other = dir.path(QStringLiteral("b.ini"));
+        QCOMPARE(plannedWrite(file), FileWrite::NewFile);
+        QVERIFY(::link(QFile::encodeName(file).constData(), QFile::encodeName(other).constData()) == 0);
+        QCOMPARE(plannedWrite(other), FileWrite::InPlace);
+        QVERIFY(!replaceFileContents(other, "new", QStringLiteral("test")));
+        QCOMPARE(TestFolder::read(file), QByteArray("new"));
+        QCOMPARE(TestFolder::read(other), QByteArray("new"));
+        QCOMPARE(QDir(oldContentsFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
+
+        const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.write(QStringLiteral("not-a-folder"), "x")));
+        QVERIFY_THROWS_EXCEPTION(AppError, replaceFileContents(file, "newer", QStringLiteral("test")));
+        qputenv("XDG_DATA_HOME", dataHome);
+        QCOMPARE(TestFolder::read(other), QByteArray("new"));
+        QCOMPARE(QDir(dir.path(QString())).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{"a.ini", "b.ini", "not-a-folder"}));
+    }
+
+    // What killed writes left in the copies folder and beside the file goes
+    // with the next lock of the file, unless it is the only whole version.
+    void theNextLockKeepsOnlyTheCopiesStillNeeded()
+    {
+        const TestDataHome home;
+        TestFolder dir;
+        const QString file = QFileInfo(dir.write(QStringLiteral("a.ini"), "current")).canonicalFilePath();
+        const QString source = QStringLiteral("test");
+        const QString neverStarted = saveOldContents(file, "current", "what was to be written", source);
+        const QString finished = saveOldContents(file, "before", "current", source);
+        const QString interrupted = saveOldContents(file, "before", "half written", source);
+        const QString otherFile = saveOldContents(file + QStringLiteral("x"), "current", "y", source);
+        const QString halfSaved =
+            oldContentsFolder() + QStringLiteral("/.") + QFileInfo(interrupted).fileName() + QStringLiteral(".Ab12Cd");
+        QVERIFY(QFile::copy(interrupted, halfSaved));
+        // A rewrite killed between linking its backup and replacing the file.
+        const QString backup = dir.path(QStringLiteral("a.old"));
+        QVERIFY(::link(QFile::encodeName(file).constData(), QFile::encodeName(backup).constData()) == 0);
+
+        QTest::ignoreMessage(QtWarningMsg,
+                             QRegularExpression(QStringLiteral("kept in.*") + QFileInfo(interrupted).fileName()));
+        {
+            const FileLock lock(file, source);
+        }
+        QVERIFY(!QFileInfo::exists(neverStarted));
+        QVERIFY(!QFileInfo::exists(finished));
+        QVERIFY(!QFileInfo::exists(halfSaved));
+        QCOMPARE(TestFolder::read(interrupted), QByteArray("before"));
+        QCOMPARE(TestFolder::read(otherFile), QByteArray("current"));
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(backup).constData(), &st), 0);
+        QCOMPARE(st.st_nlink, nlink_t(1));
+        QCOMPARE(TestFolder::read(backup), QByteArray("current"));
+        QCOMPARE(TestFolder::read(file), QByteArray("current"));
+    }
+
+    // On a full disk a write fails with "disk full" and leaves the file as
+    // it was, whether it would have been replaced or rewritten in place.
+    void aFullDiskLeavesTheFileAsItWas()
+    {
+        const TestDataHome home;
+        TestFolder dir;
+        const QString disk = dir.path(QStringLiteral("disk"));
+        QVERIFY(QDir().mkdir(disk));
+        const QByteArray native = QFile::encodeName(disk);
+        if (::mount("tmpfs", native.constData(), "tmpfs", 0, "size=256k") != 0)
+            QSKIP("mounting a small disk needs root");
+        const auto unmount = qScopeGuard([&] { ::umount2(native.constData(), MNT_DETACH); });
+        const QByteArray old(64 * 1024, 'o');
+        QString file;
+        for (const QString &name : {QStringLiteral("a.ini"), QStringLiteral("c.ini")}) {
+            QFile out(disk + QLatin1Char('/') + name);
+            QVERIFY(out.open(QIODevice::WriteOnly) && out.write(old) == old.size());
+            file = out.fileName();
+        }
+        const QString linked = disk + QStringLiteral("/a.ini");
+        QVERIFY(::link(QFile::encodeName(linked).constData(),
+                       QFile::encodeName(disk + QStringLiteral("/b.ini")).constData())
+                == 0);
+        QFile filler(disk + QStringLiteral("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        while (filler.write(QByteArray(4096, 'f')) == 4096 && filler.flush()) {}
+        filler.close();
+
+        for (const QString &path : {linked, file}) {
+            QCOMPARE(plannedWrite(path), path == linked ? FileWrite::InPlace : FileWrite::NewFile);
+            try {
+                replaceFileContents(path, QByteArray(128 * 1024, 'n'), QStringLiteral("test"));
+                QFAIL("a write to a full disk must fail");
+            } catch (const AppError &e) {
+                QCOMPARE(e.number(), RuntimeError::DiskFull);
+            }
+        }
+        for (const char *name : {"a.ini", "b.ini", "c.ini"})
+            QCOMPARE(TestFolder::read(disk + QLatin1Char('/') + name), old);
+        QCOMPARE(QDir(disk).entryList(QDir::Files | QDir::Hidden), (QStringList{"a.ini", "b.ini", "c.ini", "filler"}));
+        QCOMPARE(QDir(oldContentsFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 
     void replaceCreatesAMissingFile()
