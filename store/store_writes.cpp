@@ -77,12 +77,6 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
     const QString backup = backupPathFor(m_fileName);
     if (isReadOnlyFile(backup))
         throwFileError(EACCES, backup, source);
-    // The backup is the file as it stands; a second name for it costs
-    // nothing, since the file itself is about to be replaced by a new one.
-    // A read-only file is not replaced, and its backup must stay writable.
-    const bool backupLinked = !isReadOnlyFile(m_fileName) && linkAsBackup(m_fileName, backup);
-    if (!backupLinked)
-        replaceFileContents(backup, original, source);
 
     QByteArray rebuilt;
     bool write = true;
@@ -117,8 +111,18 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
                 valueCopies.append(std::make_pair(*found, record.get()));
         }
     }
-    if (write && !replaceFileContents(m_fileName, encodeFile(std::move(rebuilt), format, m_fileName, source), source)
-        && backupLinked) {
+    // Encoded before the backup is touched: a record the file cannot hold
+    // refuses the rewrite, and the earlier backup must survive that.
+    const QByteArray encoded = write ? encodeFile(std::move(rebuilt), format, m_fileName, source) : QByteArray();
+
+    // The backup is the file as it stands; a second name for it costs
+    // nothing, since the file itself is about to be replaced by a new one.
+    // A read-only file is not replaced, and its backup must stay writable.
+    const bool backupLinked = !isReadOnlyFile(m_fileName) && linkAsBackup(m_fileName, backup);
+    if (!backupLinked)
+        replaceFileContents(backup, original, source);
+
+    if (write && !replaceFileContents(m_fileName, encoded, source) && backupLinked) {
         // Rewritten in place, the file took its second name along: the
         // backup gets its own copy of the old contents.
         replaceFileContents(backup, original, source);
