@@ -166,7 +166,7 @@ QString decodeText(QByteArrayView bytes, TextEncoding encoding)
         return decodeWindows1252(bytes);
     // QString::fromUtf8 drops a U+FEFF at the start as a byte-order mark,
     // but here it is a name's or value's own first character (the file's
-    // mark is never part of a line): a value set to "\uFEFFx" reads back so.
+    // mark never stands inside a line): a value set to "\uFEFFx" reads back so.
     if (bytes.startsWith("\xEF\xBB\xBF"))
         return QChar(0xFEFF) + decodeText(bytes.sliced(3), encoding);
     return QString::fromUtf8(bytes);
