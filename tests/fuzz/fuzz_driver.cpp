@@ -59,7 +59,7 @@ int main(int argc, char **argv)
 
     quint32 seed = 20261207;
     qint64 from = 0;
-    qint64 runs = 2000;
+    qint64 runs = 1500;
     QStringList files;
     const QStringList args = app.arguments().mid(1);
     for (qsizetype i = 0; i < args.size(); ++i) {
