@@ -11,7 +11,7 @@ clsINIPtr AddSectionRecord(clsINIRegistry &store, const QString &sectionText)
     if (section.isEmpty())
         return nullptr;
     requireSingleLine(section, QStringLiteral("section name"));
-    store.RequireEncodable(section);
+    store.RequireEncodable({section});
     auto record = std::make_shared<clsINI>();
     record->setID(store.Registry()->NextID());
     record->setSection(section);
@@ -32,8 +32,7 @@ clsINIPtr AddKeyRecord(clsINIRegistry &store, const QString &section, const QStr
     if (key.isEmpty())
         return nullptr;
     checkProfileWrite(section, key, value);
-    for (const QString &text : {section, key, value})
-        store.RequireEncodable(text);
+    store.RequireEncodable({section, key, value});
     auto record = std::make_shared<clsINI>();
     record->setID(store.Registry()->NextID());
     record->setSection(section);

@@ -91,6 +91,11 @@ QByteArray applyProfileWrite(QByteArrayView bytes, const TextFormat &format, con
         added.append(format.eol);
     }
     added.append(encodeText(key, format.encoding())).append('=').append(encodedValue).append(format.eol);
+    // In a file whose line end is a lone CR, a line put right before an
+    // empty line ended by LF would join that LF into one CR LF, and the
+    // empty line would be gone.
+    if (added.endsWith('\r') && insertAt < bytes.size() && bytes[insertAt] == '\n')
+        added.append('\n');
 
     QByteArray out;
     out.reserve(bytes.size() + added.size());

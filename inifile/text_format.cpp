@@ -1,6 +1,7 @@
 #include "text_format.h"
 
 #include "app_error.h"
+#include "name_match.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
@@ -133,9 +134,25 @@ void requireExactFile(const TextFormat &format, const QString &path, const QStri
 QByteArray encodeFile(QByteArray bytes, const TextFormat &format, const QString &path, const QString &source)
 {
     requireExactFile(format, path, source);
-    if (!format.utf16())
-        return bytes;
-    return utf16FromUtf8(bytes, format.fileEncoding);
+    if (format.utf16())
+        return utf16FromUtf8(bytes, format.fileEncoding);
+    // The encoding is read from the bytes, so a write could change it:
+    // Windows-1252 text that no longer holds a byte invalid in UTF-8 (its
+    // "\xC3\xA9" would read back as "\u00E9"), a UTF-16 mark opening a
+    // Windows-1252 file, a U+FEFF opening a UTF-8 file without a mark. Text
+    // the write does not touch would then read back changed.
+    bool readsOtherwise = false;
+    if (format.fileEncoding == FileEncoding::Windows1252)
+        readsOtherwise = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")
+                         || (!isAscii(bytes) && QByteArrayView(bytes).isValidUtf8());
+    else if (!format.bom)
+        readsOtherwise = bytes.startsWith("\xEF\xBB\xBF");
+    if (readsOtherwise)
+        throw AppError(RuntimeError::InvalidArgument, source,
+                       QStringLiteral("%1 would be read in another encoding after this write, which would change "
+                                      "text it holds; nothing was written")
+                           .arg(path));
+    return bytes;
 }
 
 TextFormat detectTextFormat(QByteArrayView fileBytes)
@@ -145,7 +162,14 @@ TextFormat detectTextFormat(QByteArrayView fileBytes)
 
 QString decodeText(QByteArrayView bytes, TextEncoding encoding)
 {
-    return encoding == TextEncoding::Utf8 ? QString::fromUtf8(bytes) : decodeWindows1252(bytes);
+    if (encoding == TextEncoding::Windows1252)
+        return decodeWindows1252(bytes);
+    // QString::fromUtf8 drops a U+FEFF at the start as a byte-order mark,
+    // but here it is a name's or value's own first character (the file's
+    // mark never stands inside a line): a value set to "\uFEFFx" reads back so.
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return QChar(0xFEFF) + decodeText(bytes.sliced(3), encoding);
+    return QString::fromUtf8(bytes);
 }
 
 QByteArray encodeText(const QString &text, TextEncoding encoding)

@@ -53,7 +53,9 @@ struct FileText {
 FileText decodeFile(QByteArray fileBytes);
 // The file's own bytes for working bytes in `format` (mark and line ends are
 // part of them). Throws AppError, naming `path`, when the file cannot be
-// written back exactly (see TextFormat::exact).
+// written back exactly (see TextFormat::exact), or when the bytes would be
+// read in another encoding than the file's, changing its text (Windows-1252
+// text that became valid UTF-8, a byte-order mark where the file had none).
 QByteArray encodeFile(QByteArray bytes, const TextFormat &format, const QString &path, const QString &source);
 // Throws that same AppError; for writers that must refuse before any other step.
 void requireExactFile(const TextFormat &format, const QString &path, const QString &source);

@@ -76,9 +76,9 @@ public:
     // `write` returns.
     bool WriteFollowing(const std::function<bool()> &write);
 
-    // Refuses (AppError 5, nothing changed) a text the file's encoding
-    // cannot hold, before any record or line is made for it.
-    void RequireEncodable(const QString &text) const;
+    // Refuses (AppError 5, nothing changed) texts the file's encoding
+    // cannot hold, before any record or line is made for them.
+    void RequireEncodable(const QStringList &texts) const;
 
     // 1-based position of the first record of Section and Key, 0 when none.
     qsizetype FindRecord(const QString &Section, const QString &Key) const;
@@ -112,7 +112,6 @@ private:
     QList<clsINIPtr> m_lastRemoved;
     // The version of the file the records hold; invalid when unknown.
     FileStamp m_stamp;
-    TextEncoding m_encoding = TextEncoding::Utf8;
     quint64 m_loadCount = 0;
 };
 

@@ -41,7 +41,6 @@ void clsINIRegistry::readFile()
     const TextFormat format = file.format;
     text->bytes = std::move(file.bytes);
     text->encoding = format.encoding();
-    m_encoding = format.encoding();
     std::shared_ptr<const LoadedText> shared = text;
 
     const QByteArrayView bytes(text->bytes);

@@ -25,9 +25,8 @@ Q_LOGGING_CATEGORY(lcStore, "larkspur.store")
 qint16 clsINIRegistry::SetRegValue(const QString &Section, const QString &Key, const QString &Value)
 {
     const QString source = QStringLiteral("clsINIRegistry: SetRegValue");
+    // The profile writer refuses what the file's encoding cannot hold.
     checkProfileWrite(Section, Key, Value);
-    for (const QString &text : {Section, Key, Value})
-        RequireEncodable(text);
     qint16 result = 0;
     if (!QFileInfo::exists(m_fileName))
         throwFileError(ENOENT, m_fileName, source);
@@ -51,9 +50,12 @@ qint16 clsINIRegistry::SetRegValue(const QString &Section, const QString &Key, c
     const qsizetype position = FindRecord(Section, Key);
     if (position)
         m_registry->Item(position)->setValue(Value);
-    // A line written for no record leaves the records short of the file.
+    // A line written for no record leaves the records short of the file:
+    // the next rewrite reads it first.
     if (written && position)
         followOwnWrite(before);
+    else if (written)
+        m_stamp = {};
     return result;
 }
 
@@ -73,9 +75,15 @@ bool clsINIRegistry::WriteFollowing(const std::function<bool()> &write)
     return written;
 }
 
-void clsINIRegistry::RequireEncodable(const QString &text) const
+void clsINIRegistry::RequireEncodable(const QStringList &texts) const
 {
-    encodeText(text, m_encoding);
+    // The file as it is now decides: a rewrite that left only ASCII in a
+    // file read as Windows-1252 made it a UTF-8 file.
+    TextEncoding encoding = TextEncoding::Utf8;
+    if (QFileInfo::exists(m_fileName))
+        encoding = detectTextFormat(readWholeFile(m_fileName, QStringLiteral("Larkspur"))).encoding();
+    for (const QString &text : texts)
+        encodeText(text, encoding);
 }
 
 bool clsINIRegistry::FileChanged() const
@@ -111,8 +119,9 @@ void clsINIRegistry::reload()
 
 void clsINIRegistry::followOwnWrite(const FileStamp &before)
 {
-    if (before.isValid() && before == m_stamp)
-        m_stamp = stampOfFile(m_fileName);
+    // Not told by the stamps alone: a new file may reuse an old one's inode
+    // and, within one clock tick, show the same size and time.
+    m_stamp = before.isValid() && before == m_stamp ? stampOfFile(m_fileName) : FileStamp();
 }
 
 void clsINIRegistry::DeleteKey(const QString &Section, const QString &Key)
@@ -166,16 +175,6 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
     const QString backup = backupPathFor(m_fileName);
     if (isReadOnlyFile(backup))
         throwFileError(EACCES, backup, source);
-    // The backup is the file as it stands; a second name for it costs
-    // nothing when the file is about to be replaced by a new one. A file
-    // rewritten in place would take that name along (and a link would make
-    // it a file with two names, which is rewritten in place), so it gets a
-    // copy, flushed to disk before the file is touched. A read-only file is
-    // not written, and its backup must stay writable.
-    const bool backupLinked = !isReadOnlyFile(m_fileName) && plannedWrite(m_fileName) == FileWrite::NewFile
-                              && linkAsBackup(m_fileName, backup);
-    if (!backupLinked)
-        copyAsBackup(m_fileName, backup, original, source);
 
     QByteArray rebuilt;
     bool write = true;
@@ -210,9 +209,22 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
                 valueCopies.append(std::make_pair(*found, record.get()));
         }
     }
-    if (write
-        && !replaceFileContents(m_fileName, encodeFile(std::move(rebuilt), format, m_fileName, source), source, backup)
-        && backupLinked) {
+    // Encoded before the backup is touched: a record the file cannot hold
+    // refuses the rewrite, and the earlier backup must survive that.
+    const QByteArray encoded = write ? encodeFile(std::move(rebuilt), format, m_fileName, source) : QByteArray();
+
+    // The backup is the file as it stands; a second name for it costs
+    // nothing when the file is about to be replaced by a new one. A file
+    // rewritten in place would take that name along (and a link would make
+    // it a file with two names, which is rewritten in place), so it gets a
+    // copy, flushed to disk before the file is touched. A read-only file is
+    // not written, and its backup must stay writable.
+    const bool backupLinked = !isReadOnlyFile(m_fileName) && plannedWrite(m_fileName) == FileWrite::NewFile
+                              && linkAsBackup(m_fileName, backup);
+    if (!backupLinked)
+        copyAsBackup(m_fileName, backup, original, source);
+
+    if (write && !replaceFileContents(m_fileName, encoded, source, backup) && backupLinked) {
         // Its folder refused the new file after all, and the file was
         // rewritten in place with its second name: the backup gets a file
         // of its own with the old contents.

@@ -38,6 +38,9 @@ private Q_SLOTS:
         QCOMPARE(write("[A]\r\nk=v", "A", "n", "w"), QByteArray("[A]\r\nk=v\r\nn=w\r\n"));
         // A header with a leading blank is no header: the keys stay where they are.
         QCOMPARE(write("[A]\r\n [B]\r\nz=1\r\n", "A", "n", "2"), QByteArray("[A]\r\n [B]\r\nz=1\r\nn=2\r\n"));
+        // A line ended by a lone CR right before the LF of an empty line would
+        // make one CR LF of the two and swallow the empty line.
+        QCOMPARE(write("[A]\rk=1\n\nj\r", "A", "n", "2"), QByteArray("[A]\rk=1\nn=2\r\n\nj\r"));
     }
 
     void sectionWithoutNameIsTheTopOfTheFile()

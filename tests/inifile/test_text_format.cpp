@@ -188,6 +188,28 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(AppError, requireSingleLine(QStringLiteral("a\rb"), QStringLiteral("value")));
     }
 
+    // The encoding is read from the bytes: a write that would have the next
+    // reader take the file for another encoding would change its text.
+    void refusesWritesThatWouldReadInAnotherEncoding()
+    {
+        const auto encode = [](const QByteArray &before, const QByteArray &after) {
+            return encodeFile(after, detectTextFormat(before), QStringLiteral("f.ini"), QStringLiteral("t"));
+        };
+        // The only byte invalid in UTF-8 goes: "\xC3\xA9" would read as one "\u00E9".
+        QVERIFY_THROWS_EXCEPTION(AppError, encode("x=\xC3\xA9\r\nk=\xE9\r\n", "x=\xC3\xA9\r\nk=e\r\n"));
+        // Text left all ASCII reads the same either way.
+        QCOMPARE(encode("k=\xE9\r\n", "k=e\r\n"), QByteArray("k=e\r\n"));
+        QCOMPARE(encode("k=\xE9\r\n", "k=\xE9\r\nn=\xC3\xA9\r\n"), QByteArray("k=\xE9\r\nn=\xC3\xA9\r\n"));
+        // "\u00FF\u00FE" opening a Windows-1252 file is a UTF-16 mark to the next reader.
+        QVERIFY_THROWS_EXCEPTION(AppError, encode("k=\xE9\r\n", "\xFF\xFE=1\r\nk=\xE9\r\n"));
+        // U+FEFF opening a UTF-8 file without a mark would be taken for one.
+        QVERIFY_THROWS_EXCEPTION(AppError, encode("k=1\r\n", "\xEF\xBB\xBFn=1\r\nk=1\r\n"));
+        QCOMPARE(encode("\xEF\xBB\xBFk=1\r\n", "\xEF\xBB\xBF\xEF\xBB\xBFn=1\r\n"),
+                 QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFn=1\r\n"));
+        // Inside a file U+FEFF is a name's or value's own first character.
+        QCOMPARE(decodeText("\xEF\xBB\xBF\xEF\xBB\xBFk", TextEncoding::Utf8), QString(2, QChar(0xFEFF)) + u'k');
+    }
+
     void namesCompareByUpperCase()
     {
         const UpperMatcher net(QStringLiteral("Net"));

@@ -264,7 +264,12 @@ private Q_SLOTS:
                 const qsizetype after = in.keys.isEmpty() ? in.header : in.keys.last();
                 setKey = QStringLiteral("N_") + randomText(random, 4, extra, QStringLiteral("="));
                 expected.end(after);
-                expected.lines.insert(after + 1, {setKey + QLatin1Char('=') + value, m.fileEol()});
+                Line added{setKey + QLatin1Char('=') + value, m.fileEol()};
+                // A lone CR never joins the LF of an empty line after it.
+                if (added.eol == QLatin1String("\r") && after + 1 < m.lines.size() && m.lines[after + 1].text.isEmpty()
+                    && m.lines[after + 1].eol == QLatin1String("\n"))
+                    added.eol = QStringLiteral("\r\n");
+                expected.lines.insert(after + 1, added);
                 store.SetRegValue(section, setKey, value);
                 break;
             }

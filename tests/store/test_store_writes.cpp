@@ -284,11 +284,14 @@ private Q_SLOTS:
             QCOMPARE(o.store.Registry()->Count(), 3);
         }
         {
-            // A record that cannot be written stops the rewrite before anything is replaced.
+            // A record that cannot be written stops the rewrite before anything
+            // is replaced, the backup of an earlier rewrite included.
             Opened o("[A]\r\nk=caf\xE9\r\nj=2\r\n");
+            o.dir.write(QStringLiteral("app.old"), "earlier backup");
             o.store.Registry()->Item(2)->setValue(QString::fromUtf8("\xC4\x81"));
             QVERIFY_THROWS_EXCEPTION(AppError, o.store.DeleteKey(QStringLiteral("A"), QStringLiteral("j")));
             QCOMPARE(o.bytes(), QByteArray("[A]\r\nk=caf\xE9\r\nj=2\r\n"));
+            QCOMPARE(TestFolder::read(o.backup), QByteArray("earlier backup"));
         }
     }
 
