@@ -11,7 +11,7 @@ clsINIPtr AddSectionRecord(clsINIRegistry &store, const QString &sectionText)
     if (section.isEmpty())
         return nullptr;
     requireSingleLine(section, QStringLiteral("section name"));
-    auto record = std::make_shared<clsINI>();
+    const clsINIPtr record = store.Registry()->NewRecord();
     record->setID(store.Registry()->NextID());
     record->setSection(section);
     store.Registry()->Add(record);
@@ -29,7 +29,7 @@ clsINIPtr AddKeyRecord(clsINIRegistry &store, const QString &section, const QStr
     if (key.isEmpty())
         return nullptr;
     checkProfileWrite(section, key, value);
-    auto record = std::make_shared<clsINI>();
+    const clsINIPtr record = store.Registry()->NewRecord();
     record->setID(store.Registry()->NextID());
     record->setSection(section);
     record->setKey(key);

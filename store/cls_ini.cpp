@@ -4,80 +4,69 @@
 
 QByteArrayView clsINI::keyBytes() const
 {
-    if (!m_text)
-        return {};
-    return QByteArrayView(m_text->bytes).sliced(m_keyStart, m_keyLength);
+    return QByteArrayView(arena().bytes()).sliced(qsizetype(m_keyStart), m_keyLength);
 }
 
 QByteArrayView clsINI::valueBytes() const
 {
-    if (!m_text)
-        return {};
-    return QByteArrayView(m_text->bytes).sliced(m_keyStart + m_keyLength + 1, m_valueLength);
+    return QByteArrayView(arena().bytes()).sliced(qsizetype(m_keyStart) + m_keyLength + 1, m_valueLength);
 }
 
 QString clsINI::Key() const
 {
-    if (m_own && m_own->key)
-        return *m_own->key;
-    return m_text ? decodeText(keyBytes(), m_text->encoding) : QString();
+    if (m_assigned) {
+        if (const auto &own = arena().assigned(this); own.key)
+            return *own.key;
+    }
+    return m_fromLine ? decodeText(keyBytes(), arena().encoding()) : QString();
 }
 
 void clsINI::setKey(const QString &key)
 {
-    if (!m_own)
-        m_own = std::make_unique<OwnTexts>();
-    m_own->key = key;
+    arena().assign(this).key = key;
+    m_assigned = true;
 }
 
 QString clsINI::Value() const
 {
-    if (m_own && m_own->value)
-        return *m_own->value;
-    return m_text ? decodeText(valueBytes(), m_text->encoding) : QString();
+    if (m_assigned) {
+        if (const auto &own = arena().assigned(this); own.value)
+            return *own.value;
+    }
+    return m_fromLine ? decodeText(valueBytes(), arena().encoding()) : QString();
 }
 
 void clsINI::setValue(const QString &value)
 {
-    if (!m_own)
-        m_own = std::make_unique<OwnTexts>();
-    m_own->value = value;
+    arena().assign(this).value = value;
+    m_assigned = true;
 }
 
 bool clsINI::keyIsEmpty() const
 {
-    if (m_own && m_own->key)
-        return m_own->key->isEmpty();
-    return !m_text || m_keyLength == 0;
+    if (m_assigned) {
+        if (const auto &own = arena().assigned(this); own.key)
+            return own.key->isEmpty();
+    }
+    return !m_fromLine || m_keyLength == 0;
 }
 
 bool clsINI::keyMatches(const UpperMatcher &matcher) const
 {
-    if (m_own && m_own->key)
-        return matcher.matches(*m_own->key);
-    if (!m_text)
+    if (m_assigned) {
+        if (const auto &own = arena().assigned(this); own.key)
+            return matcher.matches(*own.key);
+    }
+    if (!m_fromLine)
         return matcher.upper().isEmpty();
-    return matcher.matchesBytes(keyBytes(), m_text->encoding);
-}
-
-std::shared_ptr<clsINI> clsINI::fromLine(std::shared_ptr<const LoadedText> text, const QString &section,
-                                         qsizetype keyStart, qint32 keyLength, qint32 valueLength, qint32 id)
-{
-    auto record = std::make_shared<clsINI>();
-    record->m_text = std::move(text);
-    record->m_section = section;
-    record->m_keyStart = keyStart;
-    record->m_keyLength = keyLength;
-    record->m_valueLength = valueLength;
-    record->m_id = id;
-    return record;
+    return matcher.matchesBytes(keyBytes(), arena().encoding());
 }
 
 bool clsINI::loadedBytes(QByteArrayView &key, QByteArrayView &value, TextEncoding &encoding) const
 {
-    if (!m_text || m_own)
+    if (!hasLoadedText())
         return false;
-    encoding = m_text->encoding;
+    encoding = arena().encoding();
     key = keyBytes();
     value = valueBytes();
     return true;
@@ -85,7 +74,7 @@ bool clsINI::loadedBytes(QByteArrayView &key, QByteArrayView &value, TextEncodin
 
 bool clsINI::loadedBytes(TextEncoding encoding, QByteArrayView &key, QByteArrayView &value) const
 {
-    if (!m_text || m_text->encoding != encoding || m_own)
+    if (!hasLoadedText() || arena().encoding() != encoding)
         return false;
     key = keyBytes();
     value = valueBytes();

@@ -60,7 +60,7 @@ public:
     void CloseFile();
 
 private:
-    void setCurrentEntry(clsINIPtr entry) { m_currentEntry = std::move(entry); }
+    void setCurrentEntry(clsINIPtr entry) { m_currentEntry = entry; }
     void readFile();
     // The file that writing every record with a non-blank key into an empty
     // file leaves; collects the (first, later) records whose values the
@@ -70,7 +70,7 @@ private:
     Interaction &m_ui;
     QString m_fileName;
     std::shared_ptr<clsINIList> m_registry;
-    clsINIPtr m_currentEntry;
+    clsINIPtr m_currentEntry = nullptr;
     QList<clsINIPtr> m_lastRemoved;
 };
 

@@ -36,7 +36,7 @@ void clsINIRegistry::DeleteKey(const QString &Section, const QString &Key)
 {
     m_lastRemoved.clear();
     const qsizetype position = FindRecord(Section, Key);
-    clsINIPtr removed;
+    clsINIPtr removed = nullptr;
     if (position) {
         removed = m_registry->Item(position);
         m_registry->Remove(position);
@@ -112,9 +112,9 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
             const QString id = upperName(section) + QChar(0) + upperName(key);
             const auto found = firstOf.constFind(id);
             if (found == firstOf.constEnd())
-                firstOf.insert(id, record.get());
+                firstOf.insert(id, record);
             else
-                valueCopies.append(std::make_pair(*found, record.get()));
+                valueCopies.append(std::make_pair(*found, record));
         }
     }
     if (write && !replaceFileContents(m_fileName, encodeFile(std::move(rebuilt), format, m_fileName, source), source)
@@ -162,13 +162,13 @@ QByteArray clsINIRegistry::rebuildFromRecords(const TextFormat &format,
                 const QString id = upperName(section) + QChar(0) + upperName(keyText);
                 const auto found = firstOfSplitKey.constFind(id);
                 if (found == firstOfSplitKey.constEnd())
-                    firstOfSplitKey.insert(id, record.get());
+                    firstOfSplitKey.insert(id, record);
                 else
-                    valueCopies.append(std::make_pair(*found, record.get()));
+                    valueCopies.append(std::make_pair(*found, record));
             }
         }
         if (firstTag >= 0)
-            valueCopies.append(std::make_pair(m_registry->Item(firstTag + 1).get(), record.get()));
+            valueCopies.append(std::make_pair(m_registry->Item(firstTag + 1), record));
     }
     return builder.bytes();
 }
