@@ -133,17 +133,28 @@ qsizetype NodeCollection::Add(const QString &relativeKey, const QString &key, cl
     const auto parsed = parseKey(key);
     if (!parsed || !record)
         throw AppError(kInvalidKey, kSource, QStringLiteral("Invalid key"));
-    qint32 parent = -1;
+    qsizetype parent = 0;
     if (!relativeKey.isEmpty()) {
-        const qsizetype found = Find(relativeKey);
-        if (found == 0)
+        parent = Find(relativeKey);
+        if (parent == 0)
             throw AppError(kElementNotFound, kSource, QStringLiteral("Element not found"));
-        parent = qint32(found - 1);
-        if (Parent(found) != 0)
-            throw AppError(RuntimeError::InvalidArgument, kSource,
-                           QStringLiteral("Only top-level nodes hold child nodes"));
     }
-    if (positionOf(parsed->kind, parsed->id) >= 0)
+    return AddNode(parent, parsed->kind, parsed->id, record, image, selectedImage);
+}
+
+qsizetype NodeCollection::AddNode(qsizetype parentIndex, NodeKind kind, qint32 id, clsINIPtr record, int image,
+                                  int selectedImage)
+{
+    if (!record)
+        throw AppError(kInvalidKey, kSource, QStringLiteral("Invalid key"));
+    if (parentIndex < 0 || parentIndex > Count())
+        throw AppError(kElementNotFound, kSource, QStringLiteral("Element not found"));
+    const auto parent = qint32(parentIndex - 1);
+    if (parent >= 0 && Parent(parentIndex) != 0)
+        throw AppError(RuntimeError::InvalidArgument, kSource, QStringLiteral("Only top-level nodes hold child nodes"));
+    // A load numbers its records in order: an ID above every other is free.
+    const bool above = Count() == 0 || (m_idsAscending && id > ID(Count()));
+    if (!above && positionOf(kind, id) >= 0)
         throw AppError(kKeyNotUnique, kSource, QStringLiteral("Key is not unique in collection"));
 
     // The new node is the last of the collection, so it is the last top-level
@@ -153,14 +164,14 @@ qsizetype NodeCollection::Add(const QString &relativeKey, const QString &key, cl
         if (parent < 0)
             row = rowCount();
         else if (m_expanded[size_t(parent)])
-            row = rowOfNode(parent + 1) + Children(parent + 1) + 1;
+            row = rowOfNode(parentIndex) + Children(parentIndex) + 1;
     }
     if (row >= 0)
         willChange(RowChange::Insert, row, 1);
 
-    if (Count() > 0 && parsed->id <= ID(Count()))
+    if (Count() > 0 && id <= ID(Count()))
         m_idsAscending = false;
-    append(parent, parsed->kind, parsed->id, record, image, selectedImage);
+    append(parent, kind, id, record, image, selectedImage);
     if (parent < 0)
         ++m_topTexts[Text(Count())];
     m_outlineValid = false;

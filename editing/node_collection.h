@@ -50,6 +50,8 @@ public:
     // AppError when the key is taken, malformed, or the relative missing.
     // Returns the new node's index.
     qsizetype Add(const QString &relativeKey, const QString &key, clsINIPtr record, int image, int selectedImage);
+    // The same with the key's parts and the parent's index (0 for top level).
+    qsizetype AddNode(qsizetype parentIndex, NodeKind kind, qint32 id, clsINIPtr record, int image, int selectedImage);
     // Removes the node and its children; later nodes move up.
     void Remove(qsizetype index);
     void Clear();
