@@ -12,3 +12,11 @@ inline constexpr std::size_t kHugePageBytes = std::size_t(2) << 20;
 // touches costs the kernel more than the work done on the page. Smaller
 // buffers are left alone; where the kernel cannot oblige, nothing changes.
 void adviseHugePages(void *data, std::size_t size);
+
+// The same for the room a container has reserved (QByteArray, QList,
+// std::vector), best asked for before it is filled.
+template <typename Container>
+void adviseHugePages(Container &container)
+{
+    adviseHugePages(container.data(), std::size_t(container.capacity()) * sizeof(*container.data()));
+}

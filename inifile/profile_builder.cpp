@@ -1,9 +1,11 @@
 #include "profile_builder.h"
 
+#include "huge_pages.h"
 #include "name_match.h"
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 inline unsigned char asciiUpper(unsigned char c)
@@ -45,55 +47,61 @@ size_t nameHash(qint32 section, QByteArrayView name)
 }
 } // namespace
 
-void ProfileBuilder::NameTable::reserve(qsizetype names)
+qsizetype ProfileBuilder::findLine(const Section &section, const NameRef &name) const
 {
-    m_entries.reserve(size_t(names));
-    size_t slots = 16;
-    while (slots < size_t(names) * 2)
-        slots *= 2;
-    if (slots > m_slots.size())
-        rehash(slots);
-}
-
-qsizetype ProfileBuilder::NameTable::find(const NameRef &name) const
-{
-    if (m_slots.empty())
+    if (section.slotCount == 0)
         return -1;
-    const size_t mask = m_slots.size() - 1;
-    const auto tag = quint32(name.hash >> 32);
+    const quint32 *slots = m_slots.data() + section.slotsAt;
+    const size_t mask = section.slotCount - 1;
     for (size_t i = name.hash & mask;; i = (i + 1) & mask) {
-        const Slot &slot = m_slots[i];
-        if (slot.entry < 0)
+        if (slots[i] == 0)
             return -1;
-        if (slot.tag == tag && m_entries[size_t(slot.entry)].name == name)
-            return m_entries[size_t(slot.entry)].line;
+        const Entry &entry = m_entries[slots[i] - 1];
+        if (entry.name == name)
+            return entry.line;
     }
 }
 
-void ProfileBuilder::NameTable::insert(const NameRef &name, qsizetype line)
+void ProfileBuilder::addName(Section &section, const NameRef &name, qsizetype line)
 {
-    // At most half full, so that probes stay short.
-    if ((m_entries.size() + 1) * 2 > m_slots.size())
-        rehash(std::max<size_t>(16, m_slots.size() * 2));
+    if ((section.names + 1) * 2 > section.slotCount) {
+        // The table of the section being written is nearly always the last
+        // one: it grows where it is, and nothing is left behind.
+        const std::vector<quint32> old(m_slots.begin() + qsizetype(section.slotsAt),
+                                       m_slots.begin() + qsizetype(section.slotsAt + section.slotCount));
+        if (section.slotsAt + section.slotCount != m_slots.size())
+            section.slotsAt = m_slots.size();
+        section.slotCount = std::max<quint32>(8, section.slotCount * 2);
+        m_slots.resize(std::max(m_slots.size(), section.slotsAt + section.slotCount));
+        std::fill_n(m_slots.begin() + qsizetype(section.slotsAt), section.slotCount, 0);
+        for (const quint32 slot : old)
+            if (slot != 0)
+                place(section, slot - 1);
+    }
     m_entries.push_back(Entry{name, line});
-    place(m_entries.size() - 1);
+    place(section, m_entries.size() - 1);
+    ++section.names;
 }
 
-void ProfileBuilder::NameTable::rehash(size_t slots)
+void ProfileBuilder::place(const Section &section, size_t entry)
 {
-    m_slots.assign(slots, Slot{});
-    for (size_t e = 0; e < m_entries.size(); ++e)
-        place(e);
-}
-
-void ProfileBuilder::NameTable::place(size_t entry)
-{
-    const NameRef &name = m_entries[entry].name;
-    const size_t mask = m_slots.size() - 1;
-    size_t i = name.hash & mask;
-    while (m_slots[i].entry >= 0)
+    quint32 *slots = m_slots.data() + section.slotsAt;
+    const size_t mask = section.slotCount - 1;
+    size_t i = m_entries[entry].name.hash & mask;
+    while (slots[i] != 0)
         i = (i + 1) & mask;
-    m_slots[i] = Slot{quint32(name.hash >> 32), qint32(entry)};
+    slots[i] = quint32(entry + 1);
+}
+
+void ProfileBuilder::addLine(Section &section, QByteArrayView key, QByteArrayView value, qsizetype tag)
+{
+    const auto index = qint32(m_lines.size());
+    m_lines.append(Line{key.data(), value.data(), qint32(key.size()), qint32(value.size()), qint32(tag)});
+    if (section.lastLine < 0)
+        section.firstLine = index;
+    else
+        m_lines[section.lastLine].next = index;
+    section.lastLine = index;
 }
 
 ProfileBuilder::ProfileBuilder(TextFormat format) : m_format(std::move(format))
@@ -104,7 +112,12 @@ ProfileBuilder::ProfileBuilder(TextFormat format) : m_format(std::move(format))
 void ProfileBuilder::reserve(qsizetype lines)
 {
     m_lines.reserve(lines);
-    m_lineByName.reserve(lines);
+    adviseHugePages(m_lines);
+    m_entries.reserve(size_t(lines));
+    adviseHugePages(m_entries);
+    // Tables are at most half full, and the last one may have just doubled.
+    m_slots.reserve(size_t(lines) * 4 + 64);
+    adviseHugePages(m_slots);
 }
 
 QByteArrayView ProfileBuilder::keep(QByteArray bytes)
@@ -127,7 +140,7 @@ qsizetype ProfileBuilder::sectionFor(const QString &name)
         } else {
             index = m_sections.size();
             m_sectionByUpperName.insert(upper, index);
-            m_sections.append(Section{encodeText(name, m_format.encoding()), {}});
+            m_sections.append(Section{encodeText(name, m_format.encoding())});
         }
     }
     m_lastSectionName = name;
@@ -148,20 +161,21 @@ qsizetype ProfileBuilder::write(const QString &section, QByteArrayView key, QByt
     const qsizetype eq = key.indexOf('=');
     if (eq < 0) {
         const NameRef name = nameRef(sectionIndex, key);
-        const qsizetype found = m_lineByName.find(name);
+        const qsizetype found = findLine(m_sections[sectionIndex], name);
         if (found >= 0) {
             Line &line = m_lines[found];
-            line.value = value;
+            line.value = value.data();
+            line.valueSize = qint32(value.size());
             // A line made by a key holding "=" was nobody's write under this name.
             if (line.tag < 0) {
-                line.tag = tag;
+                line.tag = qint32(tag);
                 return -1;
             }
             return line.tag;
         }
-        m_lineByName.insert(name, m_lines.size());
-        m_sections[sectionIndex].lines.append(m_lines.size());
-        m_lines.append(Line{key, value, tag});
+        Section &target = m_sections[sectionIndex];
+        addName(target, name, m_lines.size());
+        addLine(target, key, value, tag);
         return -1;
     }
     // A key holding "=" reads back split at its first "=": no later write
@@ -170,10 +184,10 @@ qsizetype ProfileBuilder::write(const QString &section, QByteArrayView key, QByt
     rest.append('=').append(value);
     const QByteArrayView readKey = key.first(eq);
     const NameRef name = nameRef(sectionIndex, readKey);
-    if (m_lineByName.find(name) < 0)
-        m_lineByName.insert(name, m_lines.size());
-    m_sections[sectionIndex].lines.append(m_lines.size());
-    m_lines.append(Line{readKey, keep(std::move(rest)), -1});
+    Section &target = m_sections[sectionIndex];
+    if (findLine(target, name) < 0)
+        addName(target, name, m_lines.size());
+    addLine(target, readKey, keep(std::move(rest)), -1);
     return -1;
 }
 
@@ -186,23 +200,41 @@ qsizetype ProfileBuilder::write(const QString &section, const QString &key, cons
 
 QByteArray ProfileBuilder::bytes() const
 {
+    const QByteArrayView eol(m_format.eol);
     qsizetype size = m_format.bomLength();
     for (const Line &line : m_lines)
-        size += line.key.size() + line.value.size() + 1 + m_format.eol.size();
-    for (const Section &section : m_sections)
-        size += section.header.size() + 2 + m_format.eol.size();
+        size += line.keySize + line.valueSize + 1 + eol.size();
+    // Section "" (the first) has no header line.
+    for (qsizetype s = 1; s < m_sections.size(); ++s)
+        size += m_sections[s].header.size() + 2 + eol.size();
 
-    QByteArray out;
-    out.reserve(size);
-    out.append(m_format.bomBytes());
+    // Sized once and filled in place: a million appends would each check
+    // and grow the array.
+    QByteArray out(size, Qt::Uninitialized);
+    adviseHugePages(out.data(), size_t(size));
+    char *to = out.data();
+    auto put = [&to](QByteArrayView bytes) {
+        if (!bytes.isEmpty())
+            std::memcpy(to, bytes.data(), size_t(bytes.size()));
+        to += bytes.size();
+    };
+    put(m_format.bomBytes());
     for (qsizetype s = 0; s < m_sections.size(); ++s) {
         const Section &section = m_sections[s];
-        if (s > 0)
-            out.append('[').append(section.header).append(']').append(m_format.eol);
-        for (const qsizetype index : section.lines) {
+        if (s > 0) {
+            *to++ = '[';
+            put(section.header);
+            *to++ = ']';
+            put(eol);
+        }
+        for (qint32 index = section.firstLine; index >= 0; index = m_lines[index].next) {
             const Line &line = m_lines[index];
-            out.append(line.key).append('=').append(line.value).append(m_format.eol);
+            put(QByteArrayView(line.key, line.keySize));
+            *to++ = '=';
+            put(QByteArrayView(line.value, line.valueSize));
+            put(eol);
         }
     }
+    Q_ASSERT(to == out.data() + out.size());
     return out;
 }

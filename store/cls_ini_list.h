@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cls_ini.h"
+#include "huge_pages.h"
 
 #include <QList>
 
@@ -39,6 +40,8 @@ public:
     auto end() const { return m_records.cend(); }
 
     void reserve(qsizetype n) { m_records.reserve(n); }
+    // The room reserved, in huge pages when it is large (see huge_pages.h).
+    void adviseHugePages() { ::adviseHugePages(m_records); }
 
     // The records as one list, for changes of many records at once.
     const QList<clsINIPtr> &records() const { return m_records; }

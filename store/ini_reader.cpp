@@ -43,6 +43,7 @@ void clsINIRegistry::readFile()
     // instead of twenty for the list, and one slab for the records.
     list.reserve(bytes.size() / 48 + 16);
     arena.reserve(bytes.size() / 48 + 16);
+    list.adviseHugePages();
 
     quint32 section = 0;
     LineCursor cursor(bytes, format.bomLength());

@@ -137,12 +137,16 @@ QByteArray clsINIRegistry::rebuildFromRecords(const TextFormat &format,
     // back split), yet records still match each other under them.
     QHash<QString, clsINI *> firstOfSplitKey;
     SectionRun run;
+    QString section;
     qsizetype index = 0;
     for (const clsINIPtr &record : *m_registry) {
         const qsizetype tag = index++;
-        const QString section = record->Section();
-        if (run.changed(*record))
+        // Records of one run share their section's string: it is fetched,
+        // and checked, once per run.
+        if (run.changed(*record)) {
+            section = record->Section();
             requireSingleLine(section, QStringLiteral("section name"));
+        }
         qsizetype firstTag;
         QByteArrayView key;
         QByteArrayView value;
