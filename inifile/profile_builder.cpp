@@ -14,51 +14,60 @@ inline unsigned char asciiUpper(unsigned char c)
 }
 } // namespace
 
-bool operator==(const ProfileBuilder::NameRef &a, const ProfileBuilder::NameRef &b) noexcept
+namespace {
+bool sameName(QByteArrayView a, QByteArrayView b)
 {
-    if (a.hash != b.hash || a.section != b.section || a.size != b.size)
+    if (a.size() != b.size())
         return false;
-    for (qint32 i = 0; i < a.size; ++i)
-        if (asciiUpper(static_cast<unsigned char>(a.data[i])) != asciiUpper(static_cast<unsigned char>(b.data[i])))
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (asciiUpper(static_cast<unsigned char>(a[i])) != asciiUpper(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
 
-namespace {
-// FNV-1a over the upper-cased bytes, so that equal names hash alike, then
-// the section and a final mix that spreads every input bit over the whole
-// hash. The table's slot comes from the low bits: without the mix, equal key
-// names of different sections (every section has its "enabled", "path"…)
-// would share a slot and pile up in one long probe run.
-size_t nameHash(qint32 section, QByteArrayView name)
+// FNV-1a over the upper-cased bytes, so that equal names hash alike, then a
+// final mix that spreads every input bit over the whole hash, whose upper
+// half both places a name in its section's table and tells names apart
+// before their bytes are compared.
+quint32 nameHash(QByteArrayView name)
 {
     quint64 h = 1469598103934665603ull;
     for (const char c : name) {
         h ^= asciiUpper(static_cast<unsigned char>(c));
         h *= 1099511628211ull;
     }
-    h ^= quint64(quint32(section)) * 0x9E3779B97F4A7C15ull;
     h ^= h >> 33;
     h *= 0xFF51AFD7ED558CCDull;
     h ^= h >> 33;
     h *= 0xC4CEB9FE1A85EC53ull;
     h ^= h >> 33;
-    return size_t(h);
+    return quint32(h >> 32);
 }
 } // namespace
+
+QByteArrayView ProfileBuilder::nameOf(qint32 line) const
+{
+    if (!m_upperNames.isEmpty()) {
+        const auto found = m_upperNames.constFind(line);
+        if (found != m_upperNames.constEnd())
+            return *found;
+    }
+    return QByteArrayView(m_lines[line].key, m_lines[line].keySize);
+}
 
 qsizetype ProfileBuilder::findLine(const Section &section, const NameRef &name) const
 {
     if (section.slotCount == 0)
         return -1;
-    const quint32 *slots = m_slots.data() + section.slotsAt;
-    const size_t mask = section.slotCount - 1;
-    for (size_t i = name.hash & mask;; i = (i + 1) & mask) {
-        if (slots[i] == 0)
+    const quint64 *slots = m_slots.data() + section.slotsAt;
+    const quint32 mask = section.slotCount - 1;
+    for (quint32 i = name.hash & mask;; i = (i + 1) & mask) {
+        const quint64 slot = slots[i];
+        if (slot == 0)
             return -1;
-        const Entry &entry = m_entries[slots[i] - 1];
-        if (entry.name == name)
-            return entry.line;
+        const auto line = qint32(quint32(slot) - 1);
+        if (quint32(slot >> 32) == name.hash && sameName(nameOf(line), name.bytes))
+            return line;
     }
 }
 
@@ -67,30 +76,33 @@ void ProfileBuilder::addName(Section &section, const NameRef &name, qsizetype li
     if ((section.names + 1) * 2 > section.slotCount) {
         // The table of the section being written is nearly always the last
         // one: it grows where it is, and nothing is left behind.
-        const std::vector<quint32> old(m_slots.begin() + qsizetype(section.slotsAt),
-                                       m_slots.begin() + qsizetype(section.slotsAt + section.slotCount));
-        if (section.slotsAt + section.slotCount != m_slots.size())
+        const auto oldBegin = m_slots.begin() + qsizetype(section.slotsAt);
+        m_grown.assign(oldBegin, oldBegin + section.slotCount);
+        if (section.slotsAt + section.slotCount == m_slots.size())
+            std::fill_n(oldBegin, section.slotCount, 0);
+        else
             section.slotsAt = m_slots.size();
         section.slotCount = std::max<quint32>(8, section.slotCount * 2);
+        // What the pool gains is zero already.
         m_slots.resize(std::max(m_slots.size(), section.slotsAt + section.slotCount));
-        std::fill_n(m_slots.begin() + qsizetype(section.slotsAt), section.slotCount, 0);
-        for (const quint32 slot : old)
+        for (const quint64 slot : m_grown)
             if (slot != 0)
-                place(section, slot - 1);
+                place(section, slot);
     }
-    m_entries.push_back(Entry{name, line});
-    place(section, m_entries.size() - 1);
+    if (name.bytes.data() != m_lines[line].key)
+        m_upperNames.insert(qint32(line), name.bytes);
+    place(section, quint64(name.hash) << 32 | quint32(line + 1));
     ++section.names;
 }
 
-void ProfileBuilder::place(const Section &section, size_t entry)
+void ProfileBuilder::place(const Section &section, quint64 slot)
 {
-    quint32 *slots = m_slots.data() + section.slotsAt;
-    const size_t mask = section.slotCount - 1;
-    size_t i = m_entries[entry].name.hash & mask;
+    quint64 *slots = m_slots.data() + section.slotsAt;
+    const quint32 mask = section.slotCount - 1;
+    quint32 i = quint32(slot >> 32) & mask;
     while (slots[i] != 0)
         i = (i + 1) & mask;
-    slots[i] = quint32(entry + 1);
+    slots[i] = slot;
 }
 
 void ProfileBuilder::addLine(Section &section, QByteArrayView key, QByteArrayView value, qsizetype tag)
@@ -113,8 +125,6 @@ void ProfileBuilder::reserve(qsizetype lines)
 {
     m_lines.reserve(lines);
     adviseHugePages(m_lines);
-    m_entries.reserve(size_t(lines));
-    adviseHugePages(m_entries);
     // Tables are at most half full, and the last one may have just doubled.
     m_slots.reserve(size_t(lines) * 4 + 64);
     adviseHugePages(m_slots);
@@ -148,11 +158,11 @@ qsizetype ProfileBuilder::sectionFor(const QString &name)
     return index;
 }
 
-ProfileBuilder::NameRef ProfileBuilder::nameRef(qint32 section, QByteArrayView name)
+ProfileBuilder::NameRef ProfileBuilder::nameRef(QByteArrayView name)
 {
     if (!isAscii(name))
         name = keep(decodeText(name, m_format.encoding()).toUpper().toUtf8());
-    return NameRef{section, qint32(name.size()), name.data(), nameHash(section, name)};
+    return NameRef{name, nameHash(name)};
 }
 
 qsizetype ProfileBuilder::write(const QString &section, QByteArrayView key, QByteArrayView value, qsizetype tag)
@@ -160,7 +170,7 @@ qsizetype ProfileBuilder::write(const QString &section, QByteArrayView key, QByt
     const auto sectionIndex = qint32(sectionFor(section));
     const qsizetype eq = key.indexOf('=');
     if (eq < 0) {
-        const NameRef name = nameRef(sectionIndex, key);
+        const NameRef name = nameRef(key);
         const qsizetype found = findLine(m_sections[sectionIndex], name);
         if (found >= 0) {
             Line &line = m_lines[found];
@@ -174,8 +184,8 @@ qsizetype ProfileBuilder::write(const QString &section, QByteArrayView key, QByt
             return line.tag;
         }
         Section &target = m_sections[sectionIndex];
-        addName(target, name, m_lines.size());
         addLine(target, key, value, tag);
+        addName(target, name, m_lines.size() - 1);
         return -1;
     }
     // A key holding "=" reads back split at its first "=": no later write
@@ -183,11 +193,12 @@ qsizetype ProfileBuilder::write(const QString &section, QByteArrayView key, QByt
     QByteArray rest = key.sliced(eq + 1).toByteArray();
     rest.append('=').append(value);
     const QByteArrayView readKey = key.first(eq);
-    const NameRef name = nameRef(sectionIndex, readKey);
+    const NameRef name = nameRef(readKey);
     Section &target = m_sections[sectionIndex];
-    if (findLine(target, name) < 0)
-        addName(target, name, m_lines.size());
+    const bool named = findLine(target, name) >= 0;
     addLine(target, readKey, keep(std::move(rest)), -1);
+    if (!named)
+        addName(target, name, m_lines.size() - 1);
     return -1;
 }
 

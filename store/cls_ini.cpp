@@ -30,16 +30,51 @@ void clsINI::setKey(const QString &key)
 QString clsINI::Value() const
 {
     if (m_assigned) {
-        if (const auto &own = arena().assigned(this); own.value)
+        const auto &own = arena().assigned(this);
+        if (own.value)
             return *own.value;
+        if (own.valueBytes)
+            return decodeText(*own.valueBytes, arena().encoding());
     }
     return m_fromLine ? decodeText(valueBytes(), arena().encoding()) : QString();
 }
 
 void clsINI::setValue(const QString &value)
 {
-    arena().assign(this).value = value;
+    auto &own = arena().assign(this);
+    own.value = value;
+    own.valueBytes.reset();
     m_assigned = true;
+}
+
+void clsINI::setValueFrom(const clsINI &other)
+{
+    QByteArrayView key;
+    QByteArrayView value;
+    if (&other.arena() != &arena() || !other.textBytes(key, value)) {
+        setValue(other.Value());
+        return;
+    }
+    auto &own = arena().assign(this);
+    own.value.reset();
+    own.valueBytes = value;
+    m_assigned = true;
+}
+
+bool clsINI::textBytes(QByteArrayView &key, QByteArrayView &value) const
+{
+    if (!m_fromLine)
+        return false;
+    key = keyBytes();
+    if (!m_assigned) {
+        value = valueBytes();
+        return true;
+    }
+    const auto &own = arena().assigned(this);
+    if (own.key || own.value || !own.valueBytes)
+        return false;
+    value = *own.valueBytes;
+    return true;
 }
 
 bool clsINI::keyIsEmpty() const
@@ -64,19 +99,13 @@ bool clsINI::keyMatches(const UpperMatcher &matcher) const
 
 bool clsINI::loadedBytes(QByteArrayView &key, QByteArrayView &value, TextEncoding &encoding) const
 {
-    if (!hasLoadedText())
+    if (!textBytes(key, value))
         return false;
     encoding = arena().encoding();
-    key = keyBytes();
-    value = valueBytes();
     return true;
 }
 
 bool clsINI::loadedBytes(TextEncoding encoding, QByteArrayView &key, QByteArrayView &value) const
 {
-    if (!hasLoadedText() || arena().encoding() != encoding)
-        return false;
-    key = keyBytes();
-    value = valueBytes();
-    return true;
+    return arena().encoding() == encoding && textBytes(key, value);
 }

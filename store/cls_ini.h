@@ -30,6 +30,9 @@ public:
 
     QString Value() const;
     void setValue(const QString &value);
+    // Takes the value `other` holds now, as setValue(other.Value()) does;
+    // a value still in the loaded bytes is handed over without decoding it.
+    void setValueFrom(const clsINI &other);
 
     qint32 ID() const { return m_id; }
     void setID(qint32 id) { m_id = id; }
@@ -57,6 +60,8 @@ private:
     QByteArrayView keyBytes() const;
     QByteArrayView valueBytes() const;
     bool hasLoadedText() const { return m_fromLine && !m_assigned; }
+    // The key and value still as bytes of the text: loaded, or handed over.
+    bool textBytes(QByteArrayView &key, QByteArrayView &value) const;
 
     quint64 m_keyStart : 62 = 0;
     // Key and value are a place in the arena's text.

@@ -62,9 +62,14 @@ public:
     struct AssignedTexts {
         std::optional<QString> key;
         std::optional<QString> value;
+        // A value handed over from another record, still as bytes of the
+        // text, when `value` holds none.
+        std::optional<QByteArrayView> valueBytes;
     };
     const AssignedTexts &assigned(const clsINI *record) const;
     AssignedTexts &assign(const clsINI *record);
+    // Room for `count` records more with assigned texts.
+    void reserveAssigned(qsizetype count) { m_assigned.reserve(m_assigned.size() + count); }
 
 private:
     RecordArena();

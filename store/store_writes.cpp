@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <functional>
 
 qint16 clsINIRegistry::SetRegValue(const QString &Section, const QString &Key, const QString &Value)
 {
@@ -124,8 +125,21 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
         replaceFileContents(backup, original, source);
     }
 
-    for (const auto &[first, later] : valueCopies)
-        first->setValue(later->Value());
+    // A record that several later ones hand their values to ends up with
+    // the last one's: only that hand-over is made. Sorted by the record
+    // given to, later ones after earlier ones.
+    std::stable_sort(valueCopies.begin(), valueCopies.end(),
+                     [](const auto &a, const auto &b) { return std::less<const clsINI *>()(a.first, b.first); });
+    auto lastOfItsRecord = [&](qsizetype i) {
+        return i + 1 == valueCopies.size() || valueCopies[i + 1].first != valueCopies[i].first;
+    };
+    qsizetype given = 0;
+    for (qsizetype i = 0; i < valueCopies.size(); ++i)
+        given += lastOfItsRecord(i) ? 1 : 0;
+    m_registry->arena().reserveAssigned(given);
+    for (qsizetype i = 0; i < valueCopies.size(); ++i)
+        if (lastOfItsRecord(i))
+            valueCopies[i].first->setValueFrom(*valueCopies[i].second);
 }
 
 QByteArray clsINIRegistry::rebuildFromRecords(const TextFormat &format,
