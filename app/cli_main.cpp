@@ -5,7 +5,6 @@
 #include "cli_commands.h"
 #include "cls_ini_registry.h"
 #include "console_interaction.h"
-#include "huge_page_heap.h"
 #include "text_helpers.h"
 
 #include <QFile>
@@ -72,11 +71,6 @@ QString fileProblem(const QString &name)
 
 int main(int argc, char **argv)
 {
-    // Small files load in a few milliseconds, less than a restart costs.
-    constexpr off_t kLargeFile = 4 << 20;
-    struct stat info {};
-    if (argc >= 3 && ::stat(argv[2], &info) == 0 && info.st_size >= kLargeFile)
-        restartWithHugePageHeap(argv);
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         printUsage(stdout);
         return 0;

@@ -1,6 +1,5 @@
 // larkspur: the editor window.
 #include "frm_ini.h"
-#include "huge_page_heap.h"
 #include "program_icon.h"
 #include "qt_interaction.h"
 
@@ -22,7 +21,6 @@ bool hasDisplay()
 
 int main(int argc, char **argv)
 {
-    restartWithHugePageHeap(argv);
     if (!hasDisplay()) {
         std::fputs("larkspur: no display to open the window on (DISPLAY is not set); "
                    "scripts/run FILE shows it over VNC instead, or run it under xvfb-run -a\n",

@@ -12,7 +12,7 @@ clsINIPtr AddSectionRecord(clsINIRegistry &store, const QString &sectionText)
         return nullptr;
     requireSingleLine(section, QStringLiteral("section name"));
     store.RequireEncodable({section});
-    auto record = std::make_shared<clsINI>();
+    const clsINIPtr record = store.Registry()->NewRecord();
     record->setID(store.Registry()->NextID());
     record->setSection(section);
     store.Registry()->Add(record);
@@ -33,7 +33,7 @@ clsINIPtr AddKeyRecord(clsINIRegistry &store, const QString &section, const QStr
         return nullptr;
     checkProfileWrite(section, key, value);
     store.RequireEncodable({section, key, value});
-    auto record = std::make_shared<clsINI>();
+    const clsINIPtr record = store.Registry()->NewRecord();
     record->setID(store.Registry()->NextID());
     record->setSection(section);
     record->setKey(key);

@@ -3,6 +3,7 @@
 #include "app_error.h"
 
 #include <algorithm>
+#include <climits>
 #include <optional>
 
 namespace {
@@ -50,37 +51,73 @@ bool isRootKey(const QString &key)
     return key.startsWith(QLatin1StringView("RootKey"));
 }
 
-const NodeCollection::Node &NodeCollection::node(qsizetype index) const
+qsizetype NodeCollection::checked(qsizetype index) const
 {
     Q_ASSERT(index >= 1 && index <= Count());
-    return m_nodes[size_t(index - 1)];
+    return index;
+}
+
+size_t NodeCollection::runIndex(qsizetype position) const
+{
+    auto holds = [&](size_t r) {
+        return r < m_runs.size() && m_runs[r].first <= position && position < m_runs[r].first + m_runs[r].count;
+    };
+    if (holds(m_recentRuns[0]))
+        return m_recentRuns[0];
+    std::swap(m_recentRuns[0], m_recentRuns[1]);
+    if (holds(m_recentRuns[0]))
+        return m_recentRuns[0];
+    const auto after = std::upper_bound(m_runs.begin(), m_runs.end(), position,
+                                        [](qsizetype value, const Run &r) { return value < r.first; });
+    m_recentRuns[0] = size_t(after - m_runs.begin()) - 1;
+    return m_recentRuns[0];
+}
+
+clsINIPtr NodeCollection::recordAfter(clsINIPtr record, qsizetype steps)
+{
+    if (steps == 0)
+        return record;
+    RecordArena &arena = record->arena();
+    return arena.at(arena.indexOf(record) + steps);
+}
+
+clsINIPtr NodeCollection::Record(qsizetype index) const
+{
+    const Run &r = run(index - 1);
+    return recordAfter(r.record, index - 1 - r.first);
+}
+
+qint32 NodeCollection::ID(qsizetype index) const
+{
+    const Run &r = run(index - 1);
+    return r.id + qint32(index - 1 - r.first);
 }
 
 QString NodeCollection::Key(qsizetype index) const
 {
-    const Node &n = node(index);
-    return nodeKey(n.kind, n.id);
+    return nodeKey(Kind(index), ID(index));
 }
 
 QString NodeCollection::Text(qsizetype index) const
 {
-    const Node &n = node(index);
-    return n.kind == NodeKind::Root ? n.record->Section() : n.record->Key();
+    const clsINIPtr record = Record(index);
+    return Kind(index) == NodeKind::Root ? record->Section() : record->Key();
 }
 
 qsizetype NodeCollection::positionOf(NodeKind kind, qint32 id) const
 {
     if (m_idsAscending) {
-        auto it = std::lower_bound(m_nodes.begin(), m_nodes.end(), id,
-                                   [](const Node &n, qint32 value) { return n.id < value; });
-        for (; it != m_nodes.end() && it->id == id; ++it)
-            if (it->kind == kind)
-                return it - m_nodes.begin();
-        return -1;
+        // IDs grow by one along a run and from run to run.
+        const auto after =
+            std::upper_bound(m_runs.begin(), m_runs.end(), id, [](qint32 value, const Run &r) { return value < r.id; });
+        if (after == m_runs.begin())
+            return -1;
+        const Run &r = *(after - 1);
+        return id < r.id + r.count && r.kind == kind ? r.first + (id - r.id) : -1;
     }
-    for (size_t i = 0; i < m_nodes.size(); ++i)
-        if (m_nodes[i].id == id && m_nodes[i].kind == kind)
-            return qsizetype(i);
+    for (const Run &r : m_runs)
+        if (r.kind == kind && r.id <= id && id < r.id + r.count)
+            return r.first + (id - r.id);
     return -1;
 }
 
@@ -96,17 +133,28 @@ qsizetype NodeCollection::Add(const QString &relativeKey, const QString &key, cl
     const auto parsed = parseKey(key);
     if (!parsed || !record)
         throw AppError(kInvalidKey, kSource, QStringLiteral("Invalid key"));
-    qint32 parent = -1;
+    qsizetype parent = 0;
     if (!relativeKey.isEmpty()) {
-        const qsizetype found = Find(relativeKey);
-        if (found == 0)
+        parent = Find(relativeKey);
+        if (parent == 0)
             throw AppError(kElementNotFound, kSource, QStringLiteral("Element not found"));
-        parent = qint32(found - 1);
-        if (m_nodes[size_t(parent)].parent >= 0)
-            throw AppError(RuntimeError::InvalidArgument, kSource,
-                           QStringLiteral("Only top-level nodes hold child nodes"));
     }
-    if (positionOf(parsed->kind, parsed->id) >= 0)
+    return AddNode(parent, parsed->kind, parsed->id, record, image, selectedImage);
+}
+
+qsizetype NodeCollection::AddNode(qsizetype parentIndex, NodeKind kind, qint32 id, clsINIPtr record, int image,
+                                  int selectedImage)
+{
+    if (!record)
+        throw AppError(kInvalidKey, kSource, QStringLiteral("Invalid key"));
+    if (parentIndex < 0 || parentIndex > Count())
+        throw AppError(kElementNotFound, kSource, QStringLiteral("Element not found"));
+    const auto parent = qint32(parentIndex - 1);
+    if (parent >= 0 && Parent(parentIndex) != 0)
+        throw AppError(RuntimeError::InvalidArgument, kSource, QStringLiteral("Only top-level nodes hold child nodes"));
+    // A load numbers its records in order: an ID above every other is free.
+    const bool above = Count() == 0 || (m_idsAscending && id > ID(Count()));
+    if (!above && positionOf(kind, id) >= 0)
         throw AppError(kKeyNotUnique, kSource, QStringLiteral("Key is not unique in collection"));
 
     // The new node is the last of the collection, so it is the last top-level
@@ -115,22 +163,15 @@ qsizetype NodeCollection::Add(const QString &relativeKey, const QString &key, cl
     if (!quiet()) {
         if (parent < 0)
             row = rowCount();
-        else if (m_nodes[size_t(parent)].expanded)
-            row = rowOfNode(parent + 1) + Children(parent + 1) + 1;
+        else if (m_expanded[size_t(parent)])
+            row = rowOfNode(parentIndex) + Children(parentIndex) + 1;
     }
     if (row >= 0)
         willChange(RowChange::Insert, row, 1);
 
-    if (!m_nodes.empty() && parsed->id <= m_nodes.back().id)
+    if (Count() > 0 && id <= ID(Count()))
         m_idsAscending = false;
-    Node n;
-    n.record = std::move(record);
-    n.id = parsed->id;
-    n.parent = parent;
-    n.kind = parsed->kind;
-    n.image = quint8(image);
-    n.selectedImage = quint8(selectedImage);
-    m_nodes.push_back(std::move(n));
+    append(parent, kind, id, record, image, selectedImage);
     if (parent < 0)
         ++m_topTexts[Text(Count())];
     m_outlineValid = false;
@@ -140,37 +181,108 @@ qsizetype NodeCollection::Add(const QString &relativeKey, const QString &key, cl
     return Count();
 }
 
+void NodeCollection::append(qint32 parent, NodeKind kind, qint32 id, clsINIPtr record, int image, int selectedImage)
+{
+    keepArenaOf(*record);
+    const auto position = qint32(Count());
+    if (!m_runs.empty()) {
+        Run &last = m_runs.back();
+        RecordArena &arena = record->arena();
+        if (last.parent == parent && last.kind == kind && last.image == quint8(image)
+            && last.selectedImage == quint8(selectedImage) && qint64(last.id) + last.count == id
+            && &last.record->arena() == &arena && arena.indexOf(record) == arena.indexOf(last.record) + last.count) {
+            m_expanded.push_back(false);
+            ++last.count;
+            return;
+        }
+    }
+    m_runs.push_back(Run{record, position, 1, parent, id, kind, quint8(image), quint8(selectedImage)});
+    try {
+        m_expanded.push_back(false);
+    } catch (...) {
+        m_runs.pop_back();
+        throw;
+    }
+}
+
+void NodeCollection::keepArenaOf(const clsINI &record)
+{
+    RecordArena &arena = record.arena();
+    for (auto it = m_arenas.rbegin(); it != m_arenas.rend(); ++it)
+        if (it->get() == &arena)
+            return;
+    m_arenas.push_back(arena.shared_from_this());
+}
+
 void NodeCollection::Remove(qsizetype index)
 {
     if (index < 1 || index > Count())
         throw AppError(kElementNotFound, kSource, QStringLiteral("Element not found"));
-    const qsizetype removed = index - 1;
+    const auto removed = qint32(index - 1);
+    const bool topLevel = Parent(index) == 0;
     const qsizetype selectedRow = m_selected >= 0 ? rowOfNode(m_selected + 1) : -1;
     const qsizetype firstRow = rowOfNode(index);
-    const Node &target = m_nodes[size_t(removed)];
-    const qsizetype rows = firstRow < 0 ? 0 : 1 + (target.parent < 0 && target.expanded ? Children(index) : 0);
+    const qsizetype rows = firstRow < 0 ? 0 : 1 + (topLevel && m_expanded[size_t(removed)] ? Children(index) : 0);
     if (rows > 0)
         willChange(RowChange::Remove, firstRow, rows);
+    if (topLevel && --m_topTexts[Text(index)] <= 0)
+        m_topTexts.remove(Text(index));
 
-    // One pass: drop the node and its children, renumber the parents of the rest.
-    std::vector<qint32> newPosition(m_nodes.size(), -1);
-    size_t kept = 0;
-    for (size_t i = 0; i < m_nodes.size(); ++i) {
-        Node &n = m_nodes[i];
-        const bool drop = qsizetype(i) == removed || (n.parent >= 0 && n.parent == removed);
-        if (drop) {
-            if (n.parent < 0 && --m_topTexts[Text(qsizetype(i) + 1)] <= 0)
-                m_topTexts.remove(Text(qsizetype(i) + 1));
+    // The positions that go: the node, and with a top-level node its children,
+    // which are whole runs. Sorted, with the count gone before each.
+    std::vector<std::pair<qint32, qint32>> gone{{removed, 1}};
+    if (topLevel)
+        for (const Run &r : m_runs)
+            if (r.parent == removed)
+                gone.emplace_back(r.first, r.count);
+    std::sort(gone.begin(), gone.end());
+    std::vector<qint32> goneBefore(gone.size() + 1, 0);
+    for (size_t g = 0; g < gone.size(); ++g)
+        goneBefore[g + 1] = goneBefore[g] + gone[g].second;
+    // The new position of a node, -1 when it goes.
+    auto newPosition = [&](qint32 position) -> qint32 {
+        const size_t g =
+            size_t(std::upper_bound(gone.begin(), gone.end(), std::make_pair(position, INT_MAX)) - gone.begin());
+        if (g > 0 && position < gone[g - 1].first + gone[g - 1].second)
+            return -1;
+        return position - goneBefore[g];
+    };
+
+    std::vector<Run> runs;
+    runs.reserve(m_runs.size() + 1);
+    for (const Run &r : m_runs) {
+        if (topLevel && r.parent == removed)
+            continue;
+        if (r.first <= removed && removed < r.first + r.count) {
+            // The node splits its run; what follows it is a run of its own.
+            const qint32 before = removed - r.first;
+            const qint32 after = r.count - before - 1;
+            if (before > 0)
+                runs.push_back(Run{r.record, r.first, before, r.parent, r.id, r.kind, r.image, r.selectedImage});
+            if (after > 0)
+                runs.push_back(Run{recordAfter(r.record, before + 1), removed + 1, after, r.parent, r.id + before + 1,
+                                   r.kind, r.image, r.selectedImage});
             continue;
         }
-        newPosition[i] = qint32(kept);
-        if (n.parent >= 0)
-            n.parent = newPosition[size_t(n.parent)];
-        if (kept != i)
-            m_nodes[kept] = std::move(n);
-        ++kept;
+        runs.push_back(r);
     }
-    m_nodes.resize(kept);
+    for (Run &r : runs) {
+        r.first = newPosition(r.first);
+        if (r.parent >= 0)
+            r.parent = newPosition(r.parent);
+    }
+    std::vector<bool> expanded;
+    expanded.reserve(m_expanded.size());
+    for (size_t i = 0, g = 0; i < m_expanded.size(); ++i) {
+        while (g < gone.size() && qint64(i) >= qint64(gone[g].first) + gone[g].second)
+            ++g;
+        if (g == gone.size() || qint64(i) < gone[g].first)
+            expanded.push_back(m_expanded[i]);
+    }
+    const qint32 selected = m_selected >= 0 ? newPosition(qint32(m_selected)) : -1;
+    m_runs = std::move(runs);
+    m_expanded = std::move(expanded);
+    m_recentRuns[0] = m_recentRuns[1] = 0;
     m_outlineValid = false;
     if (rows > 0)
         didChange(RowChange::Remove, firstRow, rows);
@@ -178,8 +290,8 @@ void NodeCollection::Remove(qsizetype index)
     // The selection stays with its node when that survives; otherwise the
     // node now on the selected row takes it, or the last row.
     if (m_selected >= 0) {
-        if (newPosition[size_t(m_selected)] >= 0) {
-            m_selected = newPosition[size_t(m_selected)];
+        if (selected >= 0) {
+            m_selected = selected;
         } else {
             const qsizetype rowsLeft = rowCount();
             m_selected = rowsLeft == 0 ? -1 : nodeAtRow(std::clamp<qsizetype>(selectedRow, 0, rowsLeft - 1)) - 1;
@@ -191,11 +303,15 @@ void NodeCollection::Remove(qsizetype index)
 void NodeCollection::Clear()
 {
     willChange(RowChange::Reset, 0, 0);
-    m_nodes.clear();
-    m_nodes.shrink_to_fit();
+    m_runs.clear();
+    m_runs.shrink_to_fit();
+    m_expanded.clear();
+    m_expanded.shrink_to_fit();
+    m_arenas.clear();
     m_topTexts.clear();
     m_selected = -1;
     m_idsAscending = true;
+    m_recentRuns[0] = m_recentRuns[1] = 0;
     m_outlineValid = false;
     didChange(RowChange::Reset, 0, 0);
     moveSelection();
@@ -203,27 +319,26 @@ void NodeCollection::Clear()
 
 qsizetype NodeCollection::Root(qsizetype index) const
 {
-    const Node &n = node(index);
-    return n.parent < 0 ? index : n.parent + 1;
+    const qsizetype parent = Parent(index);
+    return parent == 0 ? index : parent;
 }
 
 qsizetype NodeCollection::Children(qsizetype index) const
 {
-    const Node &n = node(index);
-    if (n.parent >= 0)
+    if (Parent(index) != 0)
         return 0;
     buildOutline();
     const qsizetype t = topOrdinal(index - 1);
-    return m_childBegin[size_t(t) + 1] - m_childBegin[size_t(t)];
+    return m_childStart[size_t(t) + 1] - m_childStart[size_t(t)];
 }
 
 void NodeCollection::setExpanded(qsizetype index, bool expanded)
 {
-    Node &n = m_nodes[size_t(index - 1)];
-    if (n.expanded == expanded)
+    const auto position = size_t(checked(index) - 1);
+    if (m_expanded[position] == expanded)
         return;
-    if (n.parent >= 0 || quiet()) {
-        n.expanded = expanded;
+    if (Parent(index) != 0 || quiet()) {
+        m_expanded[position] = expanded;
         m_rowsValid = false;
         return;
     }
@@ -232,12 +347,12 @@ void NodeCollection::setExpanded(qsizetype index, bool expanded)
     const RowChange kind = expanded ? RowChange::Insert : RowChange::Remove;
     if (count > 0)
         willChange(kind, first, count);
-    n.expanded = expanded;
+    m_expanded[position] = expanded;
     m_rowsValid = false;
     if (count > 0)
         didChange(kind, first, count);
     // A collapsed section hides its keys; a hidden selection moves up to it.
-    if (!expanded && m_selected >= 0 && m_nodes[size_t(m_selected)].parent == index - 1) {
+    if (!expanded && m_selected >= 0 && Parent(m_selected + 1) == index) {
         m_selected = index - 1;
         moveSelection();
     }
@@ -249,8 +364,8 @@ void NodeCollection::setSelectedItem(qsizetype index)
     if (position < -1 || position >= Count() || position == m_selected)
         return;
     // Selecting a key inside a collapsed section opens the section.
-    if (position >= 0 && m_nodes[size_t(position)].parent >= 0)
-        setExpanded(m_nodes[size_t(position)].parent + 1, true);
+    if (position >= 0 && Parent(index) != 0)
+        setExpanded(Parent(index), true);
     m_selected = position;
     moveSelection();
 }

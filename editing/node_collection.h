@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QString>
 
+#include <memory>
 #include <vector>
 
 // Which half of the node key scheme a node belongs to: "RootKey=" + ID for
@@ -15,7 +16,14 @@ enum class NodeKind : quint8 { Root, Tree };
 // The nodes of the section tree, in the order they were added, numbered from
 // 1. A node is a key in the scheme above, an image pair and a record whose
 // section name (Root nodes) or key name (Tree nodes) is its text; it holds no
-// copy of that text, so a million nodes cost a million small structs.
+// copy of that text.
+//
+// Nodes are kept in runs: consecutive nodes with the same parent, kind and
+// images whose IDs count up by one and whose records follow each other in
+// their arena are one run. A tree built from a loaded file is two runs per
+// section (its node, then its keys), so a million nodes cost a few thousand
+// small structs and a bit each. The collection shares the ownership of the
+// arenas its records come from, so that they outlive the store's list.
 //
 // Two levels only: top-level nodes and their children. The outline (which
 // node shows on which row, given the expanded sections) is derived from the
@@ -35,13 +43,15 @@ public:
 
     explicit NodeCollection(QObject *parent = nullptr) : QAbstractListModel(parent) {}
 
-    qsizetype Count() const { return qsizetype(m_nodes.size()); }
+    qsizetype Count() const { return qsizetype(m_expanded.size()); }
 
     // Adds a node as the last of the collection: top-level when `relativeKey`
     // is empty, else the last child of the node with that key. Throws
     // AppError when the key is taken, malformed, or the relative missing.
     // Returns the new node's index.
     qsizetype Add(const QString &relativeKey, const QString &key, clsINIPtr record, int image, int selectedImage);
+    // The same with the key's parts and the parent's index (0 for top level).
+    qsizetype AddNode(qsizetype parentIndex, NodeKind kind, qint32 id, clsINIPtr record, int image, int selectedImage);
     // Removes the node and its children; later nodes move up.
     void Remove(qsizetype index);
     void Clear();
@@ -52,18 +62,18 @@ public:
     // Per-node properties; `index` is 1-based and must be valid.
     QString Key(qsizetype index) const;
     QString Text(qsizetype index) const;
-    NodeKind Kind(qsizetype index) const { return node(index).kind; }
+    NodeKind Kind(qsizetype index) const { return run(index - 1).kind; }
     // The record whose name the node shows.
-    const clsINIPtr &Record(qsizetype index) const { return node(index).record; }
-    qint32 ID(qsizetype index) const { return node(index).id; }
-    int Image(qsizetype index) const { return node(index).image; }
-    int SelectedImage(qsizetype index) const { return node(index).selectedImage; }
+    clsINIPtr Record(qsizetype index) const;
+    qint32 ID(qsizetype index) const;
+    int Image(qsizetype index) const { return run(index - 1).image; }
+    int SelectedImage(qsizetype index) const { return run(index - 1).selectedImage; }
     // Index of the parent, 0 for a top-level node.
-    qsizetype Parent(qsizetype index) const { return node(index).parent + 1; }
+    qsizetype Parent(qsizetype index) const { return run(index - 1).parent + 1; }
     // The top-level ancestor, or the node itself.
     qsizetype Root(qsizetype index) const;
     qsizetype Children(qsizetype index) const;
-    bool Expanded(qsizetype index) const { return node(index).expanded; }
+    bool Expanded(qsizetype index) const { return m_expanded[size_t(checked(index) - 1)]; }
     void setExpanded(qsizetype index, bool expanded);
 
     // The selected node, 0 when none.
@@ -94,17 +104,28 @@ Q_SIGNALS:
 private:
     enum class RowChange { Reset, Insert, Remove };
 
-    struct Node {
-        clsINIPtr record;
-        qint32 id = 0;
+    // Nodes first .. first + count - 1: the first shows `record`, each
+    // later one the record made after the one before in the same arena, with
+    // the ID one higher.
+    struct Run {
+        clsINIPtr record = nullptr;
+        qint32 first = 0;
+        qint32 count = 0;
+        // Position of the parent of every node in the run, -1 for top level.
         qint32 parent = -1;
+        qint32 id = 0;
         NodeKind kind = NodeKind::Root;
         quint8 image = 0;
         quint8 selectedImage = 0;
-        bool expanded = false;
     };
 
-    const Node &node(qsizetype index) const;
+    qsizetype checked(qsizetype index) const;
+    // The run holding 0-based `position`, which must be valid.
+    const Run &run(qsizetype position) const { return m_runs[runIndex(checked(position + 1) - 1)]; }
+    size_t runIndex(qsizetype position) const;
+    static clsINIPtr recordAfter(clsINIPtr record, qsizetype steps);
+    void append(qint32 parent, NodeKind kind, qint32 id, clsINIPtr record, int image, int selectedImage);
+    void keepArenaOf(const clsINI &record);
     qsizetype positionOf(NodeKind kind, qint32 id) const;
     void willChange(RowChange kind, qsizetype first, qsizetype count);
     void didChange(RowChange kind, qsizetype first, qsizetype count);
@@ -114,19 +135,27 @@ private:
     void buildRows() const;
     qsizetype topOrdinal(qsizetype position) const;
 
-    std::vector<Node> m_nodes;
+    std::vector<Run> m_runs;
+    // Per node, in collection order.
+    std::vector<bool> m_expanded;
+    std::vector<std::shared_ptr<RecordArena>> m_arenas;
     qsizetype m_selected = -1;
     // True while IDs grow along the collection, so a key is found by bisection.
     bool m_idsAscending = true;
     QHash<QString, qint32> m_topTexts;
     int m_updateDepth = 0;
+    // The runs of the last two look-ups: walks go node by node, and often
+    // between a key and its section.
+    mutable size_t m_recentRuns[2] = {0, 0};
 
     // Derived outline, rebuilt lazily.
     mutable bool m_outlineValid = false;
     mutable bool m_rowsValid = false;
     mutable std::vector<qint32> m_tops; // positions of top-level nodes
-    mutable std::vector<qint32> m_childBegin; // per top-level node, into m_childPositions
-    mutable std::vector<qint32> m_childPositions;
+    mutable std::vector<qint32> m_childStart; // per top-level node, its first child's place among all children
+    mutable std::vector<qint32> m_childRunBegin; // per top-level node, into m_childRuns
+    mutable std::vector<qint32> m_childRuns; // runs of children, grouped by parent, each group in collection order
+    mutable std::vector<qint32> m_childRunOffset; // per entry of m_childRuns, the parent's children before it
     mutable std::vector<qsizetype> m_rowStart; // per top-level node, plus the total
 };
 

@@ -69,25 +69,41 @@ void NodeCollection::buildOutline() const
     if (m_outlineValid)
         return;
     m_tops.clear();
-    std::vector<qint32> ordinal(m_nodes.size(), -1);
-    for (size_t i = 0; i < m_nodes.size(); ++i) {
-        if (m_nodes[i].parent < 0) {
-            ordinal[i] = qint32(m_tops.size());
-            m_tops.push_back(qint32(i));
-        }
+    for (const Run &r : m_runs)
+        if (r.parent < 0)
+            for (qint32 i = 0; i < r.count; ++i)
+                m_tops.push_back(r.first + i);
+    // Runs of children grouped by parent, each group in collection order.
+    std::vector<qint32> parentOrdinal;
+    parentOrdinal.reserve(m_runs.size());
+    m_childRunBegin.assign(m_tops.size() + 1, 0);
+    m_childStart.assign(m_tops.size() + 1, 0);
+    for (const Run &r : m_runs) {
+        if (r.parent < 0)
+            continue;
+        const auto t = size_t(topOrdinal(r.parent));
+        parentOrdinal.push_back(qint32(t));
+        ++m_childRunBegin[t + 1];
+        m_childStart[t + 1] += r.count;
     }
-    // Children grouped by section, each group in collection order.
-    m_childBegin.assign(m_tops.size() + 1, 0);
-    for (const Node &n : m_nodes)
-        if (n.parent >= 0)
-            ++m_childBegin[size_t(ordinal[size_t(n.parent)]) + 1];
-    for (size_t t = 1; t < m_childBegin.size(); ++t)
-        m_childBegin[t] += m_childBegin[t - 1];
-    m_childPositions.assign(size_t(m_childBegin.back()), 0);
-    std::vector<qint32> fill(m_childBegin.begin(), m_childBegin.end() - 1);
-    for (size_t i = 0; i < m_nodes.size(); ++i)
-        if (m_nodes[i].parent >= 0)
-            m_childPositions[size_t(fill[size_t(ordinal[size_t(m_nodes[i].parent)])]++)] = qint32(i);
+    for (size_t t = 1; t < m_childRunBegin.size(); ++t) {
+        m_childRunBegin[t] += m_childRunBegin[t - 1];
+        m_childStart[t] += m_childStart[t - 1];
+    }
+    m_childRuns.assign(size_t(m_childRunBegin.back()), 0);
+    m_childRunOffset.assign(m_childRuns.size(), 0);
+    std::vector<qint32> fill(m_childRunBegin.begin(), m_childRunBegin.end() - 1);
+    size_t childRun = 0;
+    for (size_t r = 0; r < m_runs.size(); ++r) {
+        if (m_runs[r].parent < 0)
+            continue;
+        const auto t = size_t(parentOrdinal[childRun++]);
+        const auto slot = size_t(fill[t]++);
+        m_childRuns[slot] = qint32(r);
+        m_childRunOffset[slot] = slot == size_t(m_childRunBegin[t])
+                                     ? 0
+                                     : m_childRunOffset[slot - 1] + m_runs[size_t(m_childRuns[slot - 1])].count;
+    }
     m_outlineValid = true;
     m_rowsValid = false;
 }
@@ -99,8 +115,8 @@ void NodeCollection::buildRows() const
         return;
     m_rowStart.assign(m_tops.size() + 1, 0);
     for (size_t t = 0; t < m_tops.size(); ++t) {
-        const bool open = m_nodes[size_t(m_tops[t])].expanded;
-        m_rowStart[t + 1] = m_rowStart[t] + 1 + (open ? m_childBegin[t + 1] - m_childBegin[t] : 0);
+        const bool open = m_expanded[size_t(m_tops[t])];
+        m_rowStart[t + 1] = m_rowStart[t] + 1 + (open ? m_childStart[t + 1] - m_childStart[t] : 0);
     }
     m_rowsValid = true;
 }
@@ -151,11 +167,16 @@ qsizetype NodeCollection::nodeAtRow(qsizetype row) const
     buildRows();
     if (row < 0 || row >= m_rowStart.back())
         return 0;
-    const qsizetype t = std::upper_bound(m_rowStart.begin(), m_rowStart.end(), row) - m_rowStart.begin() - 1;
-    const qsizetype offset = row - m_rowStart[size_t(t)];
+    const auto t = size_t(std::upper_bound(m_rowStart.begin(), m_rowStart.end(), row) - m_rowStart.begin() - 1);
+    const qsizetype offset = row - m_rowStart[t];
     if (offset == 0)
-        return m_tops[size_t(t)] + 1;
-    return m_childPositions[size_t(m_childBegin[size_t(t)] + offset - 1)] + 1;
+        return m_tops[t] + 1;
+    // The child's place among its parent's children, then the run holding it.
+    const qsizetype child = offset - 1;
+    const auto first = m_childRunOffset.begin() + m_childRunBegin[t];
+    const auto last = m_childRunOffset.begin() + m_childRunBegin[t + 1];
+    const auto slot = size_t(std::upper_bound(first, last, qint32(child)) - m_childRunOffset.begin() - 1);
+    return m_runs[size_t(m_childRuns[slot])].first + (child - m_childRunOffset[slot]) + 1;
 }
 
 qsizetype NodeCollection::rowOfNode(qsizetype index) const
@@ -163,13 +184,15 @@ qsizetype NodeCollection::rowOfNode(qsizetype index) const
     if (index < 1 || index > Count())
         return -1;
     buildRows();
-    const Node &n = m_nodes[size_t(index - 1)];
-    if (n.parent < 0)
+    const size_t r = runIndex(index - 1);
+    const Run &run = m_runs[r];
+    if (run.parent < 0)
         return m_rowStart[size_t(topOrdinal(index - 1))];
-    if (!m_nodes[size_t(n.parent)].expanded)
+    if (!m_expanded[size_t(run.parent)])
         return -1;
-    const qsizetype t = topOrdinal(n.parent);
-    const auto first = m_childPositions.begin() + m_childBegin[size_t(t)];
-    const auto last = m_childPositions.begin() + m_childBegin[size_t(t) + 1];
-    return m_rowStart[size_t(t)] + 1 + (std::lower_bound(first, last, qint32(index - 1)) - first);
+    const auto t = size_t(topOrdinal(run.parent));
+    const auto first = m_childRuns.begin() + m_childRunBegin[t];
+    const auto last = m_childRuns.begin() + m_childRunBegin[t + 1];
+    const auto slot = size_t(std::lower_bound(first, last, qint32(r)) - m_childRuns.begin());
+    return m_rowStart[t] + 1 + m_childRunOffset[slot] + (index - 1 - run.first);
 }

@@ -16,21 +16,17 @@ bool SectionNodeExists(const NodeCollection &nodes, const QString &section)
 void FillTree(NodeCollection &nodes, const clsINIList &records)
 {
     nodes.beginUpdate();
-    QString currentSectionKey;
+    qsizetype currentSection = 0;
     // While the section does not change, its node is known to exist and
     // the look-up is skipped.
     SectionRun run;
     for (const clsINIPtr &record : records) {
         try {
-            const QString section = record->Section();
-            const bool exists = !run.changed(*record) || SectionNodeExists(nodes, section);
-            if (!exists) {
-                const QString key = nodeKey(NodeKind::Root, record->ID());
-                nodes.Add(QString(), key, record, kSectionImage, kSectionImage);
-                currentSectionKey = key;
-            } else {
-                nodes.Add(currentSectionKey, nodeKey(NodeKind::Tree, record->ID()), record, kKeyImage, kKeyOpenImage);
-            }
+            const bool exists = !run.changed(*record) || SectionNodeExists(nodes, record->Section());
+            if (!exists)
+                currentSection = nodes.AddNode(0, NodeKind::Root, record->ID(), record, kSectionImage, kSectionImage);
+            else
+                nodes.AddNode(currentSection, NodeKind::Tree, record->ID(), record, kKeyImage, kKeyOpenImage);
         } catch (const AppError &error) {
             run.reset();
             // A node that cannot be added is left out; the build goes on.

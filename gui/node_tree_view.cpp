@@ -7,11 +7,10 @@
 #include <QMouseEvent>
 #include <QStyle>
 
-NodeTreeView::NodeTreeView(QWidget *parent) : QListView(parent)
+NodeTreeView::NodeTreeView(QWidget *parent) : QAbstractItemView(parent)
 {
     setModel(&m_nodes);
     setItemDelegate(new NodeRowDelegate(m_images, this));
-    setUniformItemSizes(true);
     // The pictures are drawn at the style's small icon size, whatever sizes
     // the icons come in, so that one row height fits them all.
     const int icon = style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, this);
@@ -91,7 +90,7 @@ void NodeTreeView::showSelection()
 // view makes the first row current when it gains focus, selecting nothing.
 void NodeTreeView::selectionChanged(const QItemSelection &selected, const QItemSelection &deselected)
 {
-    QListView::selectionChanged(selected, deselected);
+    QAbstractItemView::selectionChanged(selected, deselected);
     if (m_syncing)
         return;
     const qsizetype node = selected.isEmpty() ? 0 : nodeAt(selected.indexes().constFirst());
@@ -116,7 +115,7 @@ bool NodeTreeView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *e
         if (cancel)
             return false;
     }
-    return QListView::edit(index, trigger, event);
+    return QAbstractItemView::edit(index, trigger, event);
 }
 
 void NodeTreeView::mousePressEvent(QMouseEvent *event)
@@ -128,14 +127,14 @@ void NodeTreeView::mousePressEvent(QMouseEvent *event)
         return;
     }
     m_pressing = true;
-    QListView::mousePressEvent(event);
+    QAbstractItemView::mousePressEvent(event);
     m_pressing = false;
     m_pressedNode = nodeAt(index);
 }
 
 void NodeTreeView::mouseReleaseEvent(QMouseEvent *event)
 {
-    QListView::mouseReleaseEvent(event);
+    QAbstractItemView::mouseReleaseEvent(event);
     reportPendingClick();
 }
 
@@ -181,14 +180,14 @@ void NodeTreeView::mouseDoubleClickEvent(QMouseEvent *event)
         setNodeExpanded(node, !m_nodes.Expanded(node));
         return;
     }
-    QListView::mouseDoubleClickEvent(event);
+    QAbstractItemView::mouseDoubleClickEvent(event);
 }
 
 void NodeTreeView::keyPressEvent(QKeyEvent *event)
 {
     const qsizetype node = m_nodes.SelectedItem();
     if (node == 0) {
-        QListView::keyPressEvent(event);
+        QAbstractItemView::keyPressEvent(event);
         return;
     }
     const bool top = m_nodes.Parent(node) == 0;
@@ -229,5 +228,5 @@ void NodeTreeView::keyPressEvent(QKeyEvent *event)
     default:
         break;
     }
-    QListView::keyPressEvent(event);
+    QAbstractItemView::keyPressEvent(event);
 }

@@ -2,12 +2,14 @@
 
 #include "app_error.h"
 #include "file_log.h"
+#include "huge_pages.h"
 #include "in_place_write.h"
 #include "posix_io.h"
 
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -115,8 +117,16 @@ QByteArray readWholeFile(const QString &path, const QString &source)
         const int err = QFileInfo::exists(path) ? (QFileInfo(path).isDir() ? EISDIR : EACCES) : ENOENT;
         throwFileError(err, path, source);
     }
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    // One buffer of the file's size, so that a large one can ask for huge
+    // pages before it is filled; whatever a growing file adds comes after.
+    const qint64 size = file.size();
+    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
+    adviseHugePages(bytes.data(), size_t(size));
+    const qint64 got = size > 0 ? file.read(bytes.data(), size) : 0;
+    bytes.truncate(qsizetype(std::max<qint64>(got, 0)));
+    if (got >= 0 && file.error() == QFileDevice::NoError)
+        bytes.append(file.readAll());
+    if (got < 0 || file.error() != QFileDevice::NoError)
         throw AppError(RuntimeError::PathFileAccess, source, file.errorString() + QStringLiteral(": ") + path);
     return bytes;
 }

@@ -1,9 +1,11 @@
 #include "profile_builder.h"
 
+#include "huge_pages.h"
 #include "name_match.h"
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 inline unsigned char asciiUpper(unsigned char c)
@@ -12,88 +14,106 @@ inline unsigned char asciiUpper(unsigned char c)
 }
 } // namespace
 
-bool operator==(const ProfileBuilder::NameRef &a, const ProfileBuilder::NameRef &b) noexcept
+namespace {
+bool sameName(QByteArrayView a, QByteArrayView b)
 {
-    if (a.hash != b.hash || a.section != b.section || a.size != b.size)
+    if (a.size() != b.size())
         return false;
-    for (qint32 i = 0; i < a.size; ++i)
-        if (asciiUpper(static_cast<unsigned char>(a.data[i])) != asciiUpper(static_cast<unsigned char>(b.data[i])))
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (asciiUpper(static_cast<unsigned char>(a[i])) != asciiUpper(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
 
-namespace {
-// FNV-1a over the upper-cased bytes, so that equal names hash alike, then
-// the section and a final mix that spreads every input bit over the whole
-// hash. The table's slot comes from the low bits: without the mix, equal key
-// names of different sections (every section has its "enabled", "path"…)
-// would share a slot and pile up in one long probe run.
-size_t nameHash(qint32 section, QByteArrayView name)
+// FNV-1a over the upper-cased bytes, so that equal names hash alike, then a
+// final mix that spreads every input bit over the whole hash, whose upper
+// half both places a name in its section's table and tells names apart
+// before their bytes are compared.
+quint32 nameHash(QByteArrayView name)
 {
     quint64 h = 1469598103934665603ull;
     for (const char c : name) {
         h ^= asciiUpper(static_cast<unsigned char>(c));
         h *= 1099511628211ull;
     }
-    h ^= quint64(quint32(section)) * 0x9E3779B97F4A7C15ull;
     h ^= h >> 33;
     h *= 0xFF51AFD7ED558CCDull;
     h ^= h >> 33;
     h *= 0xC4CEB9FE1A85EC53ull;
     h ^= h >> 33;
-    return size_t(h);
+    return quint32(h >> 32);
 }
 } // namespace
 
-void ProfileBuilder::NameTable::reserve(qsizetype names)
+QByteArrayView ProfileBuilder::nameOf(qint32 line) const
 {
-    m_entries.reserve(size_t(names));
-    size_t slots = 16;
-    while (slots < size_t(names) * 2)
-        slots *= 2;
-    if (slots > m_slots.size())
-        rehash(slots);
+    if (!m_upperNames.isEmpty()) {
+        const auto found = m_upperNames.constFind(line);
+        if (found != m_upperNames.constEnd())
+            return *found;
+    }
+    return QByteArrayView(m_lines[line].key, m_lines[line].keySize);
 }
 
-qsizetype ProfileBuilder::NameTable::find(const NameRef &name) const
+qsizetype ProfileBuilder::findLine(const Section &section, const NameRef &name) const
 {
-    if (m_slots.empty())
+    if (section.slotCount == 0)
         return -1;
-    const size_t mask = m_slots.size() - 1;
-    const auto tag = quint32(name.hash >> 32);
-    for (size_t i = name.hash & mask;; i = (i + 1) & mask) {
-        const Slot &slot = m_slots[i];
-        if (slot.entry < 0)
+    const quint64 *slots = m_slots.data() + section.slotsAt;
+    const quint32 mask = section.slotCount - 1;
+    for (quint32 i = name.hash & mask;; i = (i + 1) & mask) {
+        const quint64 slot = slots[i];
+        if (slot == 0)
             return -1;
-        if (slot.tag == tag && m_entries[size_t(slot.entry)].name == name)
-            return m_entries[size_t(slot.entry)].line;
+        const auto line = qint32(quint32(slot) - 1);
+        if (quint32(slot >> 32) == name.hash && sameName(nameOf(line), name.bytes))
+            return line;
     }
 }
 
-void ProfileBuilder::NameTable::insert(const NameRef &name, qsizetype line)
+void ProfileBuilder::addName(Section &section, const NameRef &name, qsizetype line)
 {
-    // At most half full, so that probes stay short.
-    if ((m_entries.size() + 1) * 2 > m_slots.size())
-        rehash(std::max<size_t>(16, m_slots.size() * 2));
-    m_entries.push_back(Entry{name, line});
-    place(m_entries.size() - 1);
+    if ((section.names + 1) * 2 > section.slotCount) {
+        // The table of the section being written is nearly always the last
+        // one: it grows where it is, and nothing is left behind.
+        const auto oldBegin = m_slots.begin() + qsizetype(section.slotsAt);
+        m_grown.assign(oldBegin, oldBegin + section.slotCount);
+        if (section.slotsAt + section.slotCount == m_slots.size())
+            std::fill_n(oldBegin, section.slotCount, 0);
+        else
+            section.slotsAt = m_slots.size();
+        section.slotCount = std::max<quint32>(8, section.slotCount * 2);
+        // What the pool gains is zero already.
+        m_slots.resize(std::max(m_slots.size(), section.slotsAt + section.slotCount));
+        for (const quint64 slot : m_grown)
+            if (slot != 0)
+                place(section, slot);
+    }
+    if (name.bytes.data() != m_lines[line].key)
+        m_upperNames.insert(qint32(line), name.bytes);
+    place(section, quint64(name.hash) << 32 | quint32(line + 1));
+    ++section.names;
 }
 
-void ProfileBuilder::NameTable::rehash(size_t slots)
+void ProfileBuilder::place(const Section &section, quint64 slot)
 {
-    m_slots.assign(slots, Slot{});
-    for (size_t e = 0; e < m_entries.size(); ++e)
-        place(e);
-}
-
-void ProfileBuilder::NameTable::place(size_t entry)
-{
-    const NameRef &name = m_entries[entry].name;
-    const size_t mask = m_slots.size() - 1;
-    size_t i = name.hash & mask;
-    while (m_slots[i].entry >= 0)
+    quint64 *slots = m_slots.data() + section.slotsAt;
+    const quint32 mask = section.slotCount - 1;
+    quint32 i = quint32(slot >> 32) & mask;
+    while (slots[i] != 0)
         i = (i + 1) & mask;
-    m_slots[i] = Slot{quint32(name.hash >> 32), qint32(entry)};
+    slots[i] = slot;
+}
+
+void ProfileBuilder::addLine(Section &section, QByteArrayView key, QByteArrayView value, qsizetype tag)
+{
+    const auto index = qint32(m_lines.size());
+    m_lines.append(Line{key.data(), value.data(), qint32(key.size()), qint32(value.size()), qint32(tag)});
+    if (section.lastLine < 0)
+        section.firstLine = index;
+    else
+        m_lines[section.lastLine].next = index;
+    section.lastLine = index;
 }
 
 ProfileBuilder::ProfileBuilder(TextFormat format) : m_format(std::move(format))
@@ -104,7 +124,10 @@ ProfileBuilder::ProfileBuilder(TextFormat format) : m_format(std::move(format))
 void ProfileBuilder::reserve(qsizetype lines)
 {
     m_lines.reserve(lines);
-    m_lineByName.reserve(lines);
+    adviseHugePages(m_lines);
+    // Tables are at most half full, and the last one may have just doubled.
+    m_slots.reserve(size_t(lines) * 4 + 64);
+    adviseHugePages(m_slots);
 }
 
 QByteArrayView ProfileBuilder::keep(QByteArray bytes)
@@ -127,7 +150,7 @@ qsizetype ProfileBuilder::sectionFor(const QString &name)
         } else {
             index = m_sections.size();
             m_sectionByUpperName.insert(upper, index);
-            m_sections.append(Section{encodeText(name, m_format.encoding()), {}});
+            m_sections.append(Section{encodeText(name, m_format.encoding())});
         }
     }
     m_lastSectionName = name;
@@ -135,11 +158,11 @@ qsizetype ProfileBuilder::sectionFor(const QString &name)
     return index;
 }
 
-ProfileBuilder::NameRef ProfileBuilder::nameRef(qint32 section, QByteArrayView name)
+ProfileBuilder::NameRef ProfileBuilder::nameRef(QByteArrayView name)
 {
     if (!isAscii(name))
         name = keep(decodeText(name, m_format.encoding()).toUpper().toUtf8());
-    return NameRef{section, qint32(name.size()), name.data(), nameHash(section, name)};
+    return NameRef{name, nameHash(name)};
 }
 
 qsizetype ProfileBuilder::write(const QString &section, QByteArrayView key, QByteArrayView value, qsizetype tag)
@@ -147,21 +170,22 @@ qsizetype ProfileBuilder::write(const QString &section, QByteArrayView key, QByt
     const auto sectionIndex = qint32(sectionFor(section));
     const qsizetype eq = key.indexOf('=');
     if (eq < 0) {
-        const NameRef name = nameRef(sectionIndex, key);
-        const qsizetype found = m_lineByName.find(name);
+        const NameRef name = nameRef(key);
+        const qsizetype found = findLine(m_sections[sectionIndex], name);
         if (found >= 0) {
             Line &line = m_lines[found];
-            line.value = value;
+            line.value = value.data();
+            line.valueSize = qint32(value.size());
             // A line made by a key holding "=" was nobody's write under this name.
             if (line.tag < 0) {
-                line.tag = tag;
+                line.tag = qint32(tag);
                 return -1;
             }
             return line.tag;
         }
-        m_lineByName.insert(name, m_lines.size());
-        m_sections[sectionIndex].lines.append(m_lines.size());
-        m_lines.append(Line{key, value, tag});
+        Section &target = m_sections[sectionIndex];
+        addLine(target, key, value, tag);
+        addName(target, name, m_lines.size() - 1);
         return -1;
     }
     // A key holding "=" reads back split at its first "=": no later write
@@ -169,11 +193,12 @@ qsizetype ProfileBuilder::write(const QString &section, QByteArrayView key, QByt
     QByteArray rest = key.sliced(eq + 1).toByteArray();
     rest.append('=').append(value);
     const QByteArrayView readKey = key.first(eq);
-    const NameRef name = nameRef(sectionIndex, readKey);
-    if (m_lineByName.find(name) < 0)
-        m_lineByName.insert(name, m_lines.size());
-    m_sections[sectionIndex].lines.append(m_lines.size());
-    m_lines.append(Line{readKey, keep(std::move(rest)), -1});
+    const NameRef name = nameRef(readKey);
+    Section &target = m_sections[sectionIndex];
+    const bool named = findLine(target, name) >= 0;
+    addLine(target, readKey, keep(std::move(rest)), -1);
+    if (!named)
+        addName(target, name, m_lines.size() - 1);
     return -1;
 }
 
@@ -186,23 +211,41 @@ qsizetype ProfileBuilder::write(const QString &section, const QString &key, cons
 
 QByteArray ProfileBuilder::bytes() const
 {
+    const QByteArrayView eol(m_format.eol);
     qsizetype size = m_format.bomLength();
     for (const Line &line : m_lines)
-        size += line.key.size() + line.value.size() + 1 + m_format.eol.size();
-    for (const Section &section : m_sections)
-        size += section.header.size() + 2 + m_format.eol.size();
+        size += line.keySize + line.valueSize + 1 + eol.size();
+    // Section "" (the first) has no header line.
+    for (qsizetype s = 1; s < m_sections.size(); ++s)
+        size += m_sections[s].header.size() + 2 + eol.size();
 
-    QByteArray out;
-    out.reserve(size);
-    out.append(m_format.bomBytes());
+    // Sized once and filled in place: a million appends would each check
+    // and grow the array.
+    QByteArray out(size, Qt::Uninitialized);
+    adviseHugePages(out.data(), size_t(size));
+    char *to = out.data();
+    auto put = [&to](QByteArrayView bytes) {
+        if (!bytes.isEmpty())
+            std::memcpy(to, bytes.data(), size_t(bytes.size()));
+        to += bytes.size();
+    };
+    put(m_format.bomBytes());
     for (qsizetype s = 0; s < m_sections.size(); ++s) {
         const Section &section = m_sections[s];
-        if (s > 0)
-            out.append('[').append(section.header).append(']').append(m_format.eol);
-        for (const qsizetype index : section.lines) {
+        if (s > 0) {
+            *to++ = '[';
+            put(section.header);
+            *to++ = ']';
+            put(eol);
+        }
+        for (qint32 index = section.firstLine; index >= 0; index = m_lines[index].next) {
             const Line &line = m_lines[index];
-            out.append(line.key).append('=').append(line.value).append(m_format.eol);
+            put(QByteArrayView(line.key, line.keySize));
+            *to++ = '=';
+            put(QByteArrayView(line.value, line.valueSize));
+            put(eol);
         }
     }
+    Q_ASSERT(to == out.data() + out.size());
     return out;
 }

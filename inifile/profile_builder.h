@@ -33,56 +33,49 @@ public:
     // Room for about `lines` writes, so that the tables never grow on the way.
     void reserve(qsizetype lines);
 
-    // A name as the look-ups see it: upper-cased, or bytes that become so
-    // once ASCII letters are upper-cased. Public for the hash function.
-    struct NameRef {
-        qint32 section;
-        qint32 size;
-        const char *data;
-        // Of the section and the upper-cased bytes, worked out once: the
-        // table compares it before it compares any bytes.
-        size_t hash;
-    };
-
 private:
-    // Names to line indexes, in one flat array probed linearly: a look-up
-    // touches one slot in the common case, where a general hash table would
-    // chase pointers, and a million of them decide how long a rebuild takes.
-    class NameTable {
-    public:
-        void reserve(qsizetype names);
-        // The line of `name`, or -1.
-        qsizetype find(const NameRef &name) const;
-        void insert(const NameRef &name, qsizetype line);
-
-    private:
-        struct Slot {
-            quint32 tag = 0;
-            qint32 entry = -1;
-        };
-        struct Entry {
-            NameRef name;
-            qsizetype line;
-        };
-        void rehash(size_t slots);
-        void place(size_t entry);
-
-        std::vector<Slot> m_slots;
-        std::vector<Entry> m_entries;
+    // A name as the look-ups see it: upper-cased, or bytes that become so
+    // once ASCII letters are upper-cased, with its hash worked out once.
+    struct NameRef {
+        QByteArrayView bytes;
+        quint32 hash;
     };
-
+    // One line of the file being built; the lines of a section are chained
+    // through `next` in the order they were first written.
     struct Line {
-        QByteArrayView key;
-        QByteArrayView value;
-        qsizetype tag;
+        const char *key;
+        const char *value;
+        qint32 keySize;
+        qint32 valueSize;
+        qint32 tag;
+        qint32 next = -1;
     };
+    // Each section looks its names up in a table of its own, kept in
+    // m_slots: a section's keys come one after the other, so its table stays
+    // in the processor's cache while they do, where one table for a million
+    // names would cost a trip to memory per name.
     struct Section {
         QByteArray header;
-        QList<qsizetype> lines;
+        qint32 firstLine = -1;
+        qint32 lastLine = -1;
+        // The table: m_slots[slotsAt .. slotsAt + slotCount), each the name's
+        // hash above the index of its line plus one (0 for a free slot),
+        // probed linearly from the hash and at most half full.
+        size_t slotsAt = 0;
+        quint32 slotCount = 0;
+        quint32 names = 0;
     };
 
     qsizetype sectionFor(const QString &name);
-    NameRef nameRef(qint32 section, QByteArrayView name);
+    NameRef nameRef(QByteArrayView name);
+    // The name a line is found under: its key, or the key upper-cased when
+    // it is not ASCII.
+    QByteArrayView nameOf(qint32 line) const;
+    // The line of `name` in `section`, or -1.
+    qsizetype findLine(const Section &section, const NameRef &name) const;
+    void addName(Section &section, const NameRef &name, qsizetype line);
+    void place(const Section &section, quint64 slot);
+    void addLine(Section &section, QByteArrayView key, QByteArrayView value, qsizetype tag);
     QByteArrayView keep(QByteArray bytes);
 
     TextFormat m_format;
@@ -91,8 +84,8 @@ private:
     QString m_lastSectionName; // held, so that its data address stays its own
     qsizetype m_lastSection = 0;
     QList<Line> m_lines;
-    NameTable m_lineByName;
+    std::vector<quint64> m_slots; // every section's table; a table that grows moves to the end
+    std::vector<quint64> m_grown; // the slots of a table while it grows
+    QHash<qint32, QByteArrayView> m_upperNames; // lines whose name is not their key's bytes
     QList<QByteArray> m_kept; // texts the lines point into that nobody else holds
 };
-
-bool operator==(const ProfileBuilder::NameRef &a, const ProfileBuilder::NameRef &b) noexcept;

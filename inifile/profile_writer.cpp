@@ -3,6 +3,7 @@
 #include "app_error.h"
 #include "file_access.h"
 #include "file_lock.h"
+#include "huge_pages.h"
 #include "name_match.h"
 
 #include <QFileInfo>
@@ -70,6 +71,7 @@ QByteArray applyProfileWrite(QByteArrayView bytes, const TextFormat &format, con
         if (keyMatch.matchesBytes(text.first(eq), format.encoding())) {
             QByteArray out;
             out.reserve(bytes.size() + encodedValue.size());
+            adviseHugePages(out);
             out.append(bytes.first(line.start + eq + 1));
             out.append(encodedValue);
             out.append(bytes.sliced(line.start + line.length));
@@ -99,6 +101,7 @@ QByteArray applyProfileWrite(QByteArrayView bytes, const TextFormat &format, con
 
     QByteArray out;
     out.reserve(bytes.size() + added.size());
+    adviseHugePages(out);
     out.append(bytes.first(insertAt));
     out.append(added);
     out.append(bytes.sliced(insertAt));

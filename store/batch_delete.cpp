@@ -2,6 +2,8 @@
 #include "file_lock.h"
 #include "name_match.h"
 
+#include <QHash>
+
 #include <vector>
 
 // Deleting a section's keys one by one rewrites the file once per key, and
@@ -33,15 +35,21 @@ void clsINIRegistry::DeleteKeys(const QString &Section, const QStringList &Given
             candidates.push_back(i);
     }
 
+    // Each key takes the first record of its name not taken yet: the
+    // section's records queued by name, so that a section of a hundred
+    // thousand keys is not walked once per key.
+    struct Queue {
+        std::vector<qsizetype> positions;
+        size_t next = 0;
+    };
+    QHash<QString, Queue> byName;
+    for (qsizetype position : candidates)
+        byName[upperName(before[position]->Key())].positions.push_back(position);
     std::vector<bool> removed(size_t(before.size()), false);
     for (const QString &key : Keys) {
-        const UpperMatcher keyMatch(key);
-        for (qsizetype position : candidates) {
-            if (!removed[size_t(position)] && before[position]->keyMatches(keyMatch)) {
-                removed[size_t(position)] = true;
-                break;
-            }
-        }
+        const auto found = byName.find(upperName(key));
+        if (found != byName.end() && found->next < found->positions.size())
+            removed[size_t(found->positions[found->next++])] = true;
     }
 
     QList<clsINIPtr> after;

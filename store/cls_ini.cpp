@@ -4,90 +4,108 @@
 
 QByteArrayView clsINI::keyBytes() const
 {
-    if (!m_text)
-        return {};
-    return QByteArrayView(m_text->bytes).sliced(m_keyStart, m_keyLength);
+    return QByteArrayView(arena().bytes()).sliced(qsizetype(m_keyStart), m_keyLength);
 }
 
 QByteArrayView clsINI::valueBytes() const
 {
-    if (!m_text)
-        return {};
-    return QByteArrayView(m_text->bytes).sliced(m_keyStart + m_keyLength + 1, m_valueLength);
+    return QByteArrayView(arena().bytes()).sliced(qsizetype(m_keyStart) + m_keyLength + 1, m_valueLength);
 }
 
 QString clsINI::Key() const
 {
-    if (m_own && m_own->key)
-        return *m_own->key;
-    return m_text ? decodeText(keyBytes(), m_text->encoding) : QString();
+    if (m_assigned) {
+        if (const auto &own = arena().assigned(this); own.key)
+            return *own.key;
+    }
+    return m_fromLine ? decodeText(keyBytes(), arena().encoding()) : QString();
 }
 
 void clsINI::setKey(const QString &key)
 {
-    if (!m_own)
-        m_own = std::make_unique<OwnTexts>();
-    m_own->key = key;
+    arena().assign(this).key = key;
+    m_assigned = true;
 }
 
 QString clsINI::Value() const
 {
-    if (m_own && m_own->value)
-        return *m_own->value;
-    return m_text ? decodeText(valueBytes(), m_text->encoding) : QString();
+    if (m_assigned) {
+        const auto &own = arena().assigned(this);
+        if (own.value)
+            return *own.value;
+        if (own.valueBytes)
+            return decodeText(*own.valueBytes, arena().encoding());
+    }
+    return m_fromLine ? decodeText(valueBytes(), arena().encoding()) : QString();
 }
 
 void clsINI::setValue(const QString &value)
 {
-    if (!m_own)
-        m_own = std::make_unique<OwnTexts>();
-    m_own->value = value;
+    auto &own = arena().assign(this);
+    own.value = value;
+    own.valueBytes.reset();
+    m_assigned = true;
+}
+
+void clsINI::setValueFrom(const clsINI &other)
+{
+    QByteArrayView key;
+    QByteArrayView value;
+    if (&other.arena() != &arena() || !other.textBytes(key, value)) {
+        setValue(other.Value());
+        return;
+    }
+    auto &own = arena().assign(this);
+    own.value.reset();
+    own.valueBytes = value;
+    m_assigned = true;
+}
+
+bool clsINI::textBytes(QByteArrayView &key, QByteArrayView &value) const
+{
+    if (!m_fromLine)
+        return false;
+    key = keyBytes();
+    if (!m_assigned) {
+        value = valueBytes();
+        return true;
+    }
+    const auto &own = arena().assigned(this);
+    if (own.key || own.value || !own.valueBytes)
+        return false;
+    value = *own.valueBytes;
+    return true;
 }
 
 bool clsINI::keyIsEmpty() const
 {
-    if (m_own && m_own->key)
-        return m_own->key->isEmpty();
-    return !m_text || m_keyLength == 0;
+    if (m_assigned) {
+        if (const auto &own = arena().assigned(this); own.key)
+            return own.key->isEmpty();
+    }
+    return !m_fromLine || m_keyLength == 0;
 }
 
 bool clsINI::keyMatches(const UpperMatcher &matcher) const
 {
-    if (m_own && m_own->key)
-        return matcher.matches(*m_own->key);
-    if (!m_text)
+    if (m_assigned) {
+        if (const auto &own = arena().assigned(this); own.key)
+            return matcher.matches(*own.key);
+    }
+    if (!m_fromLine)
         return matcher.upper().isEmpty();
-    return matcher.matchesBytes(keyBytes(), m_text->encoding);
-}
-
-std::shared_ptr<clsINI> clsINI::fromLine(std::shared_ptr<const LoadedText> text, const QString &section,
-                                         qsizetype keyStart, qint32 keyLength, qint32 valueLength, qint32 id)
-{
-    auto record = std::make_shared<clsINI>();
-    record->m_text = std::move(text);
-    record->m_section = section;
-    record->m_keyStart = keyStart;
-    record->m_keyLength = keyLength;
-    record->m_valueLength = valueLength;
-    record->m_id = id;
-    return record;
+    return matcher.matchesBytes(keyBytes(), arena().encoding());
 }
 
 bool clsINI::loadedBytes(QByteArrayView &key, QByteArrayView &value, TextEncoding &encoding) const
 {
-    if (!m_text || m_own)
+    if (!textBytes(key, value))
         return false;
-    encoding = m_text->encoding;
-    key = keyBytes();
-    value = valueBytes();
+    encoding = arena().encoding();
     return true;
 }
 
 bool clsINI::loadedBytes(TextEncoding encoding, QByteArrayView &key, QByteArrayView &value) const
 {
-    if (!m_text || m_text->encoding != encoding || m_own)
-        return false;
-    key = keyBytes();
-    value = valueBytes();
-    return true;
+    return arena().encoding() == encoding && textBytes(key, value);
 }

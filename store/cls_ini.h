@@ -1,44 +1,38 @@
 #pragma once
 
+#include "record_arena.h"
 #include "text_format.h"
 
 #include <QByteArray>
 #include <QString>
 
-#include <memory>
-#include <optional>
-
 class UpperMatcher;
-
-// The text of one loaded file as decodeFile gives it (a UTF-16 file's as
-// UTF-8); the records made from it read their key and value from here until
-// somebody assigns new ones.
-struct LoadedText {
-    QByteArray bytes;
-    TextEncoding encoding = TextEncoding::Utf8;
-};
 
 // One recognised line of a configuration file. A record whose Key is empty
 // stands for a section header. Records are shared: whoever holds one holds
 // the store's own record.
 //
-// A file of a million lines makes a million records, so a record keeps its
-// key and value as a place in the loaded bytes and decodes them when asked;
-// the section name is one string shared by all records of a section.
+// A file of a million lines makes a million records, so a record is a few
+// integers: where its key and value are in the loaded bytes (decoded when
+// asked), which entry of the section table is its section, and its ID.
+// Records are made by their list's arena (clsINIList::NewRecord, the
+// reader) and live as long as it does.
 class clsINI {
 public:
-    clsINI() = default;
     clsINI(const clsINI &) = delete;
     clsINI &operator=(const clsINI &) = delete;
 
-    QString Section() const { return m_section; }
-    void setSection(const QString &section) { m_section = section; }
+    QString Section() const { return arena().section(m_section); }
+    void setSection(const QString &section) { m_section = arena().sectionIndex(section); }
 
     QString Key() const;
     void setKey(const QString &key);
 
     QString Value() const;
     void setValue(const QString &value);
+    // Takes the value `other` holds now, as setValue(other.Value()) does;
+    // a value still in the loaded bytes is handed over without decoding it.
+    void setValueFrom(const clsINI &other);
 
     qint32 ID() const { return m_id; }
     void setID(qint32 id) { m_id = id; }
@@ -51,33 +45,37 @@ public:
     bool loadedBytes(TextEncoding encoding, QByteArrayView &key, QByteArrayView &value) const;
     // The same, in whatever encoding the file was read.
     bool loadedBytes(QByteArrayView &key, QByteArrayView &value, TextEncoding &encoding) const;
-    // Identity of the section text, equal for records that share the string.
-    const void *sectionIdentity() const { return m_section.constData(); }
-    qsizetype sectionSize() const { return m_section.size(); }
+    // Identity of the section text: records of the same arena and section
+    // name share it, and records whose identities are equal have equal names.
+    const void *sectionIdentity() const { return arena().section(m_section).constData(); }
+    qsizetype sectionSize() const { return arena().section(m_section).size(); }
 
-    // A record made by the reader from a key line of `text`.
-    static std::shared_ptr<clsINI> fromLine(std::shared_ptr<const LoadedText> text, const QString &section,
-                                            qsizetype keyStart, qint32 keyLength, qint32 valueLength, qint32 id);
+    // The arena the record was made in, whose owner keeps it alive.
+    RecordArena &arena() const { return RecordArena::of(this); }
 
 private:
+    friend class RecordArena;
+    clsINI() = default;
+
     QByteArrayView keyBytes() const;
     QByteArrayView valueBytes() const;
+    bool hasLoadedText() const { return m_fromLine && !m_assigned; }
+    // The key and value still as bytes of the text: loaded, or handed over.
+    bool textBytes(QByteArrayView &key, QByteArrayView &value) const;
 
-    struct OwnTexts {
-        std::optional<QString> key;
-        std::optional<QString> value;
-    };
-
-    std::shared_ptr<const LoadedText> m_text;
-    QString m_section;
-    qsizetype m_keyStart = 0;
+    quint64 m_keyStart : 62 = 0;
+    // Key and value are a place in the arena's text.
+    quint64 m_fromLine : 1 = 0;
+    // A key or value was assigned since; the arena holds it.
+    quint64 m_assigned : 1 = 0;
     qint32 m_keyLength = 0;
     qint32 m_valueLength = 0;
+    quint32 m_section = 0;
     qint32 m_id = 0;
-    std::unique_ptr<OwnTexts> m_own;
 };
 
-using clsINIPtr = std::shared_ptr<clsINI>;
+// Records are held by plain pointer: their arena owns them.
+using clsINIPtr = clsINI *;
 
 // Follows a walk over records and tells where the section changes. The
 // records of one section share one section string, so whatever depends on
@@ -97,7 +95,11 @@ public:
         return true;
     }
     // The next record counts as a change, whatever its section.
-    void reset() { m_identity = nullptr; }
+    void reset()
+    {
+        m_identity = nullptr;
+        m_size = -1;
+    }
 
 private:
     const void *m_identity = nullptr;

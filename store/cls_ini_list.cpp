@@ -10,6 +10,8 @@ namespace {
 }
 } // namespace
 
+clsINIList::clsINIList() : m_arena(RecordArena::create()) {}
+
 const clsINIPtr &clsINIList::Item(qsizetype position) const
 {
     if (position < 1 || position > m_records.size())
@@ -19,14 +21,16 @@ const clsINIPtr &clsINIList::Item(qsizetype position) const
 
 void clsINIList::Add(clsINIPtr record)
 {
-    m_records.append(std::move(record));
+    Q_ASSERT(&record->arena() == m_arena.get());
+    m_records.append(record);
 }
 
 void clsINIList::Insert(qsizetype position, clsINIPtr record)
 {
     if (position < 1 || position > m_records.size() + 1)
         throwNoRecord(position);
-    m_records.insert(position - 1, std::move(record));
+    Q_ASSERT(&record->arena() == m_arena.get());
+    m_records.insert(position - 1, record);
 }
 
 void clsINIList::Remove(qsizetype position)

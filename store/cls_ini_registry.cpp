@@ -78,6 +78,7 @@ QString clsINIRegistry::GetRegValue(const QString &Section, const QString &Key) 
 void clsINIRegistry::ClearRegistry()
 {
     m_registry = std::make_shared<clsINIList>();
+    m_currentEntry = nullptr;
     m_lastRemoved.clear();
     m_stamp = {};
 }

@@ -91,7 +91,7 @@ public:
     void CloseFile();
 
 private:
-    void setCurrentEntry(clsINIPtr entry) { m_currentEntry = std::move(entry); }
+    void setCurrentEntry(clsINIPtr entry) { m_currentEntry = entry; }
     void readFile();
     // Reads the file again when it changed since the records were made;
     // true when it did. The caller holds the file's lock.
@@ -108,7 +108,7 @@ private:
     Interaction &m_ui;
     QString m_fileName;
     std::shared_ptr<clsINIList> m_registry;
-    clsINIPtr m_currentEntry;
+    clsINIPtr m_currentEntry = nullptr;
     QList<clsINIPtr> m_lastRemoved;
     // The version of the file the records hold; invalid when unknown.
     FileStamp m_stamp;

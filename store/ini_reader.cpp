@@ -4,6 +4,7 @@
 #include "file_name_test.h"
 #include "file_stamp.h"
 
+#include <cstring>
 #include <limits>
 #include <new>
 
@@ -35,32 +36,30 @@ void clsINIRegistry::readFile()
     // Read between two looks at the file: when they differ, somebody wrote
     // it meanwhile, and nothing tells which version was read.
     const FileStamp before = stampOfFile(m_fileName);
-    auto text = std::make_shared<LoadedText>();
     FileText file = decodeFile(readWholeFile(m_fileName, kLoadSource));
     const bool steady = stampOfFile(m_fileName) == before;
     const TextFormat format = file.format;
-    text->bytes = std::move(file.bytes);
-    text->encoding = format.encoding();
-    std::shared_ptr<const LoadedText> shared = text;
-
-    const QByteArrayView bytes(text->bytes);
     clsINIList &list = *m_registry;
-    // Roughly one record per 48 bytes in ordinary files: one allocation
-    // instead of twenty for the list.
-    list.reserve(bytes.size() / 48 + 16);
+    RecordArena &arena = list.arena();
+    arena.setText(std::move(file.bytes), format.encoding());
 
-    QString section;
+    const QByteArrayView bytes(arena.bytes());
+    // Roughly one record per 48 bytes in ordinary files: one allocation
+    // instead of twenty for the list, and one slab for the records.
+    list.reserve(bytes.size() / 48 + 16);
+    arena.reserve(bytes.size() / 48 + 16);
+    list.adviseHugePages();
+
+    quint32 section = 0;
     LineCursor cursor(bytes, format.bomLength());
     LineSpan line;
     while (cursor.next(line)) {
         const char *p = bytes.data() + line.start;
         if (line.length >= 2 && p[0] == '[' && p[line.length - 1] == ']') {
-            section = decodeText(QByteArrayView(p + 1, line.length - 2), format.encoding());
-            auto record = std::make_shared<clsINI>();
+            section = arena.sectionIndex(decodeText(QByteArrayView(p + 1, line.length - 2), format.encoding()));
+            clsINIPtr record = arena.makeHeader(section, qint32(list.Count() + 1));
             setCurrentEntry(record);
-            record->setSection(section);
-            record->setID(qint32(list.Count() + 1));
-            list.Add(std::move(record));
+            list.Add(record);
             continue;
         }
         const void *eq = std::memchr(p, '=', size_t(line.length));
@@ -71,9 +70,9 @@ void clsINIRegistry::readFile()
                            QStringLiteral("A key line of more than 2 GB cannot be loaded"));
         const auto keyLength = qint32(static_cast<const char *>(eq) - p);
         const auto valueLength = qint32(line.length - keyLength - 1);
-        auto record = clsINI::fromLine(shared, section, line.start, keyLength, valueLength, qint32(list.Count() + 1));
+        clsINIPtr record = arena.makeLine(section, line.start, keyLength, valueLength, qint32(list.Count() + 1));
         setCurrentEntry(record);
-        list.Add(std::move(record));
+        list.Add(record);
     }
     m_stamp = steady ? before : FileStamp();
     ++m_loadCount;

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <functional>
 
 namespace {
 Q_LOGGING_CATEGORY(lcStore, "larkspur.store")
@@ -130,7 +131,7 @@ void clsINIRegistry::DeleteKey(const QString &Section, const QString &Key)
     const FileLock lock(m_fileName, QStringLiteral("clsINIRegistry: DeleteKey"));
     reloadIfChanged();
     const qsizetype position = FindRecord(Section, Key);
-    clsINIPtr removed;
+    clsINIPtr removed = nullptr;
     if (position) {
         removed = m_registry->Item(position);
         m_registry->Remove(position);
@@ -204,9 +205,9 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
             const QString id = upperName(section) + QChar(0) + upperName(key);
             const auto found = firstOf.constFind(id);
             if (found == firstOf.constEnd())
-                firstOf.insert(id, record.get());
+                firstOf.insert(id, record);
             else
-                valueCopies.append(std::make_pair(*found, record.get()));
+                valueCopies.append(std::make_pair(*found, record));
         }
     }
     // Encoded before the backup is touched: a record the file cannot hold
@@ -233,8 +234,21 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
         copyAsBackup(m_fileName, backup, original, source);
     }
 
-    for (const auto &[first, later] : valueCopies)
-        first->setValue(later->Value());
+    // A record that several later ones hand their values to ends up with
+    // the last one's: only that hand-over is made. Sorted by the record
+    // given to, later ones after earlier ones.
+    std::stable_sort(valueCopies.begin(), valueCopies.end(),
+                     [](const auto &a, const auto &b) { return std::less<const clsINI *>()(a.first, b.first); });
+    auto lastOfItsRecord = [&](qsizetype i) {
+        return i + 1 == valueCopies.size() || valueCopies[i + 1].first != valueCopies[i].first;
+    };
+    qsizetype given = 0;
+    for (qsizetype i = 0; i < valueCopies.size(); ++i)
+        given += lastOfItsRecord(i) ? 1 : 0;
+    m_registry->arena().reserveAssigned(given);
+    for (qsizetype i = 0; i < valueCopies.size(); ++i)
+        if (lastOfItsRecord(i))
+            valueCopies[i].first->setValueFrom(*valueCopies[i].second);
     if (write)
         followOwnWrite(before);
 }
@@ -248,12 +262,16 @@ QByteArray clsINIRegistry::rebuildFromRecords(const TextFormat &format,
     // back split), yet records still match each other under them.
     QHash<QString, clsINI *> firstOfSplitKey;
     SectionRun run;
+    QString section;
     qsizetype index = 0;
     for (const clsINIPtr &record : *m_registry) {
         const qsizetype tag = index++;
-        const QString section = record->Section();
-        if (run.changed(*record))
+        // Records of one run share their section's string: it is fetched,
+        // and checked, once per run.
+        if (run.changed(*record)) {
+            section = record->Section();
             requireSingleLine(section, QStringLiteral("section name"));
+        }
         qsizetype firstTag;
         QByteArrayView key;
         QByteArrayView value;
@@ -273,13 +291,13 @@ QByteArray clsINIRegistry::rebuildFromRecords(const TextFormat &format,
                 const QString id = upperName(section) + QChar(0) + upperName(keyText);
                 const auto found = firstOfSplitKey.constFind(id);
                 if (found == firstOfSplitKey.constEnd())
-                    firstOfSplitKey.insert(id, record.get());
+                    firstOfSplitKey.insert(id, record);
                 else
-                    valueCopies.append(std::make_pair(*found, record.get()));
+                    valueCopies.append(std::make_pair(*found, record));
             }
         }
         if (firstTag >= 0)
-            valueCopies.append(std::make_pair(m_registry->Item(firstTag + 1).get(), record.get()));
+            valueCopies.append(std::make_pair(m_registry->Item(firstTag + 1), record));
     }
     return builder.bytes();
 }

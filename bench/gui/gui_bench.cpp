@@ -15,7 +15,6 @@
 #include "frm_find.h"
 #include "frm_ini.h"
 #include "g_registry.h"
-#include "huge_page_heap.h"
 #include "node_tree_view.h"
 #include "value_list.h"
 
@@ -159,8 +158,6 @@ void findMiss(frmINI &form, BenchUi &ui)
 
 int main(int argc, char **argv)
 {
-    // As the editor does, so that the numbers are the editor's.
-    restartWithHugePageHeap(argv);
     QElapsedTimer sinceStart;
     sinceStart.start();
     if (argc != 3) {

@@ -1,6 +1,14 @@
 // gen-ini: writes a large, realistic-looking INI file for the benchmarks.
 //
-//   gen-ini LINES OUT [SEED]
+//   gen-ini LINES OUT [SEED [SHAPE]]
+//
+// SHAPE is one of the shapes real files have:
+//   mixed       sections of 5-50 keys whose names rarely repeat (the default)
+//   shared      sections of 5-40 keys, all named from the same 48 words, as
+//               when every section has its "enabled", "path", "name"...
+//   onesection  one section holding every key
+//   duplicates  sections of 10-50 keys named from 6 names each, so that
+//               most names appear several times in their section
 //
 // The output must be identical on every machine and every compiler, so that
 // numbers measured on different days compare the same bytes. That is why the
@@ -9,7 +17,8 @@
 //
 // On success it prints KEY=VALUE lines (shell-friendly) describing the file,
 // including the last section and key, which the bench addresses because a
-// lookup of the last key cannot stop early.
+// lookup of the last key cannot stop early, and the value a lookup of that
+// key finds (the first of its name in the section).
 
 #include <array>
 #include <cerrno>
@@ -19,6 +28,8 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -119,12 +130,58 @@ void appendComment(std::string &line, Rng &rng)
     }
 }
 
+enum class Shape { Mixed, Shared, OneSection, Duplicates };
+
+struct ShapeRules {
+    const char *name;
+    Shape shape;
+    int minKeys;
+    int maxKeys;
+};
+
+constexpr std::array<ShapeRules, 4> kShapes = {{
+    {"mixed", Shape::Mixed, 5, 50},
+    {"shared", Shape::Shared, 5, 40},
+    {"onesection", Shape::OneSection, 1, 1 << 30},
+    {"duplicates", Shape::Duplicates, 10, 50},
+}};
+
+// The key names a section draws from: for "shared" the 48 words in an order
+// of the section's own, taken one after the other; for "duplicates" six
+// names taken at random, again and again.
+std::vector<std::string> sectionNames(Shape shape, Rng &rng)
+{
+    std::vector<std::string> names;
+    if (shape == Shape::Shared) {
+        names.assign(kKeyWords.begin(), kKeyWords.end());
+        for (std::size_t i = names.size() - 1; i > 0; --i)
+            std::swap(names[i], names[rng.next() % (i + 1)]);
+    } else if (shape == Shape::Duplicates) {
+        for (int i = 0; i < 6; ++i)
+            names.push_back(std::string(kKeyWords[rng.next() % kKeyWords.size()]) + "_"
+                            + std::string(kKeyWords[rng.next() % kKeyWords.size()]));
+    }
+    return names;
+}
+
+std::string nextKey(Shape shape, Rng &rng, int indexInSection, const std::vector<std::string> &names)
+{
+    switch (shape) {
+    case Shape::Shared:
+        return names[static_cast<std::size_t>(indexInSection)];
+    case Shape::Duplicates:
+        return names[rng.next() % names.size()];
+    default:
+        return makeKey(rng, indexInSection);
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc < 3 || argc > 4) {
-        std::fprintf(stderr, "usage: %s LINES OUT [SEED]\n", argv[0]);
+    if (argc < 3 || argc > 5) {
+        std::fprintf(stderr, "usage: %s LINES OUT [SEED [mixed|shared|onesection|duplicates]]\n", argv[0]);
         return 2;
     }
     char *end = nullptr;
@@ -133,7 +190,18 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "gen-ini: LINES must be an integer >= 6\n");
         return 2;
     }
-    const std::uint64_t seed = argc == 4 ? std::strtoull(argv[3], nullptr, 10) : 20240607ULL;
+    const std::uint64_t seed = argc >= 4 ? std::strtoull(argv[3], nullptr, 10) : 20240607ULL;
+    const ShapeRules *rules = &kShapes[0];
+    if (argc == 5) {
+        rules = nullptr;
+        for (const ShapeRules &candidate : kShapes)
+            if (std::strcmp(candidate.name, argv[4]) == 0)
+                rules = &candidate;
+        if (!rules) {
+            std::fprintf(stderr, "gen-ini: unknown shape %s\n", argv[4]);
+            return 2;
+        }
+    }
 
     std::FILE *out = std::fopen(argv[2], "wb");
     if (!out) {
@@ -143,10 +211,10 @@ int main(int argc, char **argv)
     static char outBuffer[1 << 20];
     std::setvbuf(out, outBuffer, _IOFBF, sizeof outBuffer);
 
-    constexpr int kMinKeys = 5;
-    constexpr int kMaxKeys = 50;
+    const int kMinKeys = rules->minKeys;
+    const int kMaxKeys = rules->maxKeys;
     // Smallest tail that can still hold a whole section (header + kMinKeys).
-    constexpr long long kMinSectionLines = 1 + kMinKeys;
+    const long long kMinSectionLines = 1 + kMinKeys;
 
     Rng rng{seed};
     std::string line;
@@ -155,6 +223,9 @@ int main(int argc, char **argv)
     int keyIndex = 0; // position of the next key in the current section
     bool finalSection = false;
     std::string lastSection, lastKey, lastValue;
+    std::vector<std::string> names;
+    // The current section's keys with the value of the first of each name.
+    std::vector<std::pair<std::string, std::string>> firstValues;
 
     auto emit = [&](const std::string &text) {
         std::fwrite(text.data(), 1, text.size(), out);
@@ -209,15 +280,19 @@ int main(int argc, char **argv)
             ++sections;
             keysLeft = count;
             keyIndex = 0;
+            names = sectionNames(rules->shape, rng);
+            firstValues.clear();
             continue;
         }
 
-        lastKey = makeKey(rng, keyIndex++);
+        lastKey = nextKey(rules->shape, rng, keyIndex++, names);
         line.assign(lastKey).append("=");
         const std::size_t valueStart = line.size();
         appendValue(line, rng);
         emit(line);
         lastValue.assign(line, valueStart);
+        if (rules->shape == Shape::Duplicates)
+            firstValues.emplace_back(lastKey, lastValue);
         ++keys;
         --keysLeft;
     }
@@ -229,7 +304,14 @@ int main(int argc, char **argv)
 
     std::printf("lines=%lld\nbytes=%lld\nsections=%lld\nkeys=%lld\ncomments=%lld\nblanks=%lld\n", written, bytes,
                 sections, keys, comments, blanks);
-    std::printf("last_section=%s\nlast_key=%s\nlast_value=%s\n", lastSection.c_str(), lastKey.c_str(),
-                lastValue.c_str());
+    std::string found = lastValue;
+    for (const auto &[name, value] : firstValues) {
+        if (name == lastKey) {
+            found = value;
+            break;
+        }
+    }
+    std::printf("last_section=%s\nlast_key=%s\nlast_value=%s\nget_value=%s\n", lastSection.c_str(), lastKey.c_str(),
+                lastValue.c_str(), found.c_str());
     return 0;
 }

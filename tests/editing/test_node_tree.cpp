@@ -41,9 +41,11 @@ class TestNodeTree : public QObject {
         return out;
     }
 
-    static clsINIPtr record(const QString &section, const QString &key, qint32 id)
+    // Records made for the collection alone, as the add dialog makes them.
+    std::shared_ptr<RecordArena> m_arena = RecordArena::create();
+    clsINIPtr record(const QString &section, const QString &key, qint32 id)
     {
-        auto r = std::make_shared<clsINI>();
+        clsINIPtr r = m_arena->make();
         r->setSection(section);
         r->setKey(key);
         r->setID(id);

@@ -129,7 +129,7 @@ private Q_SLOTS:
             // The same records, every text assigned afresh.
             clsINIList copies;
             for (const clsINIPtr &r : *l->store.Registry()) {
-                auto c = std::make_shared<clsINI>();
+                const clsINIPtr c = copies.NewRecord();
                 c->setSection(r->Section());
                 c->setKey(r->Key());
                 c->setValue(r->Value());
