@@ -71,24 +71,48 @@ qsizetype ProfileBuilder::findLine(const Section &section, const NameRef &name) 
     }
 }
 
+void ProfileBuilder::growTable(Section &section, size_t names)
+{
+    quint32 count = std::max<quint32>(8, section.slotCount);
+    while (names * 2 > count)
+        count *= 2;
+    if (count == section.slotCount)
+        return;
+    // The table of the section being written is nearly always the last one:
+    // it grows where it is, and nothing is left behind.
+    const auto oldBegin = m_slots.begin() + qsizetype(section.slotsAt);
+    m_grown.assign(oldBegin, oldBegin + section.slotCount);
+    if (section.slotsAt + section.slotCount == m_slots.size())
+        std::fill_n(oldBegin, section.slotCount, 0);
+    else
+        section.slotsAt = m_slots.size();
+    section.slotCount = count;
+    // What the pool gains is zero already.
+    m_slots.resize(std::max(m_slots.size(), section.slotsAt + section.slotCount));
+    for (const quint64 slot : m_grown)
+        if (slot != 0)
+            place(section, slot);
+}
+
+void ProfileBuilder::expectNames(const QString &section, qsizetype names)
+{
+    // A section is made by its first write, not before: the file holds
+    // sections in the order they were first written, and none without keys.
+    const QByteArray upper = section.toUpper().toUtf8();
+    const auto found = section.isEmpty() ? 0 : m_sectionByUpperName.value(upper, -1);
+    if (found >= 0) {
+        Section &target = m_sections[found];
+        growTable(target, target.names + size_t(names));
+        return;
+    }
+    m_expectedSection = section;
+    m_expectedNames = names;
+}
+
 void ProfileBuilder::addName(Section &section, const NameRef &name, qsizetype line)
 {
-    if ((section.names + 1) * 2 > section.slotCount) {
-        // The table of the section being written is nearly always the last
-        // one: it grows where it is, and nothing is left behind.
-        const auto oldBegin = m_slots.begin() + qsizetype(section.slotsAt);
-        m_grown.assign(oldBegin, oldBegin + section.slotCount);
-        if (section.slotsAt + section.slotCount == m_slots.size())
-            std::fill_n(oldBegin, section.slotCount, 0);
-        else
-            section.slotsAt = m_slots.size();
-        section.slotCount = std::max<quint32>(8, section.slotCount * 2);
-        // What the pool gains is zero already.
-        m_slots.resize(std::max(m_slots.size(), section.slotsAt + section.slotCount));
-        for (const quint64 slot : m_grown)
-            if (slot != 0)
-                place(section, slot);
-    }
+    if ((section.names + 1) * 2 > section.slotCount)
+        growTable(section, std::max<size_t>(section.names + 1, section.slotCount));
     if (name.bytes.data() != m_lines[line].key)
         m_upperNames.insert(qint32(line), name.bytes);
     place(section, quint64(name.hash) << 32 | quint32(line + 1));
@@ -151,6 +175,8 @@ qsizetype ProfileBuilder::sectionFor(const QString &name)
             index = m_sections.size();
             m_sectionByUpperName.insert(upper, index);
             m_sections.append(Section{encodeText(name, m_format.encoding())});
+            if (name.constData() == m_expectedSection.constData() && name.size() == m_expectedSection.size())
+                growTable(m_sections.last(), size_t(m_expectedNames));
         }
     }
     m_lastSectionName = name;

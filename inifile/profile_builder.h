@@ -32,6 +32,8 @@ public:
 
     // Room for about `lines` writes, so that the tables never grow on the way.
     void reserve(qsizetype lines);
+    // Room for `names` more names in `section`'s table, ahead of a run of writes to it.
+    void expectNames(const QString &section, qsizetype names);
 
 private:
     // A name as the look-ups see it: upper-cased, or bytes that become so
@@ -74,6 +76,8 @@ private:
     // The line of `name` in `section`, or -1.
     qsizetype findLine(const Section &section, const NameRef &name) const;
     void addName(Section &section, const NameRef &name, qsizetype line);
+    // Gives the section's table room for `names` names, at most half full.
+    void growTable(Section &section, size_t names);
     void place(const Section &section, quint64 slot);
     void addLine(Section &section, QByteArrayView key, QByteArrayView value, qsizetype tag);
     QByteArrayView keep(QByteArray bytes);
@@ -86,6 +90,9 @@ private:
     QList<Line> m_lines;
     std::vector<quint64> m_slots; // every section's table; a table that grows moves to the end
     std::vector<quint64> m_grown; // the slots of a table while it grows
+    // The names expected in a section not written yet, for its first write.
+    QString m_expectedSection;
+    qsizetype m_expectedNames = 0;
     QHash<qint32, QByteArrayView> m_upperNames; // lines whose name is not their key's bytes
     QList<QByteArray> m_kept; // texts the lines point into that nobody else holds
 };

@@ -6,6 +6,20 @@
 
 #include <vector>
 
+namespace {
+// Whether `record` has the key name `key`, letter case ignored, without
+// building a string for the common ASCII names.
+bool sameKey(const clsINI &record, const QString &key)
+{
+    QByteArrayView bytes;
+    QByteArrayView value;
+    TextEncoding encoding;
+    if (record.loadedBytes(bytes, value, encoding) && isAscii(bytes) && isAscii(QStringView(key)))
+        return QLatin1StringView(bytes).compare(key, Qt::CaseInsensitive) == 0;
+    return record.keyMatches(UpperMatcher(key));
+}
+} // namespace
+
 // Deleting a section's keys one by one rewrites the file once per key, and
 // each rewrite hands the value of the last of two same-named records to the
 // first. Those hand-overs need not be replayed between the deletions: a
@@ -35,21 +49,34 @@ void clsINIRegistry::DeleteKeys(const QString &Section, const QStringList &Given
             candidates.push_back(i);
     }
 
-    // Each key takes the first record of its name not taken yet: the
-    // section's records queued by name, so that a section of a hundred
-    // thousand keys is not walked once per key.
-    struct Queue {
-        std::vector<qsizetype> positions;
-        size_t next = 0;
-    };
-    QHash<QString, Queue> byName;
-    for (qsizetype position : candidates)
-        byName[upperName(before[position]->Key())].positions.push_back(position);
+    // Each key takes the first record of its name not taken yet. The keys
+    // of a whole section come in the order of its records: while they do,
+    // each takes the next record, with no look-up at all.
     std::vector<bool> removed(size_t(before.size()), false);
-    for (const QString &key : Keys) {
-        const auto found = byName.find(upperName(key));
-        if (found != byName.end() && found->next < found->positions.size())
-            removed[size_t(found->positions[found->next++])] = true;
+    qsizetype inOrder = 0;
+    while (inOrder < Keys.size() && inOrder < qsizetype(candidates.size())
+           && sameKey(*before[candidates[size_t(inOrder)]], Keys[inOrder])) {
+        removed[size_t(candidates[size_t(inOrder)])] = true;
+        ++inOrder;
+    }
+    if (inOrder < Keys.size()) {
+        // The rest: per name, one plus the first record not taken yet (0 for
+        // none), and after each record the next of its name (-1 for none).
+        QHash<QString, qsizetype> firstOfName;
+        std::vector<qsizetype> nextOfName(candidates.size(), -1);
+        for (qsizetype c = qsizetype(candidates.size()) - 1; c >= inOrder; --c) {
+            qsizetype &first = firstOfName[upperName(before[candidates[size_t(c)]]->Key())];
+            nextOfName[size_t(c)] = first - 1;
+            first = c + 1;
+        }
+        for (qsizetype k = inOrder; k < Keys.size(); ++k) {
+            const auto found = firstOfName.find(upperName(Keys[k]));
+            if (found == firstOfName.end() || *found == 0)
+                continue;
+            const qsizetype c = *found - 1;
+            removed[size_t(candidates[size_t(c)])] = true;
+            *found = nextOfName[size_t(c)] + 1;
+        }
     }
 
     QList<clsINIPtr> after;

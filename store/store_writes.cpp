@@ -261,16 +261,24 @@ QByteArray clsINIRegistry::rebuildFromRecords(const TextFormat &format,
     // Keys holding "=" are never matched by the builder (the file reads them
     // back split), yet records still match each other under them.
     QHash<QString, clsINI *> firstOfSplitKey;
+    const QList<clsINIPtr> &records = m_registry->records();
     SectionRun run;
     QString section;
-    qsizetype index = 0;
-    for (const clsINIPtr &record : *m_registry) {
-        const qsizetype tag = index++;
+    for (qsizetype tag = 0; tag < records.size(); ++tag) {
+        const clsINIPtr record = records[tag];
         // Records of one run share their section's string: it is fetched,
-        // and checked, once per run.
+        // and checked, once per run, and a long run's names get their room
+        // in one go.
         if (run.changed(*record)) {
             section = record->Section();
             requireSingleLine(section, QStringLiteral("section name"));
+            qsizetype end = tag + 1;
+            while (end < records.size() && records[end]->sectionIdentity() == record->sectionIdentity()
+                   && records[end]->sectionSize() == record->sectionSize())
+                ++end;
+            // Small tables grow for next to nothing.
+            if (end - tag >= 256)
+                builder.expectNames(section, end - tag);
         }
         qsizetype firstTag;
         QByteArrayView key;
