@@ -54,7 +54,7 @@ bool fieldMatches(QStringView field, const SearchOptions &options)
     const QStringView found = field.mid(p, n);
     if (options.matchCase)
         return found == trimmed;
-    return found.toString().toUpper() == trimmed.toUpper();
+    return upperName(found) == upperName(trimmed);
 }
 
 qsizetype findNextRecord(const clsINIList &records, const SearchOptions &options, qint32 lastFoundID, qsizetype from)

@@ -42,7 +42,11 @@ QString upperName(QStringView text)
     return text.toString().toUpper();
 }
 
-UpperMatcher::UpperMatcher(const QString &name) : m_upper(name.toUpper()) {}
+// Upper-cased by upperName, as every text it is compared with: Qt's in-place
+// upper-casing of a temporary turns a lone surrogate into U+FFFD once "ß"
+// has grown into "SS", the copying one of a const string does not, so a
+// name upper-cased the other way would not even match itself.
+UpperMatcher::UpperMatcher(const QString &name) : m_upper(upperName(name)) {}
 
 bool UpperMatcher::matches(QStringView text) const
 {

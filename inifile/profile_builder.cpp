@@ -167,7 +167,7 @@ qsizetype ProfileBuilder::sectionFor(const QString &name)
         return m_lastSection;
     qsizetype index = 0;
     if (!name.isEmpty()) {
-        const QByteArray upper = name.toUpper().toUtf8();
+        const QByteArray upper = upperName(name).toUtf8();
         const auto found = m_sectionByUpperName.constFind(upper);
         if (found != m_sectionByUpperName.constEnd()) {
             index = *found;

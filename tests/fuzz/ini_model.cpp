@@ -190,9 +190,17 @@ QList<Record> records(const Text &text)
     return out;
 }
 
+// Upper-cased the one way the program does (Qt's in-place upper-casing of a
+// temporary; the copying one keeps a lone surrogate that the other turns
+// into U+FFFD once "ß" has become "SS").
+QString upperName(const QString &text)
+{
+    return QString(text).toUpper();
+}
+
 bool sameName(const QString &a, const QString &b)
 {
-    return a.toUpper() == b.toUpper();
+    return upperName(a) == upperName(b);
 }
 
 bool isHeader(const QString &line)
@@ -242,10 +250,10 @@ std::optional<Text> rebuild(const Text &format, const QList<Record> &records)
             continue;
         if (!storable(record.key) || !storable(record.value))
             return std::nullopt;
-        if (!sections.contains(record.section.toUpper())) {
+        if (!sections.contains(upperName(record.section))) {
             if (!storable(record.section))
                 return std::nullopt;
-            sections.append(record.section.toUpper());
+            sections.append(upperName(record.section));
         }
         setValueWithEol(text, eol, record.section, record.key, record.value);
     }

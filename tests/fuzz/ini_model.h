@@ -46,6 +46,7 @@ Text decode(const QByteArray &bytes);
 std::optional<QByteArray> encode(const Text &text);
 QList<Record> records(const Text &text);
 
+QString upperName(const QString &text);
 bool sameName(const QString &a, const QString &b);
 bool isHeader(const QString &line);
 QString trimSpaces(const QString &text);
