@@ -38,7 +38,8 @@ QVariant DiffRowsModel::data(const QModelIndex &index, int role) const
     const DiffLine &line = m_rows[index.row()];
     switch (role) {
     case Qt::DisplayRole:
-        return line.kind == DiffLine::Folded ? QStringLiteral("            \u22EF ") + rowText(line) : rowText(line);
+        // The fold's mark stands where the lines' - and + do.
+        return line.kind == DiffLine::Folded ? QString(14, u' ') + QChar(0x22EF) + u' ' + rowText(line) : rowText(line);
     case Qt::BackgroundRole:
         if (line.kind == DiffLine::Removed)
             return QBrush(QColor(255, 220, 220));

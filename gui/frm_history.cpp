@@ -67,7 +67,11 @@ frmHistory::frmHistory(QWidget *owner, Interaction &ui, clsINIRegistry &store)
     auto *split = new QSplitter(Qt::Vertical, this);
     split->addWidget(lstVersions);
     split->addWidget(lower);
-    split->setStretchFactor(1, 3);
+    // A few versions show at once; the diff gets the rest, and all of what
+    // a larger dialog adds.
+    split->setSizes({140, 360});
+    split->setStretchFactor(0, 0);
+    split->setStretchFactor(1, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(btnRestore);

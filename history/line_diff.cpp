@@ -120,22 +120,23 @@ bool shortestScript(const LineIds &a, const LineIds &b, const Range &r, RunList 
 
 // The lines that occur exactly once in a[r] and once in b[r], as pairs of
 // positions, the longest chain of them that is in order in both texts.
-std::vector<std::pair<qsizetype, qsizetype>> uniqueAnchors(const LineIds &a, const LineIds &b, const Range &r)
+std::vector<std::pair<qsizetype, qsizetype>> uniqueAnchors(const LineIds &a, const LineIds &b, const Range &r,
+                                                           quint32 idCount)
 {
+    // Line numbers are dense: a table by number, for the range only touched.
     struct Seen {
         qint32 inA = 0;
         qint32 inB = 0;
         qsizetype posB = 0;
     };
-    QHash<quint32, Seen> seen;
-    seen.reserve(r.aHi - r.aLo);
+    std::vector<Seen> seen(idCount);
     for (qsizetype i = r.aLo; i < r.aHi; ++i)
         ++seen[a[size_t(i)]].inA;
     for (qsizetype j = r.bLo; j < r.bHi; ++j) {
-        const auto it = seen.find(b[size_t(j)]);
-        if (it != seen.end()) {
-            ++it->inB;
-            it->posB = j;
+        Seen &s = seen[b[size_t(j)]];
+        if (s.inA) {
+            ++s.inB;
+            s.posB = j;
         }
     }
     std::vector<std::pair<qsizetype, qsizetype>> pairs;
@@ -212,6 +213,10 @@ void numberLines(const QList<QByteArrayView> &oldLines, const QList<QByteArrayVi
 
 QList<DiffRun> diffLines(const LineIds &a, const LineIds &b)
 {
+    quint32 idCount = 0;
+    for (const LineIds *lines : {&a, &b})
+        for (quint32 id : *lines)
+            idCount = std::max(idCount, id + 1);
     RunList out;
     // Ranges still to compare, and Same runs to emit, taken last in first out:
     // pushed in reverse order, they come out in text order.
@@ -250,7 +255,7 @@ QList<DiffRun> diffLines(const LineIds &a, const LineIds &b)
         }
         if (shortestScript(a, b, r, out))
             continue;
-        const auto anchors = uniqueAnchors(a, b, r);
+        const auto anchors = uniqueAnchors(a, b, r, idCount);
         if (anchors.empty()) {
             // Nothing to hold on to within the budget: the whole range changes.
             out.add(DiffRun::Removed, r.aLo, r.bLo, r.aHi - r.aLo);

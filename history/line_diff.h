@@ -26,7 +26,8 @@ struct DiffRun {
     friend bool operator==(const DiffRun &, const DiffRun &) = default;
 };
 
-// Lines as numbers: equal numbers for equal lines.
+// Lines as numbers: equal numbers for equal lines, small numbers from 0 up
+// (as numberLines gives them), since tables are made by number.
 using LineIds = std::vector<quint32>;
 
 // Numbers the lines of both texts alike: equal lines get equal numbers.
