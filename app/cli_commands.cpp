@@ -3,6 +3,7 @@
 #include "add_entry.h"
 #include "app_error.h"
 #include "cli_batch.h"
+#include "cli_history.h"
 #include "cls_ini_registry.h"
 #include "json_line.h"
 #include "node_collection.h"
@@ -174,6 +175,11 @@ const QList<CliCommand> &cliCommands()
          "print the ID of each record Find Next reaches, in order (exit 1 when none)", find, 1, 3, findUsageError},
         {"batch", "--set S K V | --delete S K | --add-section S | --add-key S K V | --delete-section S ...",
          "run the operations in order with one load; all or nothing", runBatch, 0, kManyOptions, batchUsageError},
+        {"history", "", "list the kept versions of FILE: number, time, command that replaced it, size", listVersions,
+         0},
+        {"diff", "N", "print a unified diff of version N against the file", diffVersion, 1, 0, versionUsageError},
+        {"restore", "N", "write version N back (the file as it is becomes a version first)", restoreVersion, 1, 0,
+         versionUsageError},
     };
     return commands;
 }

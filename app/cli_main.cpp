@@ -5,6 +5,7 @@
 #include "cli_commands.h"
 #include "cls_ini_registry.h"
 #include "console_interaction.h"
+#include "file_history.h"
 #include "text_helpers.h"
 
 #include <QFile>
@@ -113,7 +114,7 @@ int main(int argc, char **argv)
 
     ConsoleInteraction ui(QString::fromLatin1(kProgram));
     try {
-        clsINIRegistry store(ui);
+        clsINIRegistry store(ui, FileHistory::fromEnvironment());
         store.setFileName(fileName);
         store.LoadINI();
         const int code = command->run(store, args);

@@ -21,9 +21,12 @@ clsINIPtr AddSectionRecord(clsINIRegistry &store, const QString &sectionText)
 
 bool WriteSectionRecord(clsINIRegistry &store, const clsINI &record)
 {
-    return store.WriteFollowing([&] {
-        return AppendLine(store.ui(), store.FileName(), QStringLiteral("[") + record.Section() + QStringLiteral("]"));
-    });
+    return store.WriteFollowing(
+        [&] {
+            return AppendLine(store.ui(), store.FileName(),
+                              QStringLiteral("[") + record.Section() + QStringLiteral("]"));
+        },
+        QStringLiteral("add section [%1]").arg(record.Section()));
 }
 
 clsINIPtr AddKeyRecord(clsINIRegistry &store, const QString &section, const QString &keyText, const QString &value)

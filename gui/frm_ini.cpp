@@ -3,6 +3,7 @@
 #include "app_error.h"
 #include "busy_cursor.h"
 #include "file_access.h"
+#include "file_history.h"
 #include "frm_find.h"
 #include "g_registry.h"
 #include "gui_log.h"
@@ -32,7 +33,7 @@ constexpr double kDesignClientHeight = 5685;
 } // namespace
 
 frmINI::frmINI(Interaction &ui, QString commandLine, QWidget *parent)
-    : QMainWindow(parent), m_ui(ui), m_commandLine(std::move(commandLine))
+    : QMainWindow(parent), m_ui(ui), m_commandLine(std::move(commandLine)), m_history(FileHistory::fromEnvironment())
 {
     setObjectName(QStringLiteral("frmINI"));
     setWindowTitle(kCaption);
@@ -66,6 +67,12 @@ frmINI::frmINI(Interaction &ui, QString commandLine, QWidget *parent)
     connect(Splitter, &SplitterBar::MouseDown, this, &frmINI::Splitter_MouseDown);
     connect(Splitter, &SplitterBar::MouseMove, this, &frmINI::Splitter_MouseMove);
     connect(Splitter, &SplitterBar::MouseUp, this, &frmINI::Splitter_MouseUp);
+
+    // Told once per run; the message waits until the write that could not
+    // keep its version is done and the file's lock is free.
+    m_history->setFailureNotice([this](const QString &text) {
+        QTimer::singleShot(0, this, [this, text] { m_ui.MsgBox(text, vbExclamation); });
+    });
 
     buildMenus();
     connectShortcuts();
@@ -119,6 +126,7 @@ void frmINI::buildMenus()
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
     mnuOpen = action(mnuFile, "mnuOpen", QStringLiteral("&Open File"), &frmINI::mnuOpen_Click);
     mnuLine1 = separator(mnuFile, "mnuLine1");
+    mnuHistory = action(mnuFile, "mnuHistory", QStringLiteral("&History..."), &frmINI::mnuHistory_Click);
     mnuExit = action(mnuFile, "mnuExit", QStringLiteral("E&xit"), &frmINI::mnuExit_Click);
 
     mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
@@ -179,7 +187,7 @@ void frmINI::Form_Activate()
             switch (step) {
             case CreateStore:
                 if (!gRegistry)
-                    gRegistry = std::make_unique<clsINIRegistry>(m_ui);
+                    createStore();
                 break;
             case CheckFileName:
                 if (!gRegistry->FileName().isEmpty())

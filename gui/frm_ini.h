@@ -9,8 +9,10 @@
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
+class FileHistory;
 class frmAdd;
 class QFileSystemWatcher;
 class QTimer;
@@ -28,9 +30,10 @@ class Interaction;
 // The main window: the section tree on the left, the value of the selected
 // key on the right, the bar between them, and the menu bar. It owns the
 // program's store, gRegistry, from its first activation until it closes, and
-// hands it to the dialogs it opens. `ui` (which must outlive the window) is
-// how it and its store talk to the person; `commandLine` is the program's
-// argument text, the file to open.
+// hands it to the dialogs it opens, with the version history it creates
+// from the environment. `ui` (which must outlive the window) is how it and
+// its store talk to the person; `commandLine` is the program's argument
+// text, the file to open.
 class frmINI : public QMainWindow, public FindHost {
     Q_OBJECT
 public:
@@ -61,6 +64,7 @@ public:
 
     // Menu commands.
     void mnuOpen_Click();
+    void mnuHistory_Click();
     void mnuExit_Click();
     void mnuNewSection_Click();
     void mnuNewKey_Click();
@@ -95,6 +99,7 @@ public:
     QMenu *mnuFile = nullptr;
     QAction *mnuOpen = nullptr;
     QAction *mnuLine1 = nullptr;
+    QAction *mnuHistory = nullptr;
     QAction *mnuExit = nullptr;
     QMenu *mnuEdit = nullptr;
     QMenu *mnuNew = nullptr;
@@ -162,8 +167,12 @@ private:
     QString selectedSection() const;
     QString selectedKey() const;
 
+    // The program's store, keeping the window's version history.
+    void createStore();
+
     Interaction &m_ui;
     const QString m_commandLine;
+    std::shared_ptr<FileHistory> m_history;
     FindState m_findState;
     bool bEditing = false;
     bool bDragging = false;

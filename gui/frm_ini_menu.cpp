@@ -3,6 +3,7 @@
 
 #include "app_error.h"
 #include "busy_cursor.h"
+#include "frm_history.h"
 #include "g_registry.h"
 #include "gui_log.h"
 #include "interaction.h"
@@ -22,7 +23,7 @@ void frmINI::openFile(const QString &chosen)
 {
     const BusyCursor busy;
     if (!gRegistry)
-        gRegistry = std::make_unique<clsINIRegistry>(m_ui);
+        createStore();
     gRegistry->setFileName(chosen);
     try {
         gRegistry->LoadINI();
@@ -51,6 +52,27 @@ void frmINI::openFile(const QString &chosen)
     } catch (const std::exception &error) {
         qCWarning(lcGui) << "the caption was not changed:" << error.what();
     }
+}
+
+void frmINI::createStore()
+{
+    gRegistry = std::make_unique<clsINIRegistry>(m_ui, m_history);
+}
+
+void frmINI::mnuHistory_Click()
+{
+    if (!gRegistry || gRegistry->FileName().isEmpty()) {
+        m_ui.MsgBox(QStringLiteral("No file is open"), vbExclamation);
+        return;
+    }
+    {
+        frmHistory dialog(this, m_ui, *gRegistry);
+        dialog.exec();
+    }
+    // A restore read the file again: the tree shows it as restored.
+    followStore();
+    // The closing of one of our own dialogs activates the window again.
+    Form_Activate();
 }
 
 void frmINI::mnuExit_Click()

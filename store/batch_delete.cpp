@@ -87,7 +87,7 @@ void clsINIRegistry::DeleteKeys(const QString &Section, const QStringList &Given
     m_registry->assign(std::move(after));
 
     try {
-        CreateINIFile(m_fileName);
+        CreateINIFile(m_fileName, QStringLiteral("delete section [%1]").arg(Section));
     } catch (...) {
         // The file still holds every key: so does the store.
         m_registry->assign(before);

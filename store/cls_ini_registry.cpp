@@ -19,7 +19,9 @@ QString ChooseINIFile(Interaction &ui)
                             QString(), QStringLiteral("*.ini"), 0);
 }
 
-clsINIRegistry::clsINIRegistry(Interaction &ui) : m_ui(ui), m_registry(std::make_shared<clsINIList>()) {}
+clsINIRegistry::clsINIRegistry(Interaction &ui, std::shared_ptr<FileHistory> history)
+    : m_ui(ui), m_history(std::move(history)), m_registry(std::make_shared<clsINIList>())
+{}
 
 void clsINIRegistry::setFileName(const QString &value)
 {

@@ -8,20 +8,24 @@
 #include <functional>
 #include <memory>
 
+class FileHistory;
 class Interaction;
 
 // The configuration store: one file, held in memory as the ordered list of
 // its records. It is the only component that reads or writes that file, and
 // every change goes to disk at once. It tells the person what goes wrong
 // (and asks for a file) through the interaction it is given, which must
-// outlive it.
+// outlive it. Given a version history by its owner, it keeps the file's
+// contents there before each of its writes (a store without one keeps none).
 class clsINIRegistry {
 public:
-    explicit clsINIRegistry(Interaction &ui);
+    explicit clsINIRegistry(Interaction &ui, std::shared_ptr<FileHistory> history = nullptr);
 
     // The interaction the store talks through; the steps that write for it
     // (a new section's line) report through the same one.
     Interaction &ui() const { return m_ui; }
+    // The version history the store keeps; nullptr when it keeps none.
+    const std::shared_ptr<FileHistory> &history() const { return m_history; }
 
     QString FileName() const { return m_fileName; }
     // Accepts `value` when it names an existing file; otherwise asks for one
@@ -51,7 +55,8 @@ public:
     // The records the last DeleteKey or DeleteKeys took out of the list; none
     // when its rewrite failed, which leaves every record where it was.
     const QList<clsINIPtr> &LastRemoved() const { return m_lastRemoved; }
-    void CreateINIFile(const QString &Name);
+    // `command` names the write in the version history ("delete key [Net] proxy").
+    void CreateINIFile(const QString &Name, const QString &command = QString());
     // Reads FileName into a new list; throws AppError 0x800403E8 on failure.
     bool LoadINI();
 
@@ -73,8 +78,14 @@ public:
     // Runs `write`, a write of this program that brings the file in line
     // with the records (a new section's line), under the file's lock, so
     // that the records count as holding the file it leaves. Returns what
-    // `write` returns.
-    bool WriteFollowing(const std::function<bool()> &write);
+    // `write` returns. `command` names it in the version history.
+    bool WriteFollowing(const std::function<bool()> &write, const QString &command);
+    // Writes version `number` of the file back from the version history, in
+    // one step under the file's lock, the contents it replaces becoming a
+    // version first (so that a restore can be undone too), and reads the
+    // file again. Throws AppError when there is no history, no such version,
+    // or the file is read-only or cannot be written.
+    void RestoreVersion(qint64 number);
 
     // Refuses (AppError 5, nothing changed) texts the file's encoding
     // cannot hold, before any record or line is made for them.
@@ -100,12 +111,16 @@ private:
     // After a write of our own under the file's lock: when the records held
     // the file as it was (`before`), they now hold it as written.
     void followOwnWrite(const FileStamp &before);
+    // Keeps the file as it is now in the version history, before a write of
+    // `command`; the caller holds the file's lock. Never throws.
+    void keepVersion(const QString &command) const;
     // The file that writing every record with a non-blank key into an empty
     // file leaves; collects the (first, later) records whose values the
     // writes copy in memory.
     QByteArray rebuildFromRecords(const TextFormat &format, QList<std::pair<clsINI *, clsINI *>> &valueCopies) const;
 
     Interaction &m_ui;
+    std::shared_ptr<FileHistory> m_history;
     QString m_fileName;
     std::shared_ptr<clsINIList> m_registry;
     clsINIPtr m_currentEntry = nullptr;

@@ -37,6 +37,7 @@ qint16 clsINIRegistry::SetRegValue(const QString &Section, const QString &Key, c
     }
     const FileLock lock(m_fileName, source);
     const FileStamp before = stampOfFile(m_fileName);
+    keepVersion(QStringLiteral("set [%1] %2").arg(Section, Key));
     const bool written = WritePrivateProfileString(Section, Key, Value, m_fileName);
     if (written && before != m_stamp) {
         // The write went into what another program left; the records made
@@ -66,10 +67,11 @@ bool clsINIRegistry::ReloadIfChanged()
     return reloadIfChanged();
 }
 
-bool clsINIRegistry::WriteFollowing(const std::function<bool()> &write)
+bool clsINIRegistry::WriteFollowing(const std::function<bool()> &write, const QString &command)
 {
     const FileLock lock(m_fileName, QStringLiteral("clsINIRegistry: WriteFollowing"));
     const FileStamp before = stampOfFile(m_fileName);
+    keepVersion(command);
     const bool written = write();
     if (written)
         followOwnWrite(before);
@@ -137,7 +139,8 @@ void clsINIRegistry::DeleteKey(const QString &Section, const QString &Key)
         m_registry->Remove(position);
     }
     try {
-        CreateINIFile(m_fileName);
+        CreateINIFile(m_fileName, Key.isEmpty() ? QStringLiteral("delete header [%1]").arg(Section)
+                                                : QStringLiteral("delete key [%1] %2").arg(Section, Key));
     } catch (...) {
         // The file still holds the key: so does the store.
         if (removed)
@@ -152,7 +155,7 @@ void clsINIRegistry::DeleteKey(const QString &Section, const QString &Key)
 // and writing every record with a non-blank key into it, one by one, would
 // leave, but it is built in memory and replaces the file in one step, so a
 // failure part-way never loses the file.
-void clsINIRegistry::CreateINIFile(const QString &Name)
+void clsINIRegistry::CreateINIFile(const QString &Name, const QString &command)
 {
     const QString source = QStringLiteral("clsINIRegistry: CreateINIFile");
     const FileLock lock(m_fileName, source);
@@ -213,6 +216,10 @@ void clsINIRegistry::CreateINIFile(const QString &Name)
     // Encoded before the backup is touched: a record the file cannot hold
     // refuses the rewrite, and the earlier backup must survive that.
     const QByteArray encoded = write ? encodeFile(std::move(rebuilt), format, m_fileName, source) : QByteArray();
+    // Only a rewrite that will go ahead keeps a version: a refused one
+    // leaves the file as the newest version already holds it.
+    if (write)
+        keepVersion(command.isEmpty() ? QStringLiteral("rewrite") : command);
 
     // The backup is the file as it stands; a second name for it costs
     // nothing when the file is about to be replaced by a new one. A file

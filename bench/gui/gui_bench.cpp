@@ -6,6 +6,8 @@
 //                          in the last section, New > Section, New > Key, and
 //                          Delete > Section of the section named "Big"
 //   bench-gui FILE find    the above, then one Find Next for a text the file lacks
+//   bench-gui FILE history the above, then File > History... opened up to its
+//                          list and the newest version's diff shown, and closed
 //
 // Prints "name value" lines (milliseconds). Run it under /usr/bin/time for
 // the peak memory of the open alone.
@@ -13,6 +15,7 @@
 #include "console_interaction.h"
 #include "frm_add.h"
 #include "frm_find.h"
+#include "frm_history.h"
 #include "frm_ini.h"
 #include "g_registry.h"
 #include "node_tree_view.h"
@@ -24,6 +27,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <algorithm>
 #include <cstdio>
@@ -154,6 +158,34 @@ void findMiss(frmINI &form, BenchUi &ui)
     ui.sayYes = false;
 }
 
+// File > History... from the menu to the dialog on screen with its list
+// filled and the newest version compared with the file; three times.
+void openHistory(frmINI &form)
+{
+    QList<double> times;
+    int versions = -1;
+    for (int i = 0; i < 3; ++i) {
+        QElapsedTimer timer;
+        QTimer::singleShot(0, [&] {
+            auto *dialog = qobject_cast<frmHistory *>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            dialog->repaint();
+            times.append(double(timer.nsecsElapsed()) / 1e6);
+            versions = dialog->lstVersions->topLevelItemCount();
+            dialog->reject();
+        });
+        timer.start();
+        form.mnuHistory->trigger();
+    }
+    if (times.size() != 3) {
+        std::fputs("bench-gui: the History dialog did not open\n", stderr);
+        return;
+    }
+    report("history_versions", versions);
+    report("history_open_median_ms", median(times));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -161,7 +193,7 @@ int main(int argc, char **argv)
     QElapsedTimer sinceStart;
     sinceStart.start();
     if (argc != 3) {
-        std::fputs("usage: bench-gui FILE open|all\n", stderr);
+        std::fputs("usage: bench-gui FILE open|all|edit|find|history\n", stderr);
         return 2;
     }
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -169,6 +201,7 @@ int main(int argc, char **argv)
     const bool all = qstrcmp(argv[2], "all") == 0;
     const bool edit = qstrcmp(argv[2], "edit") == 0;
     const bool find = qstrcmp(argv[2], "find") == 0;
+    const bool history = qstrcmp(argv[2], "history") == 0;
 
     BenchUi ui;
     frmINI form(ui, QString::fromLocal8Bit(argv[1]));
@@ -182,6 +215,8 @@ int main(int argc, char **argv)
         editCommands(form, ui);
     if (find)
         findMiss(form, ui);
+    if (history)
+        openHistory(form);
     if (!all)
         return 0;
 

@@ -9,7 +9,8 @@ work=$(mktemp -d)
 trap 'kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
 printf '[Section]\r\nkey=value\r\n' >"$work/app.ini"
 
-env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_DATA_HOME="$work/data" LARKSPUR_VNC_PORT=5930 \
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM XDG_DATA_HOME="$work/data" XDG_STATE_HOME="$work/state" \
+    LARKSPUR_VNC_PORT=5930 \
     "$start" "$bin" "$work/app.ini" >"$work/out" 2>"$work/err" &
 pid=$!
 

@@ -23,11 +23,18 @@ fi
 source "$completion" || exit 1
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+state=$(mktemp -d)
+trap 'rm -rf "$work" "$state"' EXIT
 mkdir "$work/sub" "$work/conf-only"
 printf '[Net]\r\nHost=a\r\nPort=1\r\n; a comment\r\n[My Section]\r\nFull Name=x y\r\nFull Speed=2\r\n[Quote "q"]\r\nk\\=a\r\n' \
     >"$work/a.ini"
 cp "$work/a.ini" "$work/my file.ini"
+# Versions of b.ini, kept outside the folder whose names are completed.
+export XDG_STATE_HOME=$state
+printf '[A]\r\nk=1\r\n' >"$work/b.ini"
+for value in 2 3 4 5 6 7 8 9 10 11; do
+    "$cli" set "$work/b.ini" A k "$value" || exit 1
+done
 touch "$work/b.conf" "$work/conf-only/c.conf"
 cd "$work" || exit 1
 
@@ -61,13 +68,13 @@ check()
 }
 
 # The commands and the program's own option.
-check 'every command' 'add-key|add-section|delete|delete-section|dump|find|get|set' ''
+check 'every command' 'add-key|add-section|delete|delete-section|diff|dump|find|get|history|restore|set' ''
 check 'commands by prefix' 'delete|delete-section' de
 check 'the help option' '--help' -
 check 'nothing after an unknown command' '' frobnicate a.ini ''
 
 # FILE: INI files and folders first, any file when no INI file matches.
-check 'INI files and folders' 'a.ini|conf-only|my file.ini|sub' get ''
+check 'INI files and folders' 'a.ini|b.ini|conf-only|my file.ini|sub' get ''
 check 'any file without an INI file' 'conf-only/c.conf' get conf-only/
 check 'nothing after FILE for dump' '' dump a.ini ''
 
@@ -101,6 +108,13 @@ check 'a key with a backslash' "k\\\\" get a.ini "'Quote \"q\"'" ''
 check 'no key of a missing section' '' get a.ini None ''
 check 'no key for add-key' '' add-key a.ini Net ''
 check 'no value' '' set a.ini Net Host ''
+
+# Version numbers, read from the file's history.
+check 'versions' '1|2|3|4|5|6|7|8|9|10' diff b.ini ''
+check 'versions by prefix' '1|10' restore b.ini 1
+check 'no version of a file without history' '' diff a.ini ''
+check 'nothing after the version' '' restore b.ini 1 ''
+check 'nothing after history' '' history b.ini ''
 
 if [[ $mode == plain && -r $helpers ]]; then
     bash "$self" "$cli" "$completion" with-helpers || failures=$((failures + 1))

@@ -62,3 +62,30 @@ QStringList TestDataHome::files() const
     out.sort();
     return out;
 }
+
+TestStateHome::TestStateHome() : m_hadPrevious(qEnvironmentVariableIsSet("XDG_STATE_HOME"))
+{
+    QVERIFY2(m_dir.isValid(), "cannot make a temporary state folder");
+    m_previous = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", QFile::encodeName(m_dir.path()));
+}
+
+TestStateHome::~TestStateHome()
+{
+    if (m_hadPrevious)
+        qputenv("XDG_STATE_HOME", m_previous);
+    else
+        qunsetenv("XDG_STATE_HOME");
+}
+
+QStringList TestStateHome::entries() const
+{
+    QStringList out;
+    const QDir root(m_dir.path());
+    QDirIterator it(m_dir.path(), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << root.relativeFilePath(it.next());
+    out.sort();
+    return out;
+}

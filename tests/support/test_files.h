@@ -35,3 +35,20 @@ private:
     QByteArray m_previous;
     bool m_hadPrevious;
 };
+
+// Points XDG_STATE_HOME, where the version history lies, at a fresh
+// temporary folder while it lives; the old value comes back after.
+class TestStateHome {
+public:
+    TestStateHome();
+    ~TestStateHome();
+    QString path() const { return m_dir.path(); }
+    // Every entry below the folder (files, folders, links), as paths
+    // relative to it, sorted.
+    QStringList entries() const;
+
+private:
+    QTemporaryDir m_dir;
+    QByteArray m_previous;
+    bool m_hadPrevious;
+};

@@ -1,0 +1,80 @@
+#include "cli_history.h"
+
+#include "app_error.h"
+#include "cls_ini_registry.h"
+#include "file_access.h"
+#include "file_history.h"
+#include "version_diff.h"
+
+#include <cstdio>
+
+namespace {
+
+void writeOut(const QByteArray &bytes)
+{
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+qint64 versionNumber(const QString &text)
+{
+    bool ok = false;
+    const qint64 number = text.toLongLong(&ok);
+    return ok && number > 0 && !text.startsWith(u'+') ? number : 0;
+}
+
+FileHistory &historyOf(const clsINIRegistry &store)
+{
+    if (!store.history())
+        throw AppError(kStoreErrorNumber, QStringLiteral("history"), QStringLiteral("No version history is kept"));
+    return *store.history();
+}
+
+QString timeText(const QDateTime &time)
+{
+    return time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+} // namespace
+
+QString versionUsageError(const QStringList &args)
+{
+    return versionNumber(args[0]) ? QString() : QStringLiteral("'%1' is no version number").arg(args[0]);
+}
+
+int listVersions(clsINIRegistry &store, const QStringList &)
+{
+    QByteArray out;
+    for (const FileVersion &version : historyOf(store).versions(store.FileName())) {
+        // One version a line, its fields between tabs, whatever the names hold.
+        QString command = version.command;
+        command.replace(QLatin1Char('\t'), QLatin1Char(' '));
+        out.append(QByteArray::number(version.number)).append('\t');
+        out.append(timeText(version.time).toUtf8()).append('\t');
+        out.append(command.toUtf8()).append('\t');
+        out.append(QByteArray::number(version.size)).append('\n');
+    }
+    writeOut(out);
+    return 0;
+}
+
+int diffVersion(clsINIRegistry &store, const QStringList &args)
+{
+    const qint64 number = versionNumber(args[0]);
+    FileHistory &history = historyOf(store);
+    const QByteArray old = history.contents(store.FileName(), number);
+    QString when;
+    for (const FileVersion &version : history.versions(store.FileName()))
+        if (version.number == number)
+            when = QStringLiteral(", ") + timeText(version.time);
+    const QByteArray now = readWholeFile(store.FileName(), QStringLiteral("diff"));
+    const QString name = store.FileName();
+    writeOut(unifiedDiff(diffTexts(old, now), name + QStringLiteral("\tversion %1%2").arg(number).arg(when),
+                         name + QStringLiteral("\tnow")));
+    return 0;
+}
+
+int restoreVersion(clsINIRegistry &store, const QStringList &args)
+{
+    store.RestoreVersion(versionNumber(args[0]));
+    return 0;
+}
