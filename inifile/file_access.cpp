@@ -110,7 +110,7 @@ bool isReadOnlyFile(const QString &path)
     return ::access(native.constData(), W_OK) != 0;
 }
 
-QByteArray readWholeFile(const QString &path, const QString &source)
+QByteArray readWholeFile(const QString &path, const QString &source, qsizetype spare)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -120,8 +120,10 @@ QByteArray readWholeFile(const QString &path, const QString &source)
     // One buffer of the file's size, so that a large one can ask for huge
     // pages before it is filled; whatever a growing file adds comes after.
     const qint64 size = file.size();
-    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
-    adviseHugePages(bytes.data(), size_t(size));
+    QByteArray bytes;
+    bytes.reserve(qsizetype(size) + spare);
+    bytes.resize(qsizetype(size));
+    adviseHugePages(bytes.data(), size_t(bytes.capacity()));
     const qint64 got = size > 0 ? file.read(bytes.data(), size) : 0;
     bytes.truncate(qsizetype(std::max<qint64>(got, 0)));
     if (got >= 0 && file.error() == QFileDevice::NoError)

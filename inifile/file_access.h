@@ -10,7 +10,8 @@
 bool isReadOnlyFile(const QString &path);
 
 // The whole file; throws AppError (53 when it is missing).
-QByteArray readWholeFile(const QString &path, const QString &source);
+// `spare` bytes of room are kept after the contents, for an edit in place.
+QByteArray readWholeFile(const QString &path, const QString &source, qsizetype spare = 0);
 
 // How replaceFileContents writes a file.
 enum class FileWrite {

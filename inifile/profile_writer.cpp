@@ -15,6 +15,26 @@ bool isHeaderLine(QByteArrayView line)
 {
     return line.size() >= 2 && line.front() == '[' && line.back() == ']';
 }
+
+// Replaces `length` bytes at `at` by `text`. A file of tens of megabytes read
+// with room to spare (see WritePrivateProfileString) is edited where it
+// lies: one move of its tail instead of a second buffer of its size, which
+// the kernel would first have to clear.
+QByteArray editedInPlace(QByteArray bytes, qsizetype at, qsizetype length, QByteArrayView text)
+{
+    const qsizetype size = bytes.size() - length + text.size();
+    if (bytes.isDetached() && size <= bytes.capacity()) {
+        bytes.replace(at, length, text);
+        return bytes;
+    }
+    QByteArray out;
+    out.reserve(size);
+    adviseHugePages(out);
+    out.append(QByteArrayView(bytes).first(at));
+    out.append(text);
+    out.append(QByteArrayView(bytes).sliced(at + length));
+    return out;
+}
 } // namespace
 
 void checkProfileWrite(const QString &section, const QString &key, const QString &value)
@@ -35,7 +55,7 @@ void checkProfileWrite(const QString &section, const QString &key, const QString
                            .arg(key, value));
 }
 
-QByteArray applyProfileWrite(QByteArrayView bytes, const TextFormat &format, const QString &section, const QString &key,
+QByteArray applyProfileWrite(QByteArray bytes, const TextFormat &format, const QString &section, const QString &key,
                              const QString &value)
 {
     const UpperMatcher sectionMatch(section);
@@ -53,7 +73,7 @@ QByteArray applyProfileWrite(QByteArrayView bytes, const TextFormat &format, con
     LineCursor cursor(bytes, top);
     LineSpan line;
     while (cursor.next(line)) {
-        const QByteArrayView text = bytes.sliced(line.start, line.length);
+        const QByteArrayView text = QByteArrayView(bytes).sliced(line.start, line.length);
         if (isHeaderLine(text)) {
             firstOccurrence = false;
             inSection = sectionMatch.matchesBytes(text.sliced(1, text.size() - 2), format.encoding());
@@ -69,13 +89,8 @@ QByteArray applyProfileWrite(QByteArrayView bytes, const TextFormat &format, con
         if (eq < 0 || !inSection)
             continue;
         if (keyMatch.matchesBytes(text.first(eq), format.encoding())) {
-            QByteArray out;
-            out.reserve(bytes.size() + encodedValue.size());
-            adviseHugePages(out);
-            out.append(bytes.first(line.start + eq + 1));
-            out.append(encodedValue);
-            out.append(bytes.sliced(line.start + line.length));
-            return out;
+            const qsizetype valueStart = line.start + eq + 1;
+            return editedInPlace(std::move(bytes), valueStart, line.start + line.length - valueStart, encodedValue);
         }
         if (firstOccurrence) {
             insertAt = line.end();
@@ -99,13 +114,7 @@ QByteArray applyProfileWrite(QByteArrayView bytes, const TextFormat &format, con
     if (added.endsWith('\r') && insertAt < bytes.size() && bytes[insertAt] == '\n')
         added.append('\n');
 
-    QByteArray out;
-    out.reserve(bytes.size() + added.size());
-    adviseHugePages(out);
-    out.append(bytes.first(insertAt));
-    out.append(added);
-    out.append(bytes.sliced(insertAt));
-    return out;
+    return editedInPlace(std::move(bytes), insertAt, 0, added);
 }
 
 bool WritePrivateProfileString(const QString &section, const QString &key, const QString &value,
@@ -116,10 +125,13 @@ bool WritePrivateProfileString(const QString &section, const QString &key, const
         return false;
     const FileLock lock(fileName, kSource);
     QByteArray bytes;
+    // Room for what the write adds (a header and a line, at most three
+    // bytes for each UTF-16 unit), so that it goes into the same buffer.
+    const qsizetype added = 3 * (section.size() + key.size() + value.size()) + 16;
     if (QFileInfo::exists(fileName))
-        bytes = readWholeFile(fileName, kSource);
-    const FileText text = decodeFile(std::move(bytes));
-    const QByteArray written = applyProfileWrite(text.bytes, text.format, section, key, value);
-    replaceFileContents(fileName, encodeFile(written, text.format, fileName, kSource), kSource);
+        bytes = readWholeFile(fileName, kSource, added);
+    FileText text = decodeFile(std::move(bytes));
+    QByteArray written = applyProfileWrite(std::move(text.bytes), text.format, section, key, value);
+    replaceFileContents(fileName, encodeFile(std::move(written), text.format, fileName, kSource), kSource);
     return true;
 }

@@ -24,7 +24,7 @@ void checkProfileWrite(const QString &section, const QString &key, const QString
 // The file's text after the write (pure; the texts must pass
 // checkProfileWrite): `bytes` and the result are the text as decodeFile gives
 // it, in format.encoding().
-QByteArray applyProfileWrite(QByteArrayView bytes, const TextFormat &format, const QString &section, const QString &key,
+QByteArray applyProfileWrite(QByteArray bytes, const TextFormat &format, const QString &section, const QString &key,
                              const QString &value);
 
 // Writes into the file, creating it when missing, replacing it atomically.

@@ -283,8 +283,9 @@ QByteArray clsINIRegistry::rebuildFromRecords(const TextFormat &format,
             while (end < records.size() && records[end]->sectionIdentity() == record->sectionIdentity()
                    && records[end]->sectionSize() == record->sectionSize())
                 ++end;
-            // Small tables grow for next to nothing.
-            if (end - tag >= 256)
+            // Presized, a table is not rehashed on the way; only the
+            // smallest grow for next to nothing.
+            if (end - tag >= 16)
                 builder.expectNames(section, end - tag);
         }
         qsizetype firstTag;
