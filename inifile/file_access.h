@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text_format.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -46,6 +48,15 @@ FileWrite plannedWrite(const QString &path);
 // it was rewritten in place.
 bool replaceFileContents(const QString &path, QByteArrayView data, const QString &source,
                          const QString &oldContentsAt = QString());
+// replaceFileContents when a new file can take the old one's place; false,
+// and nothing written, when only a rewrite in place could do it.
+bool replaceWithNewFile(const QString &path, QByteArrayView data, const QString &source,
+                        const QString &oldContentsAt = QString());
+
+// The format decodeFile would find in the file, read through a small buffer
+// rather than whole (a UTF-16 file excepted). Throws AppError like
+// readWholeFile.
+TextFormat formatOfFile(const QString &path, const QString &source);
 
 // Gives the current contents of `path` the second name `backup` without
 // copying them: a hard link, put in place in one step. It stays the old

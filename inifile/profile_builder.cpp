@@ -25,16 +25,37 @@ bool sameName(QByteArrayView a, QByteArrayView b)
     return true;
 }
 
-// FNV-1a over the upper-cased bytes, so that equal names hash alike, then a
-// final mix that spreads every input bit over the whole hash, whose upper
-// half both places a name in its section's table and tells names apart
-// before their bytes are compared.
+// Eight bytes at a time with their ASCII letters upper-cased (bytes from
+// 0x80 up stay as they are), so that equal names hash alike, each word
+// mixed in by a multiplication; then a final mix that spreads every input
+// bit over the whole hash, whose upper half both places a name in its
+// section's table and tells names apart before their bytes are compared.
+quint64 upperWord(quint64 w)
+{
+    constexpr quint64 ones = 0x0101010101010101ull;
+    constexpr quint64 highs = 0x8080808080808080ull;
+    const quint64 low7 = w & ~highs;
+    const quint64 fromA = low7 + ones * (0x80 - 'a'); // high bit: byte >= 'a'
+    const quint64 pastZ = low7 + ones * (0x80 - 'z' - 1); // high bit: byte > 'z'
+    const quint64 letters = fromA & ~pastZ & ~w & highs;
+    return w ^ (letters >> 2);
+}
+
 quint32 nameHash(QByteArrayView name)
 {
-    quint64 h = 1469598103934665603ull;
-    for (const char c : name) {
-        h ^= asciiUpper(static_cast<unsigned char>(c));
-        h *= 1099511628211ull;
+    quint64 h = 0x9E3779B97F4A7C15ull ^ quint64(name.size());
+    const char *p = name.data();
+    qsizetype left = name.size();
+    for (; left >= 8; left -= 8, p += 8) {
+        quint64 w;
+        std::memcpy(&w, p, 8);
+        h = (h ^ upperWord(w)) * 0xFF51AFD7ED558CCDull;
+        h ^= h >> 29;
+    }
+    if (left > 0) {
+        quint64 w = 0;
+        std::memcpy(&w, p, size_t(left));
+        h = (h ^ upperWord(w)) * 0xFF51AFD7ED558CCDull;
     }
     h ^= h >> 33;
     h *= 0xFF51AFD7ED558CCDull;
@@ -98,7 +119,7 @@ void ProfileBuilder::expectNames(const QString &section, qsizetype names)
 {
     // A section is made by its first write, not before: the file holds
     // sections in the order they were first written, and none without keys.
-    const QByteArray upper = section.toUpper().toUtf8();
+    QByteArray upper = sectionKey(section);
     const auto found = section.isEmpty() ? 0 : m_sectionByUpperName.value(upper, -1);
     if (found >= 0) {
         Section &target = m_sections[found];
@@ -106,6 +127,7 @@ void ProfileBuilder::expectNames(const QString &section, qsizetype names)
         return;
     }
     m_expectedSection = section;
+    m_expectedKey = std::move(upper);
     m_expectedNames = names;
 }
 
@@ -160,6 +182,21 @@ QByteArrayView ProfileBuilder::keep(QByteArray bytes)
     return m_kept.last();
 }
 
+// The key of a section in m_sectionByUpperName: its name upper-cased, in
+// UTF-8. Most names are ASCII, upper-cased here in one pass.
+QByteArray ProfileBuilder::sectionKey(const QString &name)
+{
+    QByteArray key(name.size(), Qt::Uninitialized);
+    char *out = key.data();
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80)
+            return upperName(name).toUtf8();
+        *out++ = char(u >= 'a' && u <= 'z' ? u - ('a' - 'A') : u);
+    }
+    return key;
+}
+
 qsizetype ProfileBuilder::sectionFor(const QString &name)
 {
     // Consecutive writes nearly always share one section string.
@@ -167,7 +204,9 @@ qsizetype ProfileBuilder::sectionFor(const QString &name)
         return m_lastSection;
     qsizetype index = 0;
     if (!name.isEmpty()) {
-        const QByteArray upper = upperName(name).toUtf8();
+        const bool expected =
+            name.constData() == m_expectedSection.constData() && name.size() == m_expectedSection.size();
+        const QByteArray upper = expected ? m_expectedKey : sectionKey(name);
         const auto found = m_sectionByUpperName.constFind(upper);
         if (found != m_sectionByUpperName.constEnd()) {
             index = *found;
@@ -175,7 +214,7 @@ qsizetype ProfileBuilder::sectionFor(const QString &name)
             index = m_sections.size();
             m_sectionByUpperName.insert(upper, index);
             m_sections.append(Section{encodeText(name, m_format.encoding())});
-            if (name.constData() == m_expectedSection.constData() && name.size() == m_expectedSection.size())
+            if (expected)
                 growTable(m_sections.last(), size_t(m_expectedNames));
         }
     }

@@ -68,6 +68,7 @@ private:
         quint32 names = 0;
     };
 
+    static QByteArray sectionKey(const QString &name);
     qsizetype sectionFor(const QString &name);
     NameRef nameRef(QByteArrayView name);
     // The name a line is found under: its key, or the key upper-cased when
@@ -92,6 +93,7 @@ private:
     std::vector<quint64> m_grown; // the slots of a table while it grows
     // The names expected in a section not written yet, for its first write.
     QString m_expectedSection;
+    QByteArray m_expectedKey;
     qsizetype m_expectedNames = 0;
     QHash<qint32, QByteArrayView> m_upperNames; // lines whose name is not their key's bytes
     QList<QByteArray> m_kept; // texts the lines point into that nobody else holds

@@ -163,16 +163,29 @@ void clsINIRegistry::CreateINIFile(const QString &Name, const QString &command)
     // would lose them: the records are made from the file as it is now.
     reloadIfChanged();
     const FileStamp before = stampOfFile(m_fileName);
-    const QByteArray original = readWholeFile(m_fileName, source);
+    const bool fromScratch = namesExistingFile(m_fileName) && !Name.isEmpty();
     // The rewrite works on the text (a UTF-16 file converted to UTF-8); the
-    // backup is the original bytes.
-    const FileText text = decodeFile(original);
+    // backup is the original bytes. A rewrite from the records needs only
+    // the file's format, and its backup is usually a second name of the
+    // file: the bytes are read when a copy needs them.
+    QByteArray original;
+    bool originalRead = false;
+    auto originalBytes = [&]() -> const QByteArray & {
+        if (!originalRead)
+            original = readWholeFile(m_fileName, source);
+        originalRead = true;
+        return original;
+    };
+    FileText text;
+    if (fromScratch)
+        text.format = formatOfFile(m_fileName, source);
+    else
+        text = decodeFile(originalBytes());
     const TextFormat &format = text.format;
     requireExactFile(format, m_fileName, source);
 
     // A rewrite that will be refused is refused before the backup is made:
     // the backup may hold the only copy of what an earlier rewrite dropped.
-    const bool fromScratch = namesExistingFile(m_fileName) && !Name.isEmpty();
     if (fromScratch && isReadOnlyFile(m_fileName))
         throw AppError(RuntimeError::PathFileAccess, source, QStringLiteral("Path/File access error: ") + m_fileName);
 
@@ -230,15 +243,18 @@ void clsINIRegistry::CreateINIFile(const QString &Name, const QString &command)
     const bool backupLinked = !isReadOnlyFile(m_fileName) && plannedWrite(m_fileName) == FileWrite::NewFile
                               && linkAsBackup(m_fileName, backup);
     if (!backupLinked)
-        copyAsBackup(m_fileName, backup, original, source);
+        copyAsBackup(m_fileName, backup, originalBytes(), source);
 
-    if (write && !replaceFileContents(m_fileName, encoded, source, backup) && backupLinked) {
-        // Its folder refused the new file after all, and the file was
-        // rewritten in place with its second name: the backup gets a file
-        // of its own with the old contents.
+    if (write && backupLinked && !replaceWithNewFile(m_fileName, encoded, source, backup)) {
+        // Its folder refused the new file after all, so the file is to be
+        // rewritten in place, which would take its second name along: the
+        // backup gets a file of its own with the old contents first.
         if (!QFile::remove(backup))
             throwFileError(EACCES, backup, source);
-        copyAsBackup(m_fileName, backup, original, source);
+        copyAsBackup(m_fileName, backup, originalBytes(), source);
+        replaceFileContents(m_fileName, encoded, source, backup);
+    } else if (write && !backupLinked) {
+        replaceFileContents(m_fileName, encoded, source, backup);
     }
 
     // A record that several later ones hand their values to ends up with

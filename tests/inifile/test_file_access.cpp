@@ -3,9 +3,11 @@
 #include "file_lock.h"
 #include "old_contents.h"
 #include "test_files.h"
+#include "text_format.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <sys/mount.h>
@@ -158,6 +160,43 @@ private Q_SLOTS:
             QCOMPARE(TestFolder::read(disk + QLatin1Char('/') + name), old);
         QCOMPARE(QDir(disk).entryList(QDir::Files | QDir::Hidden), (QStringList{"a.ini", "b.ini", "c.ini", "filler"}));
         QCOMPARE(QDir(oldContentsFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+
+    // The piecewise reading must find what decoding the whole file finds,
+    // above all where a UTF-8 sequence or a CR LF straddles two pieces.
+    void theFormatReadInPiecesIsTheWholeFilesFormat()
+    {
+        TestFolder dir;
+        const QList<QByteArray> parts{
+            "a",    "=",    "\r",   "\n",           "\r\n",     "\xC3\xA9",     "\xE2\x82\xAC",     "\xF0\x9F\x98\x80",
+            "\xE9", "\xC3", "\x80", "\xEF\xBB\xBF", "\xFF\xFE", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xC0\xAF"};
+        constexpr qsizetype kPiece = qsizetype(1) << 20;
+        QRandomGenerator random(20261207);
+        for (int trial = 0; trial < 300; ++trial) {
+            QByteArray bytes;
+            const int opening = random.bounded(6);
+            if (opening == 0)
+                bytes = "\xEF\xBB\xBF";
+            else if (opening == 1)
+                bytes = "\xFF\xFE";
+            // Most files reach into the second piece, a few bytes either side
+            // of its start; the rest are short.
+            const bool long_ = random.bounded(3) != 0;
+            if (long_)
+                bytes.append(QByteArray(kPiece - 8 + random.bounded(8), random.bounded(2) ? 'x' : '\n'));
+            if (long_ && random.bounded(2))
+                bytes.replace(random.bounded(bytes.size()), 1, "\xE9");
+            for (int n = random.bounded(12); n > 0; --n)
+                bytes.append(parts[random.bounded(parts.size())]);
+            const QString file = dir.write(QStringLiteral("f.ini"), bytes);
+            const TextFormat whole = decodeFile(bytes).format;
+            const TextFormat pieces = formatOfFile(file, QStringLiteral("test"));
+            const QByteArray shown = bytes.right(24).toHex(' ');
+            QVERIFY2(pieces.fileEncoding == whole.fileEncoding, shown.constData());
+            QVERIFY2(pieces.bom == whole.bom, shown.constData());
+            QVERIFY2(pieces.eol == whole.eol, shown.constData());
+            QVERIFY2(pieces.exact == whole.exact, shown.constData());
+        }
     }
 
     void replaceCreatesAMissingFile()
