@@ -123,12 +123,41 @@ void ProfileBuilder::expectNames(const QString &section, qsizetype names)
     const auto found = section.isEmpty() ? 0 : m_sectionByUpperName.value(upper, -1);
     if (found >= 0) {
         Section &target = m_sections[found];
+        if (target.slotCount == 0 && target.names > 0)
+            restoreTable(target);
         growTable(target, target.names + size_t(names));
         return;
     }
     m_expectedSection = section;
     m_expectedKey = std::move(upper);
     m_expectedNames = names;
+}
+
+void ProfileBuilder::endSection(const QString &section)
+{
+    if (section.constData() != m_lastSectionName.constData() || section.size() != m_lastSectionName.size())
+        return;
+    Section &target = m_sections[m_lastSection];
+    if (target.restored || target.slotCount == 0 || target.slotsAt + target.slotCount != m_slots.size())
+        return;
+    m_slots.resize(target.slotsAt);
+    target.slotsAt = m_slots.size();
+    target.slotCount = 0;
+}
+
+void ProfileBuilder::restoreTable(Section &section)
+{
+    const quint32 names = section.names;
+    section.restored = true;
+    section.names = 0;
+    growTable(section, names);
+    for (qint32 line = section.firstLine; line >= 0; line = m_lines[line].next) {
+        if (m_unnamedLines.contains(line))
+            continue;
+        const QByteArrayView name = nameOf(line);
+        place(section, quint64(nameHash(name)) << 32 | quint32(line + 1));
+        ++section.names;
+    }
 }
 
 void ProfileBuilder::addName(Section &section, const NameRef &name, qsizetype line)
@@ -233,6 +262,8 @@ ProfileBuilder::NameRef ProfileBuilder::nameRef(QByteArrayView name)
 qsizetype ProfileBuilder::write(const QString &section, QByteArrayView key, QByteArrayView value, qsizetype tag)
 {
     const auto sectionIndex = qint32(sectionFor(section));
+    if (m_sections[sectionIndex].slotCount == 0 && m_sections[sectionIndex].names > 0)
+        restoreTable(m_sections[sectionIndex]);
     const qsizetype eq = key.indexOf('=');
     if (eq < 0) {
         const NameRef name = nameRef(key);
@@ -264,6 +295,8 @@ qsizetype ProfileBuilder::write(const QString &section, QByteArrayView key, QByt
     addLine(target, readKey, keep(std::move(rest)), -1);
     if (!named)
         addName(target, name, m_lines.size() - 1);
+    else
+        m_unnamedLines.insert(qint32(m_lines.size() - 1));
     return -1;
 }
 

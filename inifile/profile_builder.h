@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 
 #include <vector>
@@ -34,6 +35,10 @@ public:
     void reserve(qsizetype lines);
     // Room for `names` more names in `section`'s table, ahead of a run of writes to it.
     void expectNames(const QString &section, qsizetype names);
+    // No more writes to `section` are expected: when it was the last one
+    // written, its table's memory goes to the next section's table. A write
+    // to it after all puts its names back into a table first.
+    void endSection(const QString &section);
 
 private:
     // A name as the look-ups see it: upper-cased, or bytes that become so
@@ -66,6 +71,10 @@ private:
         size_t slotsAt = 0;
         quint32 slotCount = 0;
         quint32 names = 0;
+        // Its table was handed back once already and put together again:
+        // it is kept from then on, so that sections written by turns cost
+        // no more than once their lines.
+        bool restored = false;
     };
 
     static QByteArray sectionKey(const QString &name);
@@ -79,6 +88,8 @@ private:
     void addName(Section &section, const NameRef &name, qsizetype line);
     // Gives the section's table room for `names` names, at most half full.
     void growTable(Section &section, size_t names);
+    // Puts the names of a section whose table endSection handed back into a new table.
+    void restoreTable(Section &section);
     void place(const Section &section, quint64 slot);
     void addLine(Section &section, QByteArrayView key, QByteArrayView value, qsizetype tag);
     QByteArrayView keep(QByteArray bytes);
@@ -96,5 +107,6 @@ private:
     QByteArray m_expectedKey;
     qsizetype m_expectedNames = 0;
     QHash<qint32, QByteArrayView> m_upperNames; // lines whose name is not their key's bytes
+    QSet<qint32> m_unnamedLines; // lines never in their section's table (a second key holding "=")
     QList<QByteArray> m_kept; // texts the lines point into that nobody else holds
 };

@@ -285,6 +285,23 @@ QByteArray clsINIRegistry::rebuildFromRecords(const TextFormat &format,
     // back split), yet records still match each other under them.
     QHash<QString, clsINI *> firstOfSplitKey;
     const QList<clsINIPtr> &records = m_registry->records();
+    // The runs of records that share a section string, and where the last
+    // run of each string ends: once it has, that section's name table is
+    // no longer needed, and its memory serves the next section's.
+    QList<qsizetype> runEnds;
+    QHash<const void *, qsizetype> lastRunEnd;
+    for (qsizetype tag = 0; tag < records.size();) {
+        SectionRun run;
+        run.changed(*records[tag]);
+        qsizetype end = tag + 1;
+        while (end < records.size() && !run.changed(*records[end]))
+            ++end;
+        runEnds.append(end);
+        lastRunEnd[records[tag]->sectionIdentity()] = end;
+        tag = end;
+    }
+    qsizetype runs = 0;
+    bool lastRun = false;
     SectionRun run;
     QString section;
     for (qsizetype tag = 0; tag < records.size(); ++tag) {
@@ -293,16 +310,16 @@ QByteArray clsINIRegistry::rebuildFromRecords(const TextFormat &format,
         // and checked, once per run, and a long run's names get their room
         // in one go.
         if (run.changed(*record)) {
+            if (lastRun)
+                builder.endSection(section);
             section = record->Section();
             requireSingleLine(section, QStringLiteral("section name"));
-            qsizetype end = tag + 1;
-            while (end < records.size() && records[end]->sectionIdentity() == record->sectionIdentity()
-                   && records[end]->sectionSize() == record->sectionSize())
-                ++end;
+            const qsizetype end = runEnds[runs++];
             // Presized, a table is not rehashed on the way; only the
             // smallest grow for next to nothing.
             if (end - tag >= 16)
                 builder.expectNames(section, end - tag);
+            lastRun = lastRunEnd.value(record->sectionIdentity()) == end;
         }
         qsizetype firstTag;
         QByteArrayView key;
