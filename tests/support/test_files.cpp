@@ -37,53 +37,27 @@ void TestFolder::makeReadOnly(const QString &path)
     QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
 }
 
-TestDataHome::TestDataHome() : m_hadPrevious(qEnvironmentVariableIsSet("XDG_DATA_HOME"))
+TestEnvironmentFolder::TestEnvironmentFolder(const char *variable)
+    : m_variable(variable), m_hadPrevious(qEnvironmentVariableIsSet(variable))
 {
-    QVERIFY2(m_dir.isValid(), "cannot make a temporary data folder");
-    m_previous = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.path()));
+    QVERIFY2(m_dir.isValid(), "cannot make a temporary folder");
+    m_previous = qgetenv(variable);
+    qputenv(variable, QFile::encodeName(m_dir.path()));
 }
 
-TestDataHome::~TestDataHome()
+TestEnvironmentFolder::~TestEnvironmentFolder()
 {
     if (m_hadPrevious)
-        qputenv("XDG_DATA_HOME", m_previous);
+        qputenv(m_variable, m_previous);
     else
-        qunsetenv("XDG_DATA_HOME");
+        qunsetenv(m_variable);
 }
 
-QStringList TestDataHome::files() const
+QStringList TestEnvironmentFolder::listed(QDir::Filters filters) const
 {
     QStringList out;
     const QDir root(m_dir.path());
-    QDirIterator it(m_dir.path(), QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        out << root.relativeFilePath(it.next());
-    out.sort();
-    return out;
-}
-
-TestStateHome::TestStateHome() : m_hadPrevious(qEnvironmentVariableIsSet("XDG_STATE_HOME"))
-{
-    QVERIFY2(m_dir.isValid(), "cannot make a temporary state folder");
-    m_previous = qgetenv("XDG_STATE_HOME");
-    qputenv("XDG_STATE_HOME", QFile::encodeName(m_dir.path()));
-}
-
-TestStateHome::~TestStateHome()
-{
-    if (m_hadPrevious)
-        qputenv("XDG_STATE_HOME", m_previous);
-    else
-        qunsetenv("XDG_STATE_HOME");
-}
-
-QStringList TestStateHome::entries() const
-{
-    QStringList out;
-    const QDir root(m_dir.path());
-    QDirIterator it(m_dir.path(), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
+    QDirIterator it(m_dir.path(), filters, QDirIterator::Subdirectories);
     while (it.hasNext())
         out << root.relativeFilePath(it.next());
     out.sort();

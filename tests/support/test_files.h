@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -20,35 +21,43 @@ private:
     QTemporaryDir m_dir;
 };
 
-// Points XDG_DATA_HOME at a fresh temporary folder while it lives, so that
-// whatever the code under test registers lands there; the old value comes back after.
-class TestDataHome {
+// Points an environment variable naming a folder at a fresh temporary
+// folder while it lives; the old value comes back after.
+class TestEnvironmentFolder {
 public:
-    TestDataHome();
-    ~TestDataHome();
+    explicit TestEnvironmentFolder(const char *variable);
+    ~TestEnvironmentFolder();
+    TestEnvironmentFolder(const TestEnvironmentFolder &) = delete;
+    TestEnvironmentFolder &operator=(const TestEnvironmentFolder &) = delete;
     QString path() const { return m_dir.path(); }
-    // Every file below the folder, as paths relative to it, sorted.
-    QStringList files() const;
+
+protected:
+    // The entries below the folder that `filters` admit, as paths relative
+    // to it, sorted.
+    QStringList listed(QDir::Filters filters) const;
 
 private:
+    const char *m_variable;
     QTemporaryDir m_dir;
     QByteArray m_previous;
     bool m_hadPrevious;
 };
 
-// Points XDG_STATE_HOME, where the version history lies, at a fresh
-// temporary folder while it lives; the old value comes back after.
-class TestStateHome {
+// XDG_DATA_HOME, so that whatever the code under test registers lands there.
+class TestDataHome : public TestEnvironmentFolder {
 public:
-    TestStateHome();
-    ~TestStateHome();
-    QString path() const { return m_dir.path(); }
-    // Every entry below the folder (files, folders, links), as paths
-    // relative to it, sorted.
-    QStringList entries() const;
+    TestDataHome() : TestEnvironmentFolder("XDG_DATA_HOME") {}
+    // Every file below the folder.
+    QStringList files() const { return listed(QDir::Files | QDir::Hidden | QDir::System); }
+};
 
-private:
-    QTemporaryDir m_dir;
-    QByteArray m_previous;
-    bool m_hadPrevious;
+// XDG_STATE_HOME, where the version history lies.
+class TestStateHome : public TestEnvironmentFolder {
+public:
+    TestStateHome() : TestEnvironmentFolder("XDG_STATE_HOME") {}
+    // Every entry below the folder: files, folders, links.
+    QStringList entries() const
+    {
+        return listed(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
 };
