@@ -133,6 +133,16 @@ void ProfileBuilder::expectNames(const QString &section, qsizetype names)
     m_expectedNames = names;
 }
 
+void ProfileBuilder::prefetch(QByteArrayView key) const
+{
+    // Small tables stay in the processor's cache anyway.
+    constexpr quint32 kLargeTable = 1u << 15;
+    const Section &section = m_sections[m_lastSection];
+    if (section.slotCount < kLargeTable || !isAscii(key))
+        return;
+    __builtin_prefetch(m_slots.data() + section.slotsAt + (nameHash(key) & (section.slotCount - 1)));
+}
+
 void ProfileBuilder::endSection(const QString &section)
 {
     if (section.constData() != m_lastSectionName.constData() || section.size() != m_lastSectionName.size())

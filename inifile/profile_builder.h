@@ -35,6 +35,9 @@ public:
     void reserve(qsizetype lines);
     // Room for `names` more names in `section`'s table, ahead of a run of writes to it.
     void expectNames(const QString &section, qsizetype names);
+    // A hint that `key` is soon written to the section written last: in a
+    // large table, its place is fetched from memory meanwhile.
+    void prefetch(QByteArrayView key) const;
     // No more writes to `section` are expected: when it was the last one
     // written, its table's memory goes to the next section's table. A write
     // to it after all puts its names back into a table first.

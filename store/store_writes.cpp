@@ -276,6 +276,11 @@ void clsINIRegistry::CreateINIFile(const QString &Name, const QString &command)
         followOwnWrite(before);
 }
 
+namespace {
+// How many records ahead the rebuild fetches a name's place in its table.
+constexpr qsizetype kLookAhead = 8;
+} // namespace
+
 QByteArray clsINIRegistry::rebuildFromRecords(const TextFormat &format,
                                               QList<std::pair<clsINI *, clsINI *>> &valueCopies) const
 {
@@ -301,6 +306,7 @@ QByteArray clsINIRegistry::rebuildFromRecords(const TextFormat &format,
         tag = end;
     }
     qsizetype runs = 0;
+    qsizetype runEnd = 0;
     bool lastRun = false;
     SectionRun run;
     QString section;
@@ -314,7 +320,8 @@ QByteArray clsINIRegistry::rebuildFromRecords(const TextFormat &format,
                 builder.endSection(section);
             section = record->Section();
             requireSingleLine(section, QStringLiteral("section name"));
-            const qsizetype end = runEnds[runs++];
+            runEnd = runEnds[runs++];
+            const qsizetype end = runEnd;
             // Presized, a table is not rehashed on the way; only the
             // smallest grow for next to nothing.
             if (end - tag >= 16)
@@ -324,6 +331,11 @@ QByteArray clsINIRegistry::rebuildFromRecords(const TextFormat &format,
         qsizetype firstTag;
         QByteArrayView key;
         QByteArrayView value;
+        // A name a few records on is looked up while these are written: in
+        // a section of a hundred thousand names, each look-up would
+        // otherwise wait for memory.
+        if (tag + kLookAhead < runEnd && records[tag + kLookAhead]->loadedBytes(format.encoding(), key, value))
+            builder.prefetch(key);
         if (record->loadedBytes(format.encoding(), key, value)) {
             // Read from a file, so already one line that reads back as a key line.
             if (std::all_of(key.begin(), key.end(), [](char c) { return c == ' '; }))
