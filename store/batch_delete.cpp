@@ -35,6 +35,11 @@ void clsINIRegistry::DeleteKeys(const QString &Section, const QStringList &Given
     const FileLock lock(m_fileName, QStringLiteral("clsINIRegistry: DeleteKeys"));
     const bool reloaded = reloadIfChanged();
     const QStringList Keys = reloaded && keysAfterReload ? keysAfterReload(*m_registry) : GivenKeys;
+    // Another program removed the section (or renamed it) meanwhile: there
+    // is nothing left to delete, and rewriting the file from the records
+    // would only cost its comments and layout.
+    if (Keys.isEmpty())
+        return;
     const QList<clsINIPtr> before = m_registry->records();
 
     // The section's records, in list order.

@@ -187,7 +187,12 @@ FuzzSession::Expected FuzzSession::expected(const Operation &op) const
         // The section as the tree of the records shows it, read again first
         // when they may not hold the file.
         const QList<model::Record> base = m_followed ? m_memory : model::records(m_text);
-        const QStringList keys = model::sectionDeletionKeys(base, op.section).value_or(QStringList());
+        const std::optional<QStringList> shown = model::sectionDeletionKeys(base, op.section);
+        if (!shown) {
+            // Gone from the file as it is now: read again, nothing written.
+            return Expected{Outcome::Written, m_text, base, true, true, false, QByteArray()};
+        }
+        const QStringList &keys = *shown;
         // In memory, as DeleteKey for each key in turn, each rewrite handing
         // values on; the one rewrite writes what is left.
         QList<model::Record> left = base;
@@ -270,7 +275,7 @@ void FuzzSession::run(const Operation &op)
     // as it was.
     Expected e = expected(op);
     const QByteArray before = readFile(m_path);
-    if (op.kind == Operation::Reload || op.kind == Operation::ToggleReadOnly)
+    if (e.outcome == Outcome::Written && !e.rewrite && e.bytes.isNull())
         e.bytes = before;
     const std::optional<QByteArray> backupBefore = readIfExists(m_backup);
     const qsizetype messagesBefore = m_ui.messages.size();
