@@ -118,6 +118,11 @@ int main(int argc, char **argv)
         g_current.label = QStringLiteral("input %1 of seed %2").arg(i).arg(seed);
         g_current.replay = QStringLiteral("   or   fuzz_store_driver --seed %1 --from %2 --runs 1").arg(seed).arg(i);
         runOne(mutatedInput(random));
+        // A long run shows how far it got, in case it has to be stopped.
+        if ((i + 1 - from) % 100000 == 0) {
+            std::printf("%lld inputs\n", static_cast<long long>(i + 1 - from));
+            std::fflush(stdout);
+        }
     }
     std::printf("%s%lld inputs, no broken promise\n", qPrintable(fuzzStatistics()), static_cast<long long>(runs));
     return 0;
