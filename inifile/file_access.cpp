@@ -4,6 +4,7 @@
 #include "file_log.h"
 #include "huge_pages.h"
 #include "in_place_write.h"
+#include "output_buffer.h"
 #include "posix_io.h"
 #include "text_format.h"
 
@@ -14,6 +15,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -80,17 +82,18 @@ struct NewFile {
     bool inPlaceHelps;
 };
 
-// Puts a new file with `data` in the place of `name`, with the mode, owner
+// Puts a new file with the data `writeData` writes to the descriptor it
+// is given (0, or the errno of a refused write) in the place of `name`, with the mode, owner
 // and group of `like` (a new file's usual ones when null): written to a
 // temporary name beside it, flushed to disk and renamed over it.
-NewFile putNewFile(const QByteArray &name, QByteArrayView data, const struct stat *like)
+NewFile putNewFile(const QByteArray &name, const std::function<int(int)> &writeData, const struct stat *like)
 {
     QByteArray tmpl = temporaryNameBeside(name);
     const int fd = ::mkstemp(tmpl.data());
     if (fd < 0)
         return {errno, inPlaceHelps(errno)};
     const mode_t mode = like ? (like->st_mode & 07777) : (0666 & ~currentUmask());
-    int err = writeAllAt(fd, data, 0);
+    int err = writeData(fd);
     // A new file that cannot have the old one's owner would take the file
     // away from its owner.
     bool ownerKept = true;
@@ -110,6 +113,11 @@ NewFile putNewFile(const QByteArray &name, QByteArrayView data, const struct sta
     }
     syncFolderOf(name);
     return {0, false};
+}
+
+NewFile putNewFile(const QByteArray &name, QByteArrayView data, const struct stat *like)
+{
+    return putNewFile(name, [data](int fd) { return writeAllAt(fd, data, 0); }, like);
 }
 
 } // namespace
@@ -161,8 +169,8 @@ namespace {
 
 // replaceFileContents, or with `inPlace` false its new-file half only:
 // false then means that nothing was written.
-bool writeContents(const QString &path, QByteArrayView data, const QString &source, const QString &oldContentsAt,
-                   bool inPlace)
+bool writeContents(const QString &path, const std::function<int(int)> &writeData, QByteArrayView data,
+                   const QString &source, const QString &oldContentsAt, bool inPlace)
 {
     if (path.isEmpty())
         throwFileError(ENOENT, path, source);
@@ -186,7 +194,7 @@ bool writeContents(const QString &path, QByteArrayView data, const QString &sour
         return false;
     }
 
-    const NewFile made = putNewFile(target, data, existed ? &st : nullptr);
+    const NewFile made = putNewFile(target, writeData, existed ? &st : nullptr);
     if (made.error == 0)
         return true;
     if (made.inPlaceHelps && mayWriteInPlace) {
@@ -201,12 +209,31 @@ bool writeContents(const QString &path, QByteArrayView data, const QString &sour
 
 bool replaceFileContents(const QString &path, QByteArrayView data, const QString &source, const QString &oldContentsAt)
 {
-    return writeContents(path, data, source, oldContentsAt, true);
+    return writeContents(
+        path, [data](int fd) { return writeAllAt(fd, data, 0); }, data, source, oldContentsAt, true);
 }
 
 bool replaceWithNewFile(const QString &path, QByteArrayView data, const QString &source, const QString &oldContentsAt)
 {
-    return writeContents(path, data, source, oldContentsAt, false);
+    return writeContents(
+        path, [data](int fd) { return writeAllAt(fd, data, 0); }, data, source, oldContentsAt, false);
+}
+
+bool replaceWithNewFile(const QString &path, const ContentsWriter &write, const QString &source,
+                        const QString &oldContentsAt)
+{
+    auto writeData = [&write](int fd) {
+        qint64 at = 0;
+        int err = 0;
+        OutputBuffer out([&](QByteArrayView bytes) {
+            if (!err)
+                err = writeAllAt(fd, bytes, at);
+            at += bytes.size();
+        });
+        write(out);
+        return err;
+    };
+    return writeContents(path, writeData, QByteArrayView(), source, oldContentsAt, false);
 }
 
 TextFormat formatOfFile(const QString &path, const QString &source)

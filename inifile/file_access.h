@@ -6,6 +6,10 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <functional>
+
+class OutputBuffer;
+
 // A file counts as read-only when none of its write permission bits is set
 // (even for root, who could write it anyway) or when this user may not
 // write to it. A missing file is not read-only.
@@ -51,6 +55,11 @@ bool replaceFileContents(const QString &path, QByteArrayView data, const QString
 // replaceFileContents when a new file can take the old one's place; false,
 // and nothing written, when only a rewrite in place could do it.
 bool replaceWithNewFile(const QString &path, QByteArrayView data, const QString &source,
+                        const QString &oldContentsAt = QString());
+// The same, the contents given to `write`'s buffer a piece at a time
+// rather than whole; it must hand on every one of them (OutputBuffer::flush).
+using ContentsWriter = std::function<void(OutputBuffer &)>;
+bool replaceWithNewFile(const QString &path, const ContentsWriter &write, const QString &source,
                         const QString &oldContentsAt = QString());
 
 // The format decodeFile would find in the file, read through a small buffer

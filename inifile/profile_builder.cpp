@@ -317,43 +317,70 @@ qsizetype ProfileBuilder::write(const QString &section, const QString &key, cons
     return write(section, k, v, tag);
 }
 
-QByteArray ProfileBuilder::bytes() const
+template <typename Put>
+void ProfileBuilder::forEachPiece(Put &&put) const
 {
     const QByteArrayView eol(m_format.eol);
+    if (!put(m_format.bomBytes()))
+        return;
+    for (qsizetype s = 0; s < m_sections.size(); ++s) {
+        const Section &section = m_sections[s];
+        // Section "" (the first) has no header line.
+        if (s > 0 && !(put(QByteArrayView("[", 1)) && put(section.header) && put(QByteArrayView("]", 1)) && put(eol)))
+            return;
+        for (qint32 index = section.firstLine; index >= 0; index = m_lines[index].next) {
+            const Line &line = m_lines[index];
+            if (!(put(QByteArrayView(line.key, line.keySize)) && put(QByteArrayView("=", 1))
+                  && put(QByteArrayView(line.value, line.valueSize)) && put(eol)))
+                return;
+        }
+    }
+}
+
+qsizetype ProfileBuilder::size() const
+{
+    const qsizetype eol = m_format.eol.size();
     qsizetype size = m_format.bomLength();
     for (const Line &line : m_lines)
-        size += line.keySize + line.valueSize + 1 + eol.size();
-    // Section "" (the first) has no header line.
+        size += line.keySize + line.valueSize + 1 + eol;
     for (qsizetype s = 1; s < m_sections.size(); ++s)
-        size += m_sections[s].header.size() + 2 + eol.size();
+        size += m_sections[s].header.size() + 2 + eol;
+    return size;
+}
 
+QByteArray ProfileBuilder::bytes() const
+{
     // Sized once and filled in place: a million appends would each check
     // and grow the array.
+    const qsizetype size = this->size();
     QByteArray out(size, Qt::Uninitialized);
     adviseHugePages(out.data(), size_t(size));
     char *to = out.data();
-    auto put = [&to](QByteArrayView bytes) {
+    forEachPiece([&to](QByteArrayView bytes) {
         if (!bytes.isEmpty())
             std::memcpy(to, bytes.data(), size_t(bytes.size()));
         to += bytes.size();
-    };
-    put(m_format.bomBytes());
-    for (qsizetype s = 0; s < m_sections.size(); ++s) {
-        const Section &section = m_sections[s];
-        if (s > 0) {
-            *to++ = '[';
-            put(section.header);
-            *to++ = ']';
-            put(eol);
-        }
-        for (qint32 index = section.firstLine; index >= 0; index = m_lines[index].next) {
-            const Line &line = m_lines[index];
-            put(QByteArrayView(line.key, line.keySize));
-            *to++ = '=';
-            put(QByteArrayView(line.value, line.valueSize));
-            put(eol);
-        }
-    }
+        return true;
+    });
     Q_ASSERT(to == out.data() + out.size());
+    return out;
+}
+
+void ProfileBuilder::writeTo(OutputBuffer &out) const
+{
+    forEachPiece([&out](QByteArrayView bytes) {
+        out.put(bytes);
+        return true;
+    });
+    out.flush();
+}
+
+QByteArray ProfileBuilder::opening(qsizetype count) const
+{
+    QByteArray out;
+    forEachPiece([&](QByteArrayView bytes) {
+        out.append(bytes.first(std::min(bytes.size(), count - out.size())));
+        return out.size() < count;
+    });
     return out;
 }

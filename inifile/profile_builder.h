@@ -1,5 +1,6 @@
 #pragma once
 
+#include "output_buffer.h"
 #include "text_format.h"
 
 #include <QByteArray>
@@ -30,6 +31,11 @@ public:
     qsizetype write(const QString &section, const QString &key, const QString &value, qsizetype tag = -1);
 
     QByteArray bytes() const;
+    // The same bytes, a piece at a time, and how many there are.
+    void writeTo(OutputBuffer &out) const;
+    qsizetype size() const;
+    // The first `count` of them (fewer when there are not as many).
+    QByteArray opening(qsizetype count) const;
 
     // Room for about `lines` writes, so that the tables never grow on the way.
     void reserve(qsizetype lines);
@@ -96,6 +102,10 @@ private:
     void place(const Section &section, quint64 slot);
     void addLine(Section &section, QByteArrayView key, QByteArrayView value, qsizetype tag);
     QByteArrayView keep(QByteArray bytes);
+    // Calls put(piece) for each piece of the file in order, as long as it
+    // answers true.
+    template <typename Put>
+    void forEachPiece(Put &&put) const;
 
     TextFormat m_format;
     QList<Section> m_sections; // [0] is section "", the top of the file

@@ -6,6 +6,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -131,28 +132,46 @@ void requireExactFile(const TextFormat &format, const QString &path, const QStri
                            .arg(path));
 }
 
+namespace {
+[[noreturn]] void throwEncodingChanged(const QString &path, const QString &source)
+{
+    throw AppError(RuntimeError::InvalidArgument, source,
+                   QStringLiteral("%1 would be read in another encoding after this write, which would change "
+                                  "text it holds; nothing was written")
+                       .arg(path));
+}
+} // namespace
+
 QByteArray encodeFile(QByteArray bytes, const TextFormat &format, const QString &path, const QString &source)
 {
     requireExactFile(format, path, source);
     if (format.utf16())
         return utf16FromUtf8(bytes, format.fileEncoding);
+    if (encodedByOpening(format)) {
+        requireSameOpening(QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), 3)), format, path, source);
+        return bytes;
+    }
     // The encoding is read from the bytes, so a write could change it:
     // Windows-1252 text that no longer holds a byte invalid in UTF-8 (its
-    // "\xC3\xA9" would read back as "\u00E9"), a UTF-16 mark opening a
-    // Windows-1252 file, a U+FEFF opening a UTF-8 file without a mark. Text
-    // the write does not touch would then read back changed.
-    bool readsOtherwise = false;
-    if (format.fileEncoding == FileEncoding::Windows1252)
-        readsOtherwise = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")
-                         || (!isAscii(bytes) && QByteArrayView(bytes).isValidUtf8());
-    else if (!format.bom)
-        readsOtherwise = bytes.startsWith("\xEF\xBB\xBF");
-    if (readsOtherwise)
-        throw AppError(RuntimeError::InvalidArgument, source,
-                       QStringLiteral("%1 would be read in another encoding after this write, which would change "
-                                      "text it holds; nothing was written")
-                           .arg(path));
+    // "\xC3\xA9" would read back as "\u00E9"), or a UTF-16 mark opening it.
+    // Text the write does not touch would then read back changed.
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")
+        || (!isAscii(bytes) && QByteArrayView(bytes).isValidUtf8()))
+        throwEncodingChanged(path, source);
     return bytes;
+}
+
+bool encodedByOpening(const TextFormat &format)
+{
+    return format.fileEncoding == FileEncoding::Utf8;
+}
+
+void requireSameOpening(QByteArrayView opening, const TextFormat &format, const QString &path, const QString &source)
+{
+    requireExactFile(format, path, source);
+    // A U+FEFF opening a UTF-8 file without a mark would be read as one.
+    if (!format.bom && opening.startsWith("\xEF\xBB\xBF"))
+        throwEncodingChanged(path, source);
 }
 
 TextFormat detectTextFormat(QByteArrayView fileBytes)

@@ -10,6 +10,7 @@
 
 class FileHistory;
 class Interaction;
+class ProfileBuilder;
 
 // The configuration store: one file, held in memory as the ordered list of
 // its records. It is the only component that reads or writes that file, and
@@ -117,7 +118,8 @@ private:
     // The file that writing every record with a non-blank key into an empty
     // file leaves; collects the (first, later) records whose values the
     // writes copy in memory.
-    QByteArray rebuildFromRecords(const TextFormat &format, QList<std::pair<clsINI *, clsINI *>> &valueCopies) const;
+    ProfileBuilder rebuildFromRecords(const TextFormat &format,
+                                      QList<std::pair<clsINI *, clsINI *>> &valueCopies) const;
 
     Interaction &m_ui;
     std::shared_ptr<FileHistory> m_history;

@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <functional>
+#include <optional>
 
 namespace {
 Q_LOGGING_CATEGORY(lcStore, "larkspur.store")
@@ -194,13 +195,14 @@ void clsINIRegistry::CreateINIFile(const QString &Name, const QString &command)
         throwFileError(EACCES, backup, source);
 
     QByteArray rebuilt;
+    std::optional<ProfileBuilder> built;
     bool write = true;
     // Each write also gives its value to the first record of the same
     // section and key: of two duplicates, the first ends up with the later
     // one's value. Applied once the file is safely written.
     QList<std::pair<clsINI *, clsINI *>> valueCopies;
     if (fromScratch) {
-        rebuilt = rebuildFromRecords(format, valueCopies);
+        built.emplace(rebuildFromRecords(format, valueCopies));
     } else {
         // Writing into the file as it stands: nothing is removed.
         if (isReadOnlyFile(m_fileName)) {
@@ -227,8 +229,26 @@ void clsINIRegistry::CreateINIFile(const QString &Name, const QString &command)
         }
     }
     // Encoded before the backup is touched: a record the file cannot hold
-    // refuses the rewrite, and the earlier backup must survive that.
-    const QByteArray encoded = write ? encodeFile(std::move(rebuilt), format, m_fileName, source) : QByteArray();
+    // refuses the rewrite, and the earlier backup must survive that. A
+    // rebuilt UTF-8 file needs only its opening checked, and goes to its new
+    // file a piece at a time, never whole in memory; it is put together only
+    // for a rewrite in place.
+    const bool streamed = built && encodedByOpening(format);
+    QByteArray encoded;
+    if (streamed)
+        requireSameOpening(built->opening(3), format, m_fileName, source);
+    else if (write)
+        encoded = encodeFile(built ? built->bytes() : std::move(rebuilt), format, m_fileName, source);
+    auto encodedBytes = [&]() -> const QByteArray & {
+        if (streamed && encoded.isNull())
+            encoded = built->bytes();
+        return encoded;
+    };
+    auto newFile = [&] {
+        return streamed ? replaceWithNewFile(
+                   m_fileName, [&](OutputBuffer &out) { built->writeTo(out); }, source, backup)
+                        : replaceWithNewFile(m_fileName, encoded, source, backup);
+    };
     // Only a rewrite that will go ahead keeps a version: a refused one
     // leaves the file as the newest version already holds it.
     if (write)
@@ -245,16 +265,16 @@ void clsINIRegistry::CreateINIFile(const QString &Name, const QString &command)
     if (!backupLinked)
         copyAsBackup(m_fileName, backup, originalBytes(), source);
 
-    if (write && backupLinked && !replaceWithNewFile(m_fileName, encoded, source, backup)) {
+    if (write && backupLinked && !newFile()) {
         // Its folder refused the new file after all, so the file is to be
         // rewritten in place, which would take its second name along: the
         // backup gets a file of its own with the old contents first.
         if (!QFile::remove(backup))
             throwFileError(EACCES, backup, source);
         copyAsBackup(m_fileName, backup, originalBytes(), source);
-        replaceFileContents(m_fileName, encoded, source, backup);
+        replaceFileContents(m_fileName, encodedBytes(), source, backup);
     } else if (write && !backupLinked) {
-        replaceFileContents(m_fileName, encoded, source, backup);
+        replaceFileContents(m_fileName, encodedBytes(), source, backup);
     }
 
     // A record that several later ones hand their values to ends up with
@@ -281,8 +301,8 @@ namespace {
 constexpr qsizetype kLookAhead = 8;
 } // namespace
 
-QByteArray clsINIRegistry::rebuildFromRecords(const TextFormat &format,
-                                              QList<std::pair<clsINI *, clsINI *>> &valueCopies) const
+ProfileBuilder clsINIRegistry::rebuildFromRecords(const TextFormat &format,
+                                                  QList<std::pair<clsINI *, clsINI *>> &valueCopies) const
 {
     ProfileBuilder builder(format);
     builder.reserve(m_registry->Count());
@@ -360,5 +380,5 @@ QByteArray clsINIRegistry::rebuildFromRecords(const TextFormat &format,
         if (firstTag >= 0)
             valueCopies.append(std::make_pair(m_registry->Item(firstTag + 1), record));
     }
-    return builder.bytes();
+    return builder;
 }

@@ -2,6 +2,7 @@
 #include "file_access.h"
 #include "file_lock.h"
 #include "old_contents.h"
+#include "output_buffer.h"
 #include "test_files.h"
 #include "text_format.h"
 
@@ -155,6 +156,20 @@ private Q_SLOTS:
             } catch (const AppError &e) {
                 QCOMPARE(e.number(), RuntimeError::DiskFull);
             }
+        }
+        // Written a piece at a time, the disk fills up part-way through.
+        try {
+            replaceWithNewFile(
+                file,
+                [](OutputBuffer &out) {
+                    for (int i = 0; i < 4096; ++i)
+                        out.put(QByteArray(100, 'n'));
+                    out.flush();
+                },
+                QStringLiteral("test"));
+            QFAIL("a write to a full disk must fail");
+        } catch (const AppError &e) {
+            QCOMPARE(e.number(), RuntimeError::DiskFull);
         }
         for (const char *name : {"a.ini", "b.ini", "c.ini"})
             QCOMPARE(TestFolder::read(disk + QLatin1Char('/') + name), old);

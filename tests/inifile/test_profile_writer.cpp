@@ -98,7 +98,8 @@ private Q_SLOTS:
         QCOMPARE(TestFolder::read(fresh), QByteArray("[S]\r\nk=v\r\n"));
     }
 
-    // The one-pass builder must leave exactly what the writes one by one leave.
+    // The one-pass builder must leave exactly what the writes one by one
+    // leave, whole or in pieces.
     void builderMatchesWritesOneByOne()
     {
         const QStringList sections = {QString(),
@@ -130,6 +131,15 @@ private Q_SLOTS:
                     oneByOne = applyProfileWrite(oneByOne, format, s, k, v);
                 }
                 QCOMPARE(builder.bytes(), oneByOne);
+                QCOMPARE(builder.size(), oneByOne.size());
+                // The same bytes a piece at a time, through a buffer smaller
+                // than many of the pieces.
+                QByteArray streamed;
+                OutputBuffer out([&streamed](QByteArrayView piece) { streamed.append(piece); }, random.bounded(1, 12));
+                builder.writeTo(out);
+                QCOMPARE(streamed, oneByOne);
+                const qsizetype count = random.bounded(0, 6);
+                QCOMPARE(builder.opening(count), oneByOne.first(std::min(count, oneByOne.size())));
             }
         }
     }
