@@ -117,7 +117,8 @@ NewFile putNewFile(const QByteArray &name, const std::function<int(int)> &writeD
 
 NewFile putNewFile(const QByteArray &name, QByteArrayView data, const struct stat *like)
 {
-    return putNewFile(name, [data](int fd) { return writeAllAt(fd, data, 0); }, like);
+    return putNewFile(
+        name, [data](int fd) { return writeAllAt(fd, data, 0); }, like);
 }
 
 } // namespace
