@@ -82,11 +82,19 @@ struct NewFile {
     bool inPlaceHelps;
 };
 
-// Puts a new file with the data `writeData` writes to the descriptor it
-// is given (0, or the errno of a refused write) in the place of `name`, with the mode, owner
-// and group of `like` (a new file's usual ones when null): written to a
-// temporary name beside it, flushed to disk and renamed over it.
-NewFile putNewFile(const QByteArray &name, const std::function<int(int)> &writeData, const struct stat *like)
+// Writes the contents to the descriptor it is given; answers 0, or the
+// errno of a refused write.
+using DataWriter = std::function<int(int)>;
+
+DataWriter writerOf(QByteArrayView data)
+{
+    return [data](int fd) { return writeAllAt(fd, data, 0); };
+}
+
+// Puts a new file with what `writeData` writes in the place of `name`, with
+// the mode, owner and group of `like` (a new file's usual ones when null):
+// written to a temporary name beside it, flushed to disk and renamed over it.
+NewFile putNewFile(const QByteArray &name, const DataWriter &writeData, const struct stat *like)
 {
     QByteArray tmpl = temporaryNameBeside(name);
     const int fd = ::mkstemp(tmpl.data());
@@ -117,8 +125,7 @@ NewFile putNewFile(const QByteArray &name, const std::function<int(int)> &writeD
 
 NewFile putNewFile(const QByteArray &name, QByteArrayView data, const struct stat *like)
 {
-    return putNewFile(
-        name, [data](int fd) { return writeAllAt(fd, data, 0); }, like);
+    return putNewFile(name, writerOf(data), like);
 }
 
 } // namespace
@@ -169,9 +176,10 @@ FileWrite plannedWrite(const QString &path)
 namespace {
 
 // replaceFileContents, or with `inPlace` false its new-file half only:
-// false then means that nothing was written.
-bool writeContents(const QString &path, const std::function<int(int)> &writeData, QByteArrayView data,
-                   const QString &source, const QString &oldContentsAt, bool inPlace)
+// false then means that nothing was written. `data`, the bytes writeData
+// writes, is needed whole only for a rewrite in place.
+bool writeContents(const QString &path, const DataWriter &writeData, QByteArrayView data, const QString &source,
+                   const QString &oldContentsAt, bool inPlace)
 {
     if (path.isEmpty())
         throwFileError(ENOENT, path, source);
@@ -210,14 +218,12 @@ bool writeContents(const QString &path, const std::function<int(int)> &writeData
 
 bool replaceFileContents(const QString &path, QByteArrayView data, const QString &source, const QString &oldContentsAt)
 {
-    return writeContents(
-        path, [data](int fd) { return writeAllAt(fd, data, 0); }, data, source, oldContentsAt, true);
+    return writeContents(path, writerOf(data), data, source, oldContentsAt, true);
 }
 
 bool replaceWithNewFile(const QString &path, QByteArrayView data, const QString &source, const QString &oldContentsAt)
 {
-    return writeContents(
-        path, [data](int fd) { return writeAllAt(fd, data, 0); }, data, source, oldContentsAt, false);
+    return writeContents(path, writerOf(data), data, source, oldContentsAt, false);
 }
 
 bool replaceWithNewFile(const QString &path, const ContentsWriter &write, const QString &source,

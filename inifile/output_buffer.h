@@ -25,12 +25,6 @@ public:
             spill(bytes);
         }
     }
-    void put(char c)
-    {
-        if (m_at == m_end)
-            flush();
-        *m_at++ = c;
-    }
     // Hands on what is left; the buffer may be used again afterwards.
     void flush();
 
