@@ -52,7 +52,8 @@ private:
         // rewrite, or a set, reads the file again first).
         bool followed = true;
         bool rewrite = false;
-        // The file's bytes after a write.
+        // The file's bytes after a write; null for one that leaves the file
+        // as it was (a reload, or nothing left to delete).
         QByteArray bytes;
     };
 
