@@ -2,10 +2,10 @@
 
 #include "app_error.h"
 #include "cli_commands.h"
-#include "cls_ini_registry.h"
 #include "file_access.h"
 #include "file_log.h"
 #include "file_name_test.h"
+#include "ini_store.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -103,18 +103,18 @@ QString batchUsageError(const QStringList &args)
     return error;
 }
 
-int runBatch(clsINIRegistry &store, const QStringList &args)
+int runBatch(IniStore &store, const QStringList &args)
 {
     QString error;
     const QList<Operation> operations = parse(args, error);
     if (!error.isEmpty())
         throw AppError(RuntimeError::InvalidArgument, kSource, error);
-    if (isReadOnlyFile(store.FileName()))
+    if (isReadOnlyFile(store.fileName()))
         throw AppError(RuntimeError::PermissionDenied, kSource,
-                       store.FileName() + QStringLiteral(" is read only; nothing was written"));
+                       store.fileName() + QStringLiteral(" is read only; nothing was written"));
 
-    const Snapshot file = Snapshot::of(store.FileName());
-    const Snapshot backup = Snapshot::of(backupPathFor(store.FileName()));
+    const Snapshot file = Snapshot::of(store.fileName());
+    const Snapshot backup = Snapshot::of(backupPathFor(store.fileName()));
     for (qsizetype i = 0; i < operations.size(); ++i) {
         const Operation &operation = operations[i];
         QString failure;
@@ -124,11 +124,11 @@ int runBatch(clsINIRegistry &store, const QStringList &args)
             // give (a key added by a set has none, a rewrite drops empty
             // sections from the file only), so the file is read again.
             const bool lineOnly = qstrcmp(operation.command->name, "set") == 0
-                                  && store.FindRecord(operation.args[0], operation.args[1]) != 0;
+                                  && store.findRecord(operation.args[0], operation.args[1]) != 0;
             if (operation.command->run(store, operation.args) != 0)
                 failure = QStringLiteral("it was refused");
             else if (!lineOnly)
-                store.LoadINI();
+                store.load();
         } catch (const AppError &e) {
             failure = e.description();
         }

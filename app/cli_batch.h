@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-class clsINIRegistry;
+class IniStore;
 
 // larkspur-cli batch FILE --set S K V --delete S K --add-section S
 // --add-key S K V --delete-section S ...: several edits in one run. The
@@ -15,4 +15,4 @@ class clsINIRegistry;
 
 // What is wrong with the operations as a command line, "" when nothing is.
 QString batchUsageError(const QStringList &args);
-int runBatch(clsINIRegistry &store, const QStringList &args);
+int runBatch(IniStore &store, const QStringList &args);

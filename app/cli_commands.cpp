@@ -4,7 +4,7 @@
 #include "app_error.h"
 #include "cli_batch.h"
 #include "cli_history.h"
-#include "cls_ini_registry.h"
+#include "ini_store.h"
 #include "json_line.h"
 #include "node_collection.h"
 #include "record_search.h"
@@ -21,19 +21,19 @@ void writeOut(const QByteArray &bytes)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
 }
 
-int dump(clsINIRegistry &store, const QStringList &)
+int dump(IniStore &store, const QStringList &)
 {
     QByteArray out;
     constexpr qsizetype kChunk = 1 << 20;
     out.reserve(kChunk + 4096);
-    for (const clsINIPtr &record : *store.Registry()) {
-        out.append("{\"id\":").append(QByteArray::number(record->ID()));
+    for (IniRecord *record : *store.records()) {
+        out.append("{\"id\":").append(QByteArray::number(record->id()));
         out.append(",\"section\":");
-        appendJsonString(out, record->Section());
+        appendJsonString(out, record->section());
         out.append(",\"key\":");
-        appendJsonString(out, record->Key());
+        appendJsonString(out, record->key());
         out.append(",\"value\":");
-        appendJsonString(out, record->Value());
+        appendJsonString(out, record->value());
         out.append("}\n");
         if (out.size() >= kChunk) {
             writeOut(out);
@@ -44,54 +44,54 @@ int dump(clsINIRegistry &store, const QStringList &)
     return 0;
 }
 
-int get(clsINIRegistry &store, const QStringList &args)
+int get(IniStore &store, const QStringList &args)
 {
-    writeOut(store.GetRegValue(args[0], args[1]).toUtf8() + '\n');
+    writeOut(store.value(args[0], args[1]).toUtf8() + '\n');
     return 0;
 }
 
-int set(clsINIRegistry &store, const QStringList &args)
+int set(IniStore &store, const QStringList &args)
 {
-    return store.SetRegValue(args[0], args[1], args[2]) == 1 ? 1 : 0;
+    return store.setValue(args[0], args[1], args[2]) == WriteResult::ReadOnly ? 1 : 0;
 }
 
-int deleteKey(clsINIRegistry &store, const QStringList &args)
+int deleteKey(IniStore &store, const QStringList &args)
 {
-    store.DeleteKey(args[0], args[1]);
+    store.deleteKey(args[0], args[1]);
     return 0;
 }
 
 // New > Section: the record and its header line at the end of the file.
-int addSection(clsINIRegistry &store, const QStringList &args)
+int addSection(IniStore &store, const QStringList &args)
 {
-    const clsINIPtr record = AddSectionRecord(store, args[0]);
+    IniRecord *const record = addSectionRecord(store, args[0]);
     if (!record)
         throw AppError(RuntimeError::InvalidArgument, QStringLiteral("add-section"),
                        QStringLiteral("The section name is blank"));
-    return WriteSectionRecord(store, *record) ? 0 : 1;
+    return writeSectionRecord(store, *record) ? 0 : 1;
 }
 
 // New > Key: the record, then its value written into its section.
-int addKey(clsINIRegistry &store, const QStringList &args)
+int addKey(IniStore &store, const QStringList &args)
 {
-    const clsINIPtr record = AddKeyRecord(store, args[0], args[1], args[2]);
+    IniRecord *const record = addKeyRecord(store, args[0], args[1], args[2]);
     if (!record)
         throw AppError(RuntimeError::InvalidArgument, QStringLiteral("add-key"),
                        QStringLiteral("The key name is blank"));
-    return WriteKeyRecord(store, *record, args[2]) == 1 ? 1 : 0;
+    return writeKeyRecord(store, *record, args[2]) == WriteResult::ReadOnly ? 1 : 0;
 }
 
 // Delete > Section, confirmed, on the tree the window would build for the file.
-int deleteSection(clsINIRegistry &store, const QStringList &args)
+int deleteSection(IniStore &store, const QStringList &args)
 {
     NodeCollection nodes;
-    FillTree(nodes, *store.Registry());
-    if (SectionNodeIndex(nodes, args[0]) == 0)
+    fillTree(nodes, *store.records());
+    if (sectionNodeIndex(nodes, args[0]) == 0)
         throw AppError(RuntimeError::InvalidArgument, QStringLiteral("delete-section"),
                        QStringLiteral("Section not selected or invalid"));
     const QString section = args[0];
-    store.DeleteKeys(section, SectionDeletionKeys(nodes, section),
-                     [section](const clsINIList &records) { return SectionDeletionKeysOf(records, section); });
+    store.deleteKeys(section, sectionDeletionKeys(nodes, section),
+                     [section](const RecordList &records) { return sectionDeletionKeysOf(records, section); });
     return 0;
 }
 
@@ -130,28 +130,28 @@ QString findUsageError(const QStringList &args)
 // Find Next from a fresh dialog, again and again: the ID of every hit, up to
 // the first run without one. Options stand for the dialog's check boxes; the
 // command line has passed findUsageError.
-int find(clsINIRegistry &store, const QStringList &args)
+int find(IniStore &store, const QStringList &args)
 {
     SearchOptions options;
     readFindOptions(args, options);
-    if (TrimSpaces(options.text).isEmpty())
+    if (trimBlanks(options.text).isEmpty())
         throw AppError(RuntimeError::InvalidArgument, QStringLiteral("find"),
                        QStringLiteral("The search text is blank"));
 
     // A loaded file numbers its records in order, so each run may begin
     // right behind the last hit instead of skipping up to it.
-    const clsINIList &records = *store.Registry();
-    qint32 lastFoundID = 0;
+    const RecordList &records = *store.records();
+    qint32 lastFoundId = 0;
     qsizetype from = 0;
     QByteArray out;
     int hits = 0;
     for (;;) {
-        const qsizetype hit = findNextRecord(records, options, lastFoundID, from);
+        const qsizetype hit = findNextRecord(records, options, lastFoundId, from);
         if (hit < 0)
             break;
-        lastFoundID = records.records()[hit]->ID();
+        lastFoundId = records.records()[hit]->id();
         from = hit + 1;
-        out.append(QByteArray::number(lastFoundID)).append('\n');
+        out.append(QByteArray::number(lastFoundId)).append('\n');
         ++hits;
     }
     writeOut(out);

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-class clsINIRegistry;
+class IniStore;
 
 // One command of larkspur-cli: its name, the arguments after FILE, and the
 // work it does on a store that has already loaded FILE. `run` returns the
@@ -11,7 +11,7 @@ struct CliCommand {
     const char *name;
     const char *arguments;
     const char *summary;
-    int (*run)(clsINIRegistry &store, const QStringList &args);
+    int (*run)(IniStore &store, const QStringList &args);
     qsizetype argumentCount;
     // Options that may follow the arguments.
     qsizetype optionCount = 0;

@@ -1,9 +1,9 @@
 #include "cli_history.h"
 
 #include "app_error.h"
-#include "cls_ini_registry.h"
 #include "file_access.h"
 #include "file_history.h"
+#include "ini_store.h"
 #include "version_diff.h"
 
 #include <cstdio>
@@ -22,7 +22,7 @@ qint64 versionNumber(const QString &text)
     return ok && number > 0 && !text.startsWith(u'+') ? number : 0;
 }
 
-FileHistory &historyOf(const clsINIRegistry &store)
+FileHistory &historyOf(const IniStore &store)
 {
     if (!store.history())
         throw AppError(kStoreErrorNumber, QStringLiteral("history"), QStringLiteral("No version history is kept"));
@@ -41,10 +41,10 @@ QString versionUsageError(const QStringList &args)
     return versionNumber(args[0]) ? QString() : QStringLiteral("'%1' is no version number").arg(args[0]);
 }
 
-int listVersions(clsINIRegistry &store, const QStringList &)
+int listVersions(IniStore &store, const QStringList &)
 {
     QByteArray out;
-    for (const FileVersion &version : historyOf(store).versions(store.FileName())) {
+    for (const FileVersion &version : historyOf(store).versions(store.fileName())) {
         // One version a line, its fields between tabs, whatever the names hold.
         QString command = version.command;
         command.replace(QLatin1Char('\t'), QLatin1Char(' '));
@@ -57,24 +57,24 @@ int listVersions(clsINIRegistry &store, const QStringList &)
     return 0;
 }
 
-int diffVersion(clsINIRegistry &store, const QStringList &args)
+int diffVersion(IniStore &store, const QStringList &args)
 {
     const qint64 number = versionNumber(args[0]);
     FileHistory &history = historyOf(store);
-    const QByteArray old = history.contents(store.FileName(), number);
+    const QByteArray old = history.contents(store.fileName(), number);
     QString when;
-    for (const FileVersion &version : history.versions(store.FileName()))
+    for (const FileVersion &version : history.versions(store.fileName()))
         if (version.number == number)
             when = QStringLiteral(", ") + timeText(version.time);
-    const QByteArray now = readWholeFile(store.FileName(), QStringLiteral("diff"));
-    const QString name = store.FileName();
+    const QByteArray now = readWholeFile(store.fileName(), QStringLiteral("diff"));
+    const QString name = store.fileName();
     writeOut(unifiedDiff(diffTexts(old, now), name + QStringLiteral("\tversion %1%2").arg(number).arg(when),
                          name + QStringLiteral("\tnow")));
     return 0;
 }
 
-int restoreVersion(clsINIRegistry &store, const QStringList &args)
+int restoreVersion(IniStore &store, const QStringList &args)
 {
-    store.RestoreVersion(versionNumber(args[0]));
+    store.restoreVersion(versionNumber(args[0]));
     return 0;
 }

@@ -3,9 +3,9 @@
 
 #include "app_error.h"
 #include "cli_commands.h"
-#include "cls_ini_registry.h"
 #include "console_interaction.h"
 #include "file_history.h"
+#include "ini_store.h"
 #include "text_helpers.h"
 
 #include <QFile>
@@ -106,7 +106,7 @@ int main(int argc, char **argv)
     }
 
     // The name as the store will take it: blanks at either end go.
-    const QString fileName = TrimSpaces(QFile::decodeName(argv[2]));
+    const QString fileName = trimBlanks(QFile::decodeName(argv[2]));
     if (const QString problem = fileProblem(fileName); !problem.isEmpty()) {
         printError(problem);
         return 1;
@@ -114,9 +114,9 @@ int main(int argc, char **argv)
 
     ConsoleInteraction ui(QString::fromLatin1(kProgram));
     try {
-        clsINIRegistry store(ui, FileHistory::fromEnvironment());
+        IniStore store(ui, FileHistory::fromEnvironment());
         store.setFileName(fileName);
-        store.LoadINI();
+        store.load();
         const int code = command->run(store, args);
         std::fflush(stdout);
         return code;

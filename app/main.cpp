@@ -1,5 +1,5 @@
 // larkspur: the editor window.
-#include "frm_ini.h"
+#include "main_window.h"
 #include "program_icon.h"
 #include "qt_interaction.h"
 
@@ -39,7 +39,7 @@ int main(int argc, char **argv)
     arguments.removeFirst();
 
     QtInteraction ui;
-    frmINI form(ui, arguments.join(QLatin1Char(' ')));
+    MainWindow form(ui, arguments.join(QLatin1Char(' ')));
     form.show();
     return QApplication::exec();
 }

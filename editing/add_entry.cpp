@@ -1,50 +1,59 @@
 #include "add_entry.h"
 
-#include "mod_functions.h"
+#include "app_error.h"
+#include "append_line.h"
+#include "interaction.h"
 #include "profile_writer.h"
 #include "text_format.h"
 #include "text_helpers.h"
 
-clsINIPtr AddSectionRecord(clsINIRegistry &store, const QString &sectionText)
+IniRecord *addSectionRecord(IniStore &store, const QString &sectionText)
 {
-    const QString section = TrimSpaces(sectionText);
+    const QString section = trimBlanks(sectionText);
     if (section.isEmpty())
         return nullptr;
     requireSingleLine(section, QStringLiteral("section name"));
-    store.RequireEncodable({section});
-    const clsINIPtr record = store.Registry()->NewRecord();
-    record->setID(store.Registry()->NextID());
+    store.requireEncodable({section});
+    IniRecord *const record = store.records()->newRecord();
+    record->setId(store.records()->nextId());
     record->setSection(section);
-    store.Registry()->Add(record);
+    store.records()->append(record);
     return record;
 }
 
-bool WriteSectionRecord(clsINIRegistry &store, const clsINI &record)
+bool writeSectionRecord(IniStore &store, const IniRecord &record)
 {
-    return store.WriteFollowing(
+    return store.writeFollowing(
         [&] {
-            return AppendLine(store.ui(), store.FileName(),
-                              QStringLiteral("[") + record.Section() + QStringLiteral("]"));
+            try {
+                appendLine(store.fileName(), QStringLiteral("[") + record.section() + QStringLiteral("]"));
+                return true;
+            } catch (const AppError &e) {
+                store.ui().tell(e.description(), MessageIcon::Critical);
+            } catch (const std::bad_alloc &) {
+                store.ui().tell(QStringLiteral("Out of memory"), MessageIcon::Critical);
+            }
+            return false;
         },
-        QStringLiteral("add section [%1]").arg(record.Section()));
+        QStringLiteral("add section [%1]").arg(record.section()));
 }
 
-clsINIPtr AddKeyRecord(clsINIRegistry &store, const QString &section, const QString &keyText, const QString &value)
+IniRecord *addKeyRecord(IniStore &store, const QString &section, const QString &keyText, const QString &value)
 {
-    const QString key = TrimSpaces(keyText);
+    const QString key = trimBlanks(keyText);
     if (key.isEmpty())
         return nullptr;
     checkProfileWrite(section, key, value);
-    store.RequireEncodable({section, key, value});
-    const clsINIPtr record = store.Registry()->NewRecord();
-    record->setID(store.Registry()->NextID());
+    store.requireEncodable({section, key, value});
+    IniRecord *const record = store.records()->newRecord();
+    record->setId(store.records()->nextId());
     record->setSection(section);
     record->setKey(key);
-    store.Registry()->Add(record);
+    store.records()->append(record);
     return record;
 }
 
-qint16 WriteKeyRecord(clsINIRegistry &store, const clsINI &record, const QString &value)
+WriteResult writeKeyRecord(IniStore &store, const IniRecord &record, const QString &value)
 {
-    return store.SetRegValue(record.Section(), record.Key(), value);
+    return store.setValue(record.section(), record.key(), value);
 }

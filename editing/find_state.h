@@ -7,5 +7,5 @@
 // dialog it opens, so closing the dialog throws away its text and options
 // but not this, and the next search goes on behind the last hit.
 struct FindState {
-    qint32 LastFoundID = 0;
+    qint32 lastFoundId = 0;
 };

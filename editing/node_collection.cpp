@@ -53,7 +53,7 @@ bool isRootKey(const QString &key)
 
 qsizetype NodeCollection::checked(qsizetype index) const
 {
-    Q_ASSERT(index >= 1 && index <= Count());
+    Q_ASSERT(index >= 1 && index <= count());
     return index;
 }
 
@@ -73,7 +73,7 @@ size_t NodeCollection::runIndex(qsizetype position) const
     return m_recentRuns[0];
 }
 
-clsINIPtr NodeCollection::recordAfter(clsINIPtr record, qsizetype steps)
+IniRecord *NodeCollection::recordAfter(IniRecord *record, qsizetype steps)
 {
     if (steps == 0)
         return record;
@@ -81,27 +81,27 @@ clsINIPtr NodeCollection::recordAfter(clsINIPtr record, qsizetype steps)
     return arena.at(arena.indexOf(record) + steps);
 }
 
-clsINIPtr NodeCollection::Record(qsizetype index) const
+IniRecord *NodeCollection::record(qsizetype index) const
 {
     const Run &r = run(index - 1);
     return recordAfter(r.record, index - 1 - r.first);
 }
 
-qint32 NodeCollection::ID(qsizetype index) const
+qint32 NodeCollection::id(qsizetype index) const
 {
     const Run &r = run(index - 1);
     return r.id + qint32(index - 1 - r.first);
 }
 
-QString NodeCollection::Key(qsizetype index) const
+QString NodeCollection::key(qsizetype index) const
 {
-    return nodeKey(Kind(index), ID(index));
+    return nodeKey(kind(index), id(index));
 }
 
-QString NodeCollection::Text(qsizetype index) const
+QString NodeCollection::text(qsizetype index) const
 {
-    const clsINIPtr record = Record(index);
-    return Kind(index) == NodeKind::Root ? record->Section() : record->Key();
+    const IniRecord *const node = record(index);
+    return kind(index) == NodeKind::Root ? node->section() : node->key();
 }
 
 qsizetype NodeCollection::positionOf(NodeKind kind, qint32 id) const
@@ -121,39 +121,39 @@ qsizetype NodeCollection::positionOf(NodeKind kind, qint32 id) const
     return -1;
 }
 
-qsizetype NodeCollection::Find(const QString &key) const
+qsizetype NodeCollection::indexOf(const QString &key) const
 {
     const auto parsed = parseKey(key);
     return parsed ? positionOf(parsed->kind, parsed->id) + 1 : 0;
 }
 
-qsizetype NodeCollection::Add(const QString &relativeKey, const QString &key, clsINIPtr record, int image,
-                              int selectedImage)
+qsizetype NodeCollection::append(const QString &relativeKey, const QString &key, IniRecord *record, int image,
+                                 int selectedImage)
 {
     const auto parsed = parseKey(key);
     if (!parsed || !record)
         throw AppError(kInvalidKey, kSource, QStringLiteral("Invalid key"));
     qsizetype parent = 0;
     if (!relativeKey.isEmpty()) {
-        parent = Find(relativeKey);
+        parent = indexOf(relativeKey);
         if (parent == 0)
             throw AppError(kElementNotFound, kSource, QStringLiteral("Element not found"));
     }
-    return AddNode(parent, parsed->kind, parsed->id, record, image, selectedImage);
+    return addNode(parent, parsed->kind, parsed->id, record, image, selectedImage);
 }
 
-qsizetype NodeCollection::AddNode(qsizetype parentIndex, NodeKind kind, qint32 id, clsINIPtr record, int image,
+qsizetype NodeCollection::addNode(qsizetype parentIndex, NodeKind kind, qint32 id, IniRecord *record, int image,
                                   int selectedImage)
 {
     if (!record)
         throw AppError(kInvalidKey, kSource, QStringLiteral("Invalid key"));
-    if (parentIndex < 0 || parentIndex > Count())
+    if (parentIndex < 0 || parentIndex > count())
         throw AppError(kElementNotFound, kSource, QStringLiteral("Element not found"));
     const auto parent = qint32(parentIndex - 1);
-    if (parent >= 0 && Parent(parentIndex) != 0)
+    if (parent >= 0 && parentNode(parentIndex) != 0)
         throw AppError(RuntimeError::InvalidArgument, kSource, QStringLiteral("Only top-level nodes hold child nodes"));
     // A load numbers its records in order: an ID above every other is free.
-    const bool above = Count() == 0 || (m_idsAscending && id > ID(Count()));
+    const bool above = count() == 0 || (m_idsAscending && id > this->id(count()));
     if (!above && positionOf(kind, id) >= 0)
         throw AppError(kKeyNotUnique, kSource, QStringLiteral("Key is not unique in collection"));
 
@@ -164,27 +164,27 @@ qsizetype NodeCollection::AddNode(qsizetype parentIndex, NodeKind kind, qint32 i
         if (parent < 0)
             row = rowCount();
         else if (m_expanded[size_t(parent)])
-            row = rowOfNode(parentIndex) + Children(parentIndex) + 1;
+            row = rowOfNode(parentIndex) + childCount(parentIndex) + 1;
     }
     if (row >= 0)
         willChange(RowChange::Insert, row, 1);
 
-    if (Count() > 0 && id <= ID(Count()))
+    if (count() > 0 && id <= this->id(count()))
         m_idsAscending = false;
-    append(parent, kind, id, record, image, selectedImage);
+    appendRun(parent, kind, id, record, image, selectedImage);
     if (parent < 0)
-        ++m_topTexts[Text(Count())];
+        ++m_topTexts[text(count())];
     m_outlineValid = false;
 
     if (row >= 0)
         didChange(RowChange::Insert, row, 1);
-    return Count();
+    return count();
 }
 
-void NodeCollection::append(qint32 parent, NodeKind kind, qint32 id, clsINIPtr record, int image, int selectedImage)
+void NodeCollection::appendRun(qint32 parent, NodeKind kind, qint32 id, IniRecord *record, int image, int selectedImage)
 {
     keepArenaOf(*record);
-    const auto position = qint32(Count());
+    const auto position = qint32(count());
     if (!m_runs.empty()) {
         Run &last = m_runs.back();
         RecordArena &arena = record->arena();
@@ -205,7 +205,7 @@ void NodeCollection::append(qint32 parent, NodeKind kind, qint32 id, clsINIPtr r
     }
 }
 
-void NodeCollection::keepArenaOf(const clsINI &record)
+void NodeCollection::keepArenaOf(const IniRecord &record)
 {
     RecordArena &arena = record.arena();
     for (auto it = m_arenas.rbegin(); it != m_arenas.rend(); ++it)
@@ -214,19 +214,19 @@ void NodeCollection::keepArenaOf(const clsINI &record)
     m_arenas.push_back(arena.shared_from_this());
 }
 
-void NodeCollection::Remove(qsizetype index)
+void NodeCollection::removeAt(qsizetype index)
 {
-    if (index < 1 || index > Count())
+    if (index < 1 || index > count())
         throw AppError(kElementNotFound, kSource, QStringLiteral("Element not found"));
     const auto removed = qint32(index - 1);
-    const bool topLevel = Parent(index) == 0;
+    const bool topLevel = parentNode(index) == 0;
     const qsizetype selectedRow = m_selected >= 0 ? rowOfNode(m_selected + 1) : -1;
     const qsizetype firstRow = rowOfNode(index);
-    const qsizetype rows = firstRow < 0 ? 0 : 1 + (topLevel && m_expanded[size_t(removed)] ? Children(index) : 0);
+    const qsizetype rows = firstRow < 0 ? 0 : 1 + (topLevel && m_expanded[size_t(removed)] ? childCount(index) : 0);
     if (rows > 0)
         willChange(RowChange::Remove, firstRow, rows);
-    if (topLevel && --m_topTexts[Text(index)] <= 0)
-        m_topTexts.remove(Text(index));
+    if (topLevel && --m_topTexts[text(index)] <= 0)
+        m_topTexts.remove(text(index));
 
     // The positions that go: the node, and with a top-level node its children,
     // which are whole runs. Sorted, with the count gone before each.
@@ -300,7 +300,7 @@ void NodeCollection::Remove(qsizetype index)
     }
 }
 
-void NodeCollection::Clear()
+void NodeCollection::clear()
 {
     willChange(RowChange::Reset, 0, 0);
     m_runs.clear();
@@ -317,15 +317,15 @@ void NodeCollection::Clear()
     moveSelection();
 }
 
-qsizetype NodeCollection::Root(qsizetype index) const
+qsizetype NodeCollection::rootNode(qsizetype index) const
 {
-    const qsizetype parent = Parent(index);
+    const qsizetype parent = parentNode(index);
     return parent == 0 ? index : parent;
 }
 
-qsizetype NodeCollection::Children(qsizetype index) const
+qsizetype NodeCollection::childCount(qsizetype index) const
 {
-    if (Parent(index) != 0)
+    if (parentNode(index) != 0)
         return 0;
     buildOutline();
     const qsizetype t = topOrdinal(index - 1);
@@ -337,13 +337,13 @@ void NodeCollection::setExpanded(qsizetype index, bool expanded)
     const auto position = size_t(checked(index) - 1);
     if (m_expanded[position] == expanded)
         return;
-    if (Parent(index) != 0 || quiet()) {
+    if (parentNode(index) != 0 || quiet()) {
         m_expanded[position] = expanded;
         m_rowsValid = false;
         return;
     }
     const qsizetype first = rowOfNode(index) + 1;
-    const qsizetype count = Children(index);
+    const qsizetype count = childCount(index);
     const RowChange kind = expanded ? RowChange::Insert : RowChange::Remove;
     if (count > 0)
         willChange(kind, first, count);
@@ -352,20 +352,20 @@ void NodeCollection::setExpanded(qsizetype index, bool expanded)
     if (count > 0)
         didChange(kind, first, count);
     // A collapsed section hides its keys; a hidden selection moves up to it.
-    if (!expanded && m_selected >= 0 && Parent(m_selected + 1) == index) {
+    if (!expanded && m_selected >= 0 && parentNode(m_selected + 1) == index) {
         m_selected = index - 1;
         moveSelection();
     }
 }
 
-void NodeCollection::setSelectedItem(qsizetype index)
+void NodeCollection::setSelectedNode(qsizetype index)
 {
     const qsizetype position = index - 1;
-    if (position < -1 || position >= Count() || position == m_selected)
+    if (position < -1 || position >= count() || position == m_selected)
         return;
     // Selecting a key inside a collapsed section opens the section.
-    if (position >= 0 && Parent(index) != 0)
-        setExpanded(Parent(index), true);
+    if (position >= 0 && parentNode(index) != 0)
+        setExpanded(parentNode(index), true);
     m_selected = position;
     moveSelection();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cls_ini.h"
+#include "ini_record.h"
 
 #include <QAbstractListModel>
 #include <QHash>
@@ -43,42 +43,42 @@ public:
 
     explicit NodeCollection(QObject *parent = nullptr) : QAbstractListModel(parent) {}
 
-    qsizetype Count() const { return qsizetype(m_expanded.size()); }
+    qsizetype count() const { return qsizetype(m_expanded.size()); }
 
     // Adds a node as the last of the collection: top-level when `relativeKey`
     // is empty, else the last child of the node with that key. Throws
     // AppError when the key is taken, malformed, or the relative missing.
     // Returns the new node's index.
-    qsizetype Add(const QString &relativeKey, const QString &key, clsINIPtr record, int image, int selectedImage);
+    qsizetype append(const QString &relativeKey, const QString &key, IniRecord *record, int image, int selectedImage);
     // The same with the key's parts and the parent's index (0 for top level).
-    qsizetype AddNode(qsizetype parentIndex, NodeKind kind, qint32 id, clsINIPtr record, int image, int selectedImage);
+    qsizetype addNode(qsizetype parentIndex, NodeKind kind, qint32 id, IniRecord *record, int image, int selectedImage);
     // Removes the node and its children; later nodes move up.
-    void Remove(qsizetype index);
-    void Clear();
+    void removeAt(qsizetype index);
+    void clear();
 
     // Index of the node with `key`, 0 when none.
-    qsizetype Find(const QString &key) const;
+    qsizetype indexOf(const QString &key) const;
 
     // Per-node properties; `index` is 1-based and must be valid.
-    QString Key(qsizetype index) const;
-    QString Text(qsizetype index) const;
-    NodeKind Kind(qsizetype index) const { return run(index - 1).kind; }
+    QString key(qsizetype index) const;
+    QString text(qsizetype index) const;
+    NodeKind kind(qsizetype index) const { return run(index - 1).kind; }
     // The record whose name the node shows.
-    clsINIPtr Record(qsizetype index) const;
-    qint32 ID(qsizetype index) const;
-    int Image(qsizetype index) const { return run(index - 1).image; }
-    int SelectedImage(qsizetype index) const { return run(index - 1).selectedImage; }
+    IniRecord *record(qsizetype index) const;
+    qint32 id(qsizetype index) const;
+    int image(qsizetype index) const { return run(index - 1).image; }
+    int selectedImage(qsizetype index) const { return run(index - 1).selectedImage; }
     // Index of the parent, 0 for a top-level node.
-    qsizetype Parent(qsizetype index) const { return run(index - 1).parent + 1; }
+    qsizetype parentNode(qsizetype index) const { return run(index - 1).parent + 1; }
     // The top-level ancestor, or the node itself.
-    qsizetype Root(qsizetype index) const;
-    qsizetype Children(qsizetype index) const;
-    bool Expanded(qsizetype index) const { return m_expanded[size_t(checked(index) - 1)]; }
+    qsizetype rootNode(qsizetype index) const;
+    qsizetype childCount(qsizetype index) const;
+    bool isExpanded(qsizetype index) const { return m_expanded[size_t(checked(index) - 1)]; }
     void setExpanded(qsizetype index, bool expanded);
 
     // The selected node, 0 when none.
-    qsizetype SelectedItem() const { return m_selected + 1; }
-    void setSelectedItem(qsizetype index);
+    qsizetype selectedNode() const { return m_selected + 1; }
+    void setSelectedNode(qsizetype index);
 
     // True when a top-level node shows exactly `text`.
     bool hasTopLevelText(const QString &text) const { return m_topTexts.value(text) > 0; }
@@ -108,7 +108,7 @@ private:
     // later one the record made after the one before in the same arena, with
     // the ID one higher.
     struct Run {
-        clsINIPtr record = nullptr;
+        IniRecord *record = nullptr;
         qint32 first = 0;
         qint32 count = 0;
         // Position of the parent of every node in the run, -1 for top level.
@@ -123,9 +123,9 @@ private:
     // The run holding 0-based `position`, which must be valid.
     const Run &run(qsizetype position) const { return m_runs[runIndex(checked(position + 1) - 1)]; }
     size_t runIndex(qsizetype position) const;
-    static clsINIPtr recordAfter(clsINIPtr record, qsizetype steps);
-    void append(qint32 parent, NodeKind kind, qint32 id, clsINIPtr record, int image, int selectedImage);
-    void keepArenaOf(const clsINI &record);
+    static IniRecord *recordAfter(IniRecord *record, qsizetype steps);
+    void appendRun(qint32 parent, NodeKind kind, qint32 id, IniRecord *record, int image, int selectedImage);
+    void keepArenaOf(const IniRecord &record);
     qsizetype positionOf(NodeKind kind, qint32 id) const;
     void willChange(RowChange kind, qsizetype first, qsizetype count);
     void didChange(RowChange kind, qsizetype first, qsizetype count);

@@ -141,17 +141,17 @@ QVariant NodeCollection::data(const QModelIndex &index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole:
-        return Text(node);
+        return text(node);
     case ImageRole:
-        return Image(node);
+        return image(node);
     case SelectedImageRole:
-        return SelectedImage(node);
+        return selectedImage(node);
     case LevelRole:
-        return Parent(node) == 0 ? 0 : 1;
+        return parentNode(node) == 0 ? 0 : 1;
     case HasChildrenRole:
-        return Parent(node) == 0 && Children(node) > 0;
+        return parentNode(node) == 0 && childCount(node) > 0;
     case ExpandedRole:
-        return Expanded(node);
+        return isExpanded(node);
     default:
         return {};
     }
@@ -181,7 +181,7 @@ qsizetype NodeCollection::nodeAtRow(qsizetype row) const
 
 qsizetype NodeCollection::rowOfNode(qsizetype index) const
 {
-    if (index < 1 || index > Count())
+    if (index < 1 || index > count())
         return -1;
     buildRows();
     const size_t r = runIndex(index - 1);

@@ -50,32 +50,32 @@ bool fieldMatches(QStringView field, const SearchOptions &options)
     // (or from the field's start), blanks trimmed, must be the same text.
     const qsizetype n = text.size();
     const qsizetype s = p > 0 ? p - 1 : 0;
-    const QString trimmed = TrimSpaces(field.mid(s, n + 1).toString());
+    const QString trimmed = trimBlanks(field.mid(s, n + 1).toString());
     const QStringView found = field.mid(p, n);
     if (options.matchCase)
         return found == trimmed;
     return upperName(found) == upperName(trimmed);
 }
 
-qsizetype findNextRecord(const clsINIList &records, const SearchOptions &options, qint32 lastFoundID, qsizetype from)
+qsizetype findNextRecord(const RecordList &records, const SearchOptions &options, qint32 lastFoundId, qsizetype from)
 {
     const Needle needle(options);
-    const QList<clsINIPtr> &list = records.records();
+    const QList<IniRecord *> &list = records.records();
     for (qsizetype i = std::max<qsizetype>(from, 0); i < list.size(); ++i) {
-        const clsINI &record = *list[i];
-        if (record.ID() <= lastFoundID)
+        const IniRecord &record = *list[i];
+        if (record.id() <= lastFoundId)
             continue;
         QByteArrayView keyBytes;
         QByteArrayView valueBytes;
         TextEncoding encoding;
         const bool loaded = record.loadedBytes(keyBytes, valueBytes, encoding);
-        const bool headerRecord = loaded ? keyBytes.isEmpty() : record.Key().isEmpty();
+        const bool headerRecord = loaded ? keyBytes.isEmpty() : record.key().isEmpty();
 
-        if (options.sections && headerRecord && fieldMatches(record.Section(), options))
+        if (options.sections && headerRecord && fieldMatches(record.section(), options))
             return i;
-        if (options.keys && (!loaded || needle.mayMatch(keyBytes)) && fieldMatches(record.Key(), options))
+        if (options.keys && (!loaded || needle.mayMatch(keyBytes)) && fieldMatches(record.key(), options))
             return i;
-        if (options.values && (!loaded || needle.mayMatch(valueBytes)) && fieldMatches(record.Value(), options))
+        if (options.values && (!loaded || needle.mayMatch(valueBytes)) && fieldMatches(record.value(), options))
             return i;
     }
     return -1;

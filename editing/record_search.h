@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cls_ini_list.h"
+#include "record_list.h"
 
 // What one search run looks for, as the find dialog's controls say it.
 struct SearchOptions {
@@ -17,9 +17,9 @@ struct SearchOptions {
 // field and is followed by a blank or the end, or is preceded by a blank.
 bool fieldMatches(QStringView field, const SearchOptions &options);
 
-// One run: the 0-based position of the first record after `lastFoundID`
+// One run: the 0-based position of the first record after `lastFoundId`
 // (by ID) whose section name (header records only), key name or value
 // matches, or -1. The walk may begin at `from` when the caller knows that
-// no record before it has an ID above `lastFoundID`.
-qsizetype findNextRecord(const clsINIList &records, const SearchOptions &options, qint32 lastFoundID,
+// no record before it has an ID above `lastFoundId`.
+qsizetype findNextRecord(const RecordList &records, const SearchOptions &options, qint32 lastFoundId,
                          qsizetype from = 0);

@@ -2,51 +2,51 @@
 
 #include "tree_build.h"
 
-QStringList SectionDeletionKeys(const NodeCollection &nodes, const QString &section)
+QStringList sectionDeletionKeys(const NodeCollection &nodes, const QString &section)
 {
     QStringList keys;
-    for (qsizetype i = 1; i <= nodes.Count(); ++i) {
-        const qsizetype parent = nodes.Parent(i);
+    for (qsizetype i = 1; i <= nodes.count(); ++i) {
+        const qsizetype parent = nodes.parentNode(i);
         if (parent == 0) {
-            if (nodes.Text(i) == section)
+            if (nodes.text(i) == section)
                 keys.append(section);
-        } else if (nodes.Text(parent) == section) {
-            keys.append(nodes.Text(i));
+        } else if (nodes.text(parent) == section) {
+            keys.append(nodes.text(i));
         }
     }
     return keys;
 }
 
-QStringList SectionDeletionKeysOf(const clsINIList &records, const QString &section)
+QStringList sectionDeletionKeysOf(const RecordList &records, const QString &section)
 {
     NodeCollection nodes;
-    FillTree(nodes, records);
-    return SectionDeletionKeys(nodes, section);
+    fillTree(nodes, records);
+    return sectionDeletionKeys(nodes, section);
 }
 
-qsizetype SectionNodeOf(const NodeCollection &nodes, qsizetype index)
+qsizetype sectionNodeOf(const NodeCollection &nodes, qsizetype index)
 {
-    return isRootKey(nodes.Key(index)) ? index : nodes.Parent(index);
+    return isRootKey(nodes.key(index)) ? index : nodes.parentNode(index);
 }
 
-qsizetype SectionNodeIndex(const NodeCollection &nodes, const QString &text)
+qsizetype sectionNodeIndex(const NodeCollection &nodes, const QString &text)
 {
     if (!nodes.hasTopLevelText(text))
         return 0;
-    for (qsizetype i = 1; i <= nodes.Count(); ++i)
-        if (nodes.Parent(i) == 0 && nodes.Text(i) == text)
+    for (qsizetype i = 1; i <= nodes.count(); ++i)
+        if (nodes.parentNode(i) == 0 && nodes.text(i) == text)
             return i;
     return 0;
 }
 
-void DropNodesOf(NodeCollection &nodes, const QList<clsINIPtr> &records)
+void dropNodesOf(NodeCollection &nodes, const QList<IniRecord *> &records)
 {
-    for (const clsINIPtr &record : records) {
+    for (IniRecord *record : records) {
         for (NodeKind kind : {NodeKind::Tree, NodeKind::Root}) {
-            const qsizetype index = nodes.Find(nodeKey(kind, record->ID()));
+            const qsizetype index = nodes.indexOf(nodeKey(kind, record->id()));
             // IDs come back into use after deletions; the record itself tells.
-            if (index != 0 && nodes.Record(index) == record) {
-                nodes.Remove(index);
+            if (index != 0 && nodes.record(index) == record) {
+                nodes.removeAt(index);
                 break;
             }
         }

@@ -14,7 +14,7 @@ const QString kProgramFileName = QStringLiteral("larkspur");
 void modFileAssoc::report(const QString &text)
 {
     if (bShowErrors)
-        m_ui.MsgBox(text, vbCritical, kTitle);
+        m_ui.tell(text, MessageIcon::Critical, kTitle);
 }
 
 bool modFileAssoc::CreateRegistryKey(RegKey Root, const QString &SubKey)
@@ -63,7 +63,7 @@ bool modFileAssoc::RegisterFileType(const QString &Extension, const QString &Fil
         }
     }
 
-    const QString arguments = Arguments.isEmpty() ? Arguments : QLatin1Char(' ') + TrimSpaces(Arguments);
+    const QString arguments = Arguments.isEmpty() ? Arguments : QLatin1Char(' ') + trimBlanks(Arguments);
     const QString commandKey = FileType + QStringLiteral("\\shell\\") + Verb + QStringLiteral("\\command");
 
     // Every key first: setting a value only opens a key that is already there.
@@ -73,7 +73,7 @@ bool modFileAssoc::RegisterFileType(const QString &Extension, const QString &Fil
     if (SetIcon) {
         const QString iconKey = FileType + QStringLiteral("\\DefaultIcon");
         CreateRegistryKey(HKEY_CLASSES_ROOT, iconKey);
-        const QString icon = IconPath.isEmpty() ? TrimSpaces(AppPath + QStringLiteral(",0")) : TrimSpaces(IconPath);
+        const QString icon = IconPath.isEmpty() ? trimBlanks(AppPath + QStringLiteral(",0")) : trimBlanks(IconPath);
         SetKeyDefaultValue(HKEY_CLASSES_ROOT, iconKey, icon);
     }
     SetKeyDefaultValue(HKEY_CLASSES_ROOT, extension, FileType);

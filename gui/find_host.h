@@ -1,8 +1,8 @@
 #pragma once
 
-#include "cls_ini.h"
+#include "ini_record.h"
 
-class clsINIRegistry;
+class IniStore;
 
 // The window that shows what the find dialog finds: the main window, seen
 // from the dialog without the dialog depending on it.
@@ -10,9 +10,9 @@ class FindHost {
 public:
     virtual ~FindHost() = default;
     // Selects the hit record's node and shows its value.
-    virtual void ShowFindHit(const clsINI &record) = 0;
+    virtual void showFindHit(const IniRecord &record) = 0;
     // The dialog has closed (Cancel or its close box).
-    virtual void FindClosed() = 0;
+    virtual void findClosed() = 0;
     // The store to search, nullptr while there is none.
-    virtual const clsINIRegistry *findStore() const = 0;
+    virtual const IniStore *findStore() const = 0;
 };

@@ -9,7 +9,7 @@ class QStyle;
 class ImageList {
 public:
     void add(const QIcon &icon) { m_images.append(icon); }
-    qsizetype Count() const { return m_images.size(); }
+    qsizetype count() const { return m_images.size(); }
     // The picture at `index`, or a null icon when there is none.
     QIcon image(int index) const;
 

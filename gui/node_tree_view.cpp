@@ -54,7 +54,7 @@ bool NodeTreeView::onBranch(const QModelIndex &index, const QPoint &pos) const
 
 void NodeTreeView::setNodeExpanded(qsizetype index, bool expanded)
 {
-    if (index < 1 || index > m_nodes.Count() || m_nodes.Expanded(index) == expanded)
+    if (index < 1 || index > m_nodes.count() || m_nodes.isExpanded(index) == expanded)
         return;
     m_nodes.setExpanded(index, expanded);
     if (!expanded)
@@ -75,7 +75,7 @@ void NodeTreeView::showSelection()
     if (m_syncing)
         return;
     m_syncing = true;
-    const qsizetype row = m_nodes.rowOfNode(m_nodes.SelectedItem());
+    const qsizetype row = m_nodes.rowOfNode(m_nodes.selectedNode());
     if (row < 0) {
         selectionModel()->clear();
     } else {
@@ -100,7 +100,7 @@ void NodeTreeView::selectionChanged(const QItemSelection &selected, const QItemS
         return;
     }
     m_syncing = true;
-    m_nodes.setSelectedItem(node);
+    m_nodes.setSelectedNode(node);
     m_syncing = false;
     // A mouse press reports its click on release; keyboard moves report at once.
     if (!m_pressing)
@@ -123,7 +123,7 @@ void NodeTreeView::mousePressEvent(QMouseEvent *event)
     const QModelIndex index = indexAt(event->position().toPoint());
     if (event->button() == Qt::LeftButton && onBranch(index, event->position().toPoint())) {
         const qsizetype node = nodeAt(index);
-        setNodeExpanded(node, !m_nodes.Expanded(node));
+        setNodeExpanded(node, !m_nodes.isExpanded(node));
         return;
     }
     m_pressing = true;
@@ -144,8 +144,8 @@ void NodeTreeView::reportPendingClick()
     // pane must follow the node the press selected.
     const bool pressed = m_pressedNode != 0;
     m_pressedNode = 0;
-    if (pressed && m_nodes.SelectedItem() != 0)
-        Q_EMIT nodeClick(m_nodes.SelectedItem());
+    if (pressed && m_nodes.selectedNode() != 0)
+        Q_EMIT nodeClick(m_nodes.selectedNode());
 }
 
 void NodeTreeView::contextMenuEvent(QContextMenuEvent *event)
@@ -159,9 +159,9 @@ void NodeTreeView::contextMenuEvent(QContextMenuEvent *event)
 
 void NodeTreeView::showNodeWithSection(qsizetype index)
 {
-    if (index < 1 || index > m_nodes.Count())
+    if (index < 1 || index > m_nodes.count())
         return;
-    const qsizetype section = m_nodes.Root(index);
+    const qsizetype section = m_nodes.rootNode(index);
     const qsizetype sectionRow = m_nodes.rowOfNode(section);
     const qsizetype row = m_nodes.rowOfNode(index);
     if (row < 0)
@@ -177,7 +177,7 @@ void NodeTreeView::mouseDoubleClickEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton && index.isValid() && !onBranch(index, event->position().toPoint())
         && index.data(NodeCollection::LevelRole).toInt() == 0) {
         const qsizetype node = nodeAt(index);
-        setNodeExpanded(node, !m_nodes.Expanded(node));
+        setNodeExpanded(node, !m_nodes.isExpanded(node));
         return;
     }
     QAbstractItemView::mouseDoubleClickEvent(event);
@@ -185,12 +185,12 @@ void NodeTreeView::mouseDoubleClickEvent(QMouseEvent *event)
 
 void NodeTreeView::keyPressEvent(QKeyEvent *event)
 {
-    const qsizetype node = m_nodes.SelectedItem();
+    const qsizetype node = m_nodes.selectedNode();
     if (node == 0) {
         QAbstractItemView::keyPressEvent(event);
         return;
     }
-    const bool top = m_nodes.Parent(node) == 0;
+    const bool top = m_nodes.parentNode(node) == 0;
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -206,15 +206,15 @@ void NodeTreeView::keyPressEvent(QKeyEvent *event)
         }
         break;
     case Qt::Key_Left:
-        if (top && m_nodes.Expanded(node))
+        if (top && m_nodes.isExpanded(node))
             setNodeExpanded(node, false);
         else if (!top)
-            selectNode(m_nodes.Parent(node));
+            selectNode(m_nodes.parentNode(node));
         return;
     case Qt::Key_Right:
-        if (top && !m_nodes.Expanded(node))
+        if (top && !m_nodes.isExpanded(node))
             setNodeExpanded(node, true);
-        else if (top && m_nodes.Children(node) > 0)
+        else if (top && m_nodes.childCount(node) > 0)
             selectNode(m_nodes.nodeAtRow(m_nodes.rowOfNode(node) + 1));
         return;
     case Qt::Key_Plus:

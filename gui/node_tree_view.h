@@ -20,9 +20,9 @@ public:
     explicit NodeTreeView(QWidget *parent = nullptr);
     ~NodeTreeView() override;
 
-    NodeCollection &Nodes() { return m_nodes; }
-    const NodeCollection &Nodes() const { return m_nodes; }
-    qsizetype SelectedItem() const { return m_nodes.SelectedItem(); }
+    NodeCollection &nodes() { return m_nodes; }
+    const NodeCollection &nodes() const { return m_nodes; }
+    qsizetype selectedNode() const { return m_nodes.selectedNode(); }
 
     void setImageList(const ImageList &images);
     const ImageList &imageList() const { return m_images; }

@@ -30,20 +30,21 @@ private:
     QPointer<Dialog> m_dialog;
 };
 
-QMessageBox::Icon iconFor(int style)
+QMessageBox::Icon iconFor(MessageIcon icon)
 {
-    switch (style & 0x70) {
-    case vbCritical:
+    switch (icon) {
+    case MessageIcon::Critical:
         return QMessageBox::Critical;
-    case vbQuestion:
+    case MessageIcon::Question:
         return QMessageBox::Question;
-    case vbExclamation:
+    case MessageIcon::Warning:
         return QMessageBox::Warning;
-    case vbInformation:
+    case MessageIcon::Information:
         return QMessageBox::Information;
-    default:
-        return QMessageBox::NoIcon;
+    case MessageIcon::None:
+        break;
     }
+    return QMessageBox::NoIcon;
 }
 
 // Our messages are written with CR LF between lines; a lone CR left over from
@@ -125,16 +126,16 @@ private:
 
 } // namespace
 
-int QtInteraction::messageBox(const QString &text, int style, const QString &title)
+Answer QtInteraction::messageBox(const QString &text, MessageButtons buttons, MessageIcon icon, const QString &title)
 {
     const ArrowWhileAsking arrow;
-    const bool yesNo = (style & 0xF) == vbYesNo;
+    const bool yesNo = buttons == MessageButtons::YesNo;
     OwnedDialog<QMessageBox> box(new QMessageBox(QApplication::activeWindow()));
     box->setWindowTitle(title.isEmpty() ? kAppTitle : title);
     // Messages quote file names and values, which may hold '<' or '&'.
     box->setTextFormat(Qt::PlainText);
     box->setText(withLineBreaks(text));
-    box->setIcon(iconFor(style));
+    box->setIcon(iconFor(icon));
     if (yesNo) {
         box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box->setDefaultButton(QMessageBox::Yes);
@@ -147,10 +148,10 @@ int QtInteraction::messageBox(const QString &text, int style, const QString &tit
     }
     box->exec();
     if (!yesNo)
-        return vbOK;
+        return Answer::Ok;
     if (!box)
-        return vbNo;
-    return box->clickedButton() == box->button(QMessageBox::Yes) ? vbYes : vbNo;
+        return Answer::No;
+    return box->clickedButton() == box->button(QMessageBox::Yes) ? Answer::Yes : Answer::No;
 }
 
 QString QtInteraction::openFileDialog(const OpenFileRequest &request)

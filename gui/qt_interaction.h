@@ -7,7 +7,7 @@
 // QApplication.
 class QtInteraction : public Interaction {
 public:
-    int messageBox(const QString &text, int style, const QString &title) override;
+    Answer messageBox(const QString &text, MessageButtons buttons, MessageIcon icon, const QString &title) override;
     QString openFileDialog(const OpenFileRequest &request) override;
     // Every top-level window that exists, shown or hidden; unnamed ones
     // (Qt's own popups and tooltips) are left out, since no form can be

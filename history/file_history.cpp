@@ -158,7 +158,7 @@ void dropOldest(const PrivateFolder &folder, const std::map<qint64, qint64> &siz
 
 qint64 dataSize(const PrivateFolder &folder, qint64 number)
 {
-    const Descriptor data{folder.openFile(versionName(number, kData))};
+    const Descriptor data{folder.loadFile(versionName(number, kData))};
     struct stat st {};
     return ::fstat(data.fd, &st) == 0 ? qint64(st.st_size) : 0;
 }
@@ -216,7 +216,7 @@ void FileHistory::keepVersion(const QString &path, const QString &command)
     for (const QString &name : std::as_const(scan.leftovers))
         folder.remove(name);
     if (!scan.versions.empty()) {
-        const Descriptor newest{folder.openFile(versionName(scan.versions.rbegin()->first, kData))};
+        const Descriptor newest{folder.loadFile(versionName(scan.versions.rbegin()->first, kData))};
         if (sameFileData(source.fd, newest.fd))
             return;
     }

@@ -167,7 +167,7 @@ bool PrivateFolder::isFile(const QString &name) const
     return ::fstatat(m_fd, QFile::encodeName(name).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
 }
 
-int PrivateFolder::openFile(const QString &name) const
+int PrivateFolder::loadFile(const QString &name) const
 {
     const int fd = ::openat(m_fd, QFile::encodeName(name).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
@@ -182,7 +182,7 @@ int PrivateFolder::openFile(const QString &name) const
 
 QByteArray PrivateFolder::read(const QString &name) const
 {
-    const int fd = openFile(name);
+    const int fd = loadFile(name);
     QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);

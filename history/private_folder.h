@@ -36,7 +36,7 @@ public:
     // The whole file `name`; throws when it is missing or no regular file.
     QByteArray read(const QString &name) const;
     // Opens the regular file `name` for reading; throws when there is none.
-    int openFile(const QString &name) const;
+    int loadFile(const QString &name) const;
     // Writes `bytes` under `name` in one step: a temporary file, renamed.
     void write(const QString &name, QByteArrayView bytes) const;
     // A new empty file (0600) under a fresh temporary name, for writing.

@@ -7,23 +7,23 @@
 
 #include <QFileInfo>
 
-void appendLineToFile(const QString &FileName, const QString &Text)
+void appendLine(const QString &fileName, const QString &text)
 {
     const QString source = QStringLiteral("AppendLine");
-    if (FileName.isEmpty())
+    if (fileName.isEmpty())
         throw AppError(RuntimeError::BadFileName, source, QStringLiteral("Bad file name or number"));
-    requireSingleLine(Text, QStringLiteral("line"));
-    if (isReadOnlyFile(FileName))
-        throw AppError(RuntimeError::PermissionDenied, source, QStringLiteral("Permission denied: ") + FileName);
-    const FileLock lock(FileName, source);
+    requireSingleLine(text, QStringLiteral("line"));
+    if (isReadOnlyFile(fileName))
+        throw AppError(RuntimeError::PermissionDenied, source, QStringLiteral("Permission denied: ") + fileName);
+    const FileLock lock(fileName, source);
     QByteArray bytes;
-    if (QFileInfo::exists(FileName))
-        bytes = readWholeFile(FileName, source);
-    FileText text = decodeFile(std::move(bytes));
-    const TextFormat &format = text.format;
-    const QByteArray line = encodeText(Text, format.encoding());
-    if (!endsWithLineEnd(text.bytes, format.bomLength()))
-        text.bytes.append(format.eol);
-    text.bytes.append(line).append(format.eol);
-    replaceFileContents(FileName, encodeFile(std::move(text.bytes), format, FileName, source), source);
+    if (QFileInfo::exists(fileName))
+        bytes = readWholeFile(fileName, source);
+    FileText file = decodeFile(std::move(bytes));
+    const TextFormat &format = file.format;
+    const QByteArray line = encodeText(text, format.encoding());
+    if (!endsWithLineEnd(file.bytes, format.bomLength()))
+        file.bytes.append(format.eol);
+    file.bytes.append(line).append(format.eol);
+    replaceFileContents(fileName, encodeFile(std::move(file.bytes), format, fileName, source), source);
 }

@@ -8,4 +8,4 @@
 // is empty, the text holds a line break or a character the file's encoding
 // cannot store, the file is read-only, a UTF-16 file would not be written
 // back exactly (see TextFormat::exact), or the write fails.
-void appendLineToFile(const QString &FileName, const QString &Text);
+void appendLine(const QString &fileName, const QString &text);

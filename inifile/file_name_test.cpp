@@ -18,7 +18,7 @@ bool namesExistingFile(const QString &s)
         return false;
     // Only "/" separates folders on Linux; "\" is a character of a name
     // like any other, so a\b.ini is a file of its own.
-    const QString namePart = s.sliced(FindLast(s, QStringLiteral("/")));
+    const QString namePart = s.sliced(lastIndexOf(s, QStringLiteral("/")));
     return QFileInfo(s).fileName() == namePart;
 }
 

@@ -17,7 +17,7 @@ bool isHeaderLine(QByteArrayView line)
 }
 
 // Replaces `length` bytes at `at` by `text`. A file of tens of megabytes read
-// with room to spare (see WritePrivateProfileString) is edited where it
+// with room to spare (see writeProfileValue) is edited where it
 // lies: one move of its tail instead of a second buffer of its size, which
 // the kernel would first have to clear.
 QByteArray editedInPlace(QByteArray bytes, qsizetype at, qsizetype length, QByteArrayView text)
@@ -117,8 +117,7 @@ QByteArray applyProfileWrite(QByteArray bytes, const TextFormat &format, const Q
     return editedInPlace(std::move(bytes), insertAt, 0, added);
 }
 
-bool WritePrivateProfileString(const QString &section, const QString &key, const QString &value,
-                               const QString &fileName)
+bool writeProfileValue(const QString &section, const QString &key, const QString &value, const QString &fileName)
 {
     checkProfileWrite(section, key, value);
     if (isReadOnlyFile(fileName))

@@ -32,5 +32,4 @@ QByteArray applyProfileWrite(QByteArray bytes, const TextFormat &format, const Q
 // nothing, when the file is read-only. Throws AppError when the texts are
 // refused, the file would not be written back exactly (see
 // TextFormat::exact) or the write fails.
-bool WritePrivateProfileString(const QString &section, const QString &key, const QString &value,
-                               const QString &fileName);
+bool writeProfileValue(const QString &section, const QString &key, const QString &value, const QString &fileName);

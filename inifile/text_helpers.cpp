@@ -1,32 +1,26 @@
 #include "text_helpers.h"
 
-QString TrimSpaces(const QString &Text)
+QString trimBlanks(const QString &text)
 {
     qsizetype begin = 0;
-    qsizetype end = Text.size();
-    while (begin < end && Text[begin] == QLatin1Char(' '))
+    qsizetype end = text.size();
+    while (begin < end && text[begin] == QLatin1Char(' '))
         ++begin;
-    while (end > begin && Text[end - 1] == QLatin1Char(' '))
+    while (end > begin && text[end - 1] == QLatin1Char(' '))
         --end;
-    return Text.sliced(begin, end - begin);
+    return text.sliced(begin, end - begin);
 }
 
-QString AddBackslash(const QString &Path)
+QString stripNulls(const QString &text)
 {
-    const QString trimmed = TrimSpaces(Path);
-    return trimmed.endsWith(QLatin1Char('\\')) ? trimmed : trimmed + QLatin1Char('\\');
-}
-
-QString StripNulls(const QString &Text)
-{
-    QString stripped = Text;
+    QString stripped = text;
     stripped.remove(QChar(0));
-    return stripped.isEmpty() ? Text : stripped;
+    return stripped.isEmpty() ? text : stripped;
 }
 
-qint32 FindLast(const QString &Text, const QString &Part)
+qint32 lastIndexOf(const QString &text, const QString &part)
 {
-    if (Part.isEmpty())
+    if (part.isEmpty())
         return 0;
-    return qint32(Text.lastIndexOf(Part) + 1);
+    return qint32(text.lastIndexOf(part) + 1);
 }

@@ -4,14 +4,14 @@
 
 ConsoleInteraction::ConsoleInteraction(QString programName) : m_programName(std::move(programName)) {}
 
-int ConsoleInteraction::messageBox(const QString &text, int style, const QString &)
+Answer ConsoleInteraction::messageBox(const QString &text, MessageButtons buttons, MessageIcon, const QString &)
 {
     QString line = text;
     line.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     const QByteArray out = (m_programName + QStringLiteral(": ") + line + QLatin1Char('\n')).toLocal8Bit();
     std::fwrite(out.constData(), 1, size_t(out.size()), stderr);
     std::fflush(stderr);
-    return (style & 0xF) == vbYesNo ? vbNo : vbOK;
+    return buttons == MessageButtons::YesNo ? Answer::No : Answer::Ok;
 }
 
 QString ConsoleInteraction::openFileDialog(const OpenFileRequest &)

@@ -9,7 +9,7 @@ class ConsoleInteraction : public Interaction {
 public:
     explicit ConsoleInteraction(QString programName);
 
-    int messageBox(const QString &text, int style, const QString &title) override;
+    Answer messageBox(const QString &text, MessageButtons buttons, MessageIcon icon, const QString &title) override;
     QString openFileDialog(const OpenFileRequest &request) override;
 
 private:

@@ -2,12 +2,17 @@
 
 #include "app_error.h"
 
-int Interaction::MsgBox(const QString &text, int style, const QString &title)
+void Interaction::tell(const QString &text, MessageIcon icon, const QString &title)
 {
-    return messageBox(text, style, title.isEmpty() ? kAppTitle : title);
+    messageBox(text, MessageButtons::Ok, icon, title.isEmpty() ? kAppTitle : title);
+}
+
+bool Interaction::ask(const QString &text, MessageIcon icon, const QString &title)
+{
+    return messageBox(text, MessageButtons::YesNo, icon, title.isEmpty() ? kAppTitle : title) == Answer::Yes;
 }
 
 void Interaction::reportError(const AppError &error)
 {
-    MsgBox(QString::number(error.number()) + QStringLiteral(" - ") + error.description(), vbCritical);
+    tell(QString::number(error.number()) + QStringLiteral(" - ") + error.description(), MessageIcon::Critical);
 }

@@ -9,17 +9,10 @@ class AppError;
 // The application title that every message box without a title of its own carries.
 inline const QString kAppTitle = QStringLiteral("Larkspur");
 
-// Message box styles and answers, with the values the Windows MessageBox
-// function gives them; callers combine a button set with an icon.
-enum MsgBoxStyle : int {
-    vbOKOnly = 0,
-    vbYesNo = 4,
-    vbCritical = 16,
-    vbQuestion = 32,
-    vbExclamation = 48,
-    vbInformation = 64,
-};
-enum MsgBoxResult : int { vbOK = 1, vbCancel = 2, vbYes = 6, vbNo = 7 };
+// What a message box offers, the icon it shows, and what the person answered.
+enum class MessageButtons { Ok, YesNo };
+enum class MessageIcon { None, Critical, Question, Warning, Information };
+enum class Answer { Ok, Yes, No };
 
 struct FileFilter {
     QString description;
@@ -42,15 +35,20 @@ struct OpenFileRequest {
 class Interaction {
 public:
     virtual ~Interaction() = default;
-    // Shows `text` (CR LF is a line break) and returns the button pressed.
-    virtual int messageBox(const QString &text, int style, const QString &title) = 0;
+    // Shows `text` (CR LF is a line break) and returns the button pressed;
+    // a box closed without a choice answers No when it asked, Ok when not.
+    virtual Answer messageBox(const QString &text, MessageButtons buttons, MessageIcon icon, const QString &title) = 0;
     // Returns the chosen file's absolute path, or "" when cancelled.
     virtual QString openFileDialog(const OpenFileRequest &request) = 0;
     // Object names of the top-level windows currently loaded.
     virtual QStringList loadedForms() const { return {}; }
+    // True when one of our loaded top-level windows has exactly this name.
+    bool isWindowLoaded(const QString &name) const { return loadedForms().contains(name); }
 
-    // A message box; an empty title becomes the application title.
-    int MsgBox(const QString &text, int style = vbOKOnly, const QString &title = QString());
+    // A message box with an OK button; an empty title becomes the application title.
+    void tell(const QString &text, MessageIcon icon = MessageIcon::None, const QString &title = QString());
+    // A Yes/No question; true when the person answered Yes.
+    bool ask(const QString &text, MessageIcon icon = MessageIcon::Question, const QString &title = QString());
     // The one way a failure is reported and ended: "number - description",
     // with the stop icon.
     void reportError(const AppError &error);

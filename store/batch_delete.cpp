@@ -1,5 +1,5 @@
-#include "cls_ini_registry.h"
 #include "file_lock.h"
+#include "ini_store.h"
 #include "name_match.h"
 
 #include <QHash>
@@ -9,7 +9,7 @@
 namespace {
 // Whether `record` has the key name `key`, letter case ignored, without
 // building a string for the common ASCII names.
-bool sameKey(const clsINI &record, const QString &key)
+bool sameKey(const IniRecord &record, const QString &key)
 {
     QByteArrayView bytes;
     QByteArrayView value;
@@ -27,29 +27,29 @@ bool sameKey(const clsINI &record, const QString &key)
 // a value from a later one is gone before that later one can be, and the
 // one rewrite at the end links the survivors exactly as the last of the many
 // rewrites would.
-void clsINIRegistry::DeleteKeys(const QString &Section, const QStringList &GivenKeys, const KeysOf &keysAfterReload)
+void IniStore::deleteKeys(const QString &section, const QStringList &GivenKeys, const KeysOf &keysAfterReload)
 {
     m_lastRemoved.clear();
     if (GivenKeys.isEmpty())
         return;
     const FileLock lock(m_fileName, QStringLiteral("clsINIRegistry: DeleteKeys"));
-    const bool reloaded = reloadIfChanged();
-    const QStringList Keys = reloaded && keysAfterReload ? keysAfterReload(*m_registry) : GivenKeys;
+    const bool reloaded = reloadIfChangedLocked();
+    const QStringList keys = reloaded && keysAfterReload ? keysAfterReload(*m_records) : GivenKeys;
     // Another program removed the section (or renamed it) meanwhile: there
     // is nothing left to delete, and rewriting the file from the records
     // would only cost its comments and layout.
-    if (Keys.isEmpty())
+    if (keys.isEmpty())
         return;
-    const QList<clsINIPtr> before = m_registry->records();
+    const QList<IniRecord *> before = m_records->records();
 
     // The section's records, in list order.
-    const UpperMatcher sectionMatch(Section);
+    const UpperMatcher sectionMatch(section);
     std::vector<qsizetype> candidates;
     SectionRun run;
     bool lastMatches = false;
     for (qsizetype i = 0; i < before.size(); ++i) {
         if (run.changed(*before[i]))
-            lastMatches = sectionMatch.matches(before[i]->Section());
+            lastMatches = sectionMatch.matches(before[i]->section());
         if (lastMatches)
             candidates.push_back(i);
     }
@@ -59,23 +59,23 @@ void clsINIRegistry::DeleteKeys(const QString &Section, const QStringList &Given
     // each takes the next record, with no look-up at all.
     std::vector<bool> removed(size_t(before.size()), false);
     qsizetype inOrder = 0;
-    while (inOrder < Keys.size() && inOrder < qsizetype(candidates.size())
-           && sameKey(*before[candidates[size_t(inOrder)]], Keys[inOrder])) {
+    while (inOrder < keys.size() && inOrder < qsizetype(candidates.size())
+           && sameKey(*before[candidates[size_t(inOrder)]], keys[inOrder])) {
         removed[size_t(candidates[size_t(inOrder)])] = true;
         ++inOrder;
     }
-    if (inOrder < Keys.size()) {
+    if (inOrder < keys.size()) {
         // The rest: per name, one plus the first record not taken yet (0 for
         // none), and after each record the next of its name (-1 for none).
         QHash<QString, qsizetype> firstOfName;
         std::vector<qsizetype> nextOfName(candidates.size(), -1);
         for (qsizetype c = qsizetype(candidates.size()) - 1; c >= inOrder; --c) {
-            qsizetype &first = firstOfName[upperName(before[candidates[size_t(c)]]->Key())];
+            qsizetype &first = firstOfName[upperName(before[candidates[size_t(c)]]->key())];
             nextOfName[size_t(c)] = first - 1;
             first = c + 1;
         }
-        for (qsizetype k = inOrder; k < Keys.size(); ++k) {
-            const auto found = firstOfName.find(upperName(Keys[k]));
+        for (qsizetype k = inOrder; k < keys.size(); ++k) {
+            const auto found = firstOfName.find(upperName(keys[k]));
             if (found == firstOfName.end() || *found == 0)
                 continue;
             const qsizetype c = *found - 1;
@@ -84,18 +84,18 @@ void clsINIRegistry::DeleteKeys(const QString &Section, const QStringList &Given
         }
     }
 
-    QList<clsINIPtr> after;
-    QList<clsINIPtr> taken;
+    QList<IniRecord *> after;
+    QList<IniRecord *> taken;
     after.reserve(before.size());
     for (qsizetype i = 0; i < before.size(); ++i)
         (removed[size_t(i)] ? taken : after).append(before[i]);
-    m_registry->assign(std::move(after));
+    m_records->assign(std::move(after));
 
     try {
-        CreateINIFile(m_fileName, QStringLiteral("delete section [%1]").arg(Section));
+        rewriteFile(m_fileName, QStringLiteral("delete section [%1]").arg(section));
     } catch (...) {
         // The file still holds every key: so does the store.
-        m_registry->assign(before);
+        m_records->assign(before);
         throw;
     }
     m_lastRemoved = std::move(taken);

@@ -1,3 +1,3 @@
 #include "g_registry.h"
 
-std::unique_ptr<clsINIRegistry> gRegistry;
+std::unique_ptr<IniStore> gRegistry;

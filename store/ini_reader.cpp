@@ -1,8 +1,8 @@
 #include "app_error.h"
-#include "cls_ini_registry.h"
 #include "file_access.h"
 #include "file_name_test.h"
 #include "file_stamp.h"
+#include "ini_store.h"
 
 #include <cstring>
 #include <limits>
@@ -12,14 +12,14 @@ namespace {
 const QString kLoadSource = QStringLiteral("clsINIRegistry: LoadINI");
 }
 
-bool clsINIRegistry::LoadINI()
+bool IniStore::load()
 {
     try {
         if (m_fileName.isEmpty())
             throw AppError(kStoreErrorNumber, kLoadSource, QStringLiteral("Filename is missing"));
         if (!findsRegularFile(m_fileName))
             throw AppError(kStoreErrorNumber, kLoadSource, m_fileName + QStringLiteral(" File Not Found"));
-        ClearRegistry();
+        clearRecords();
         readFile();
         return true;
     } catch (const AppError &e) {
@@ -31,7 +31,7 @@ bool clsINIRegistry::LoadINI()
 
 // Each line is a section header ("[" first, "]" last), else a key line when
 // it holds "=", else ignored. Nothing is trimmed.
-void clsINIRegistry::readFile()
+void IniStore::readFile()
 {
     // Read between two looks at the file: when they differ, somebody wrote
     // it meanwhile, and nothing tells which version was read.
@@ -39,7 +39,7 @@ void clsINIRegistry::readFile()
     FileText file = decodeFile(readWholeFile(m_fileName, kLoadSource));
     const bool steady = stampOfFile(m_fileName) == before;
     const TextFormat format = file.format;
-    clsINIList &list = *m_registry;
+    RecordList &list = *m_records;
     RecordArena &arena = list.arena();
     arena.setText(std::move(file.bytes), format.encoding());
 
@@ -57,9 +57,9 @@ void clsINIRegistry::readFile()
         const char *p = bytes.data() + line.start;
         if (line.length >= 2 && p[0] == '[' && p[line.length - 1] == ']') {
             section = arena.sectionIndex(decodeText(QByteArrayView(p + 1, line.length - 2), format.encoding()));
-            clsINIPtr record = arena.makeHeader(section, qint32(list.Count() + 1));
+            IniRecord *record = arena.makeHeader(section, qint32(list.count() + 1));
             setCurrentEntry(record);
-            list.Add(record);
+            list.append(record);
             continue;
         }
         const void *eq = std::memchr(p, '=', size_t(line.length));
@@ -70,9 +70,9 @@ void clsINIRegistry::readFile()
                            QStringLiteral("A key line of more than 2 GB cannot be loaded"));
         const auto keyLength = qint32(static_cast<const char *>(eq) - p);
         const auto valueLength = qint32(line.length - keyLength - 1);
-        clsINIPtr record = arena.makeLine(section, line.start, keyLength, valueLength, qint32(list.Count() + 1));
+        IniRecord *record = arena.makeLine(section, line.start, keyLength, valueLength, qint32(list.count() + 1));
         setCurrentEntry(record);
-        list.Add(record);
+        list.append(record);
     }
     m_stamp = steady ? before : FileStamp();
     ++m_loadCount;

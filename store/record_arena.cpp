@@ -1,7 +1,7 @@
 #include "record_arena.h"
 
-#include "cls_ini.h"
 #include "huge_pages.h"
+#include "ini_record.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -17,18 +17,18 @@ struct RecordArena::BlockHeader {
     RecordArena *arena;
     qsizetype firstIndex;
 
-    clsINI *records() { return reinterpret_cast<clsINI *>(reinterpret_cast<char *>(this) + sizeof(BlockHeader)); }
+    IniRecord *records() { return reinterpret_cast<IniRecord *>(reinterpret_cast<char *>(this) + sizeof(BlockHeader)); }
 };
 
 namespace {
 constexpr std::size_t kBlockBytes = 64 * 1024;
-constexpr qsizetype kRecordsPerBlock = qsizetype((kBlockBytes - 16) / sizeof(clsINI));
+constexpr qsizetype kRecordsPerBlock = qsizetype((kBlockBytes - 16) / sizeof(IniRecord));
 // Without a hint, slabs grow from one block to this many.
 constexpr qsizetype kLargestGrowth = 64;
 
-static_assert(sizeof(clsINI) == 24, "a record is its offsets, lengths, section and ID");
-static_assert(std::is_trivially_destructible_v<clsINI>, "records are freed with their blocks");
-static_assert(alignof(clsINI) <= 16);
+static_assert(sizeof(IniRecord) == 24, "a record is its offsets, lengths, section and ID");
+static_assert(std::is_trivially_destructible_v<IniRecord>, "records are freed with their blocks");
+static_assert(alignof(IniRecord) <= 16);
 } // namespace
 
 std::shared_ptr<RecordArena> RecordArena::create()
@@ -89,26 +89,26 @@ void RecordArena::addBlock()
     m_blocks.push_back(block);
 }
 
-clsINI *RecordArena::make()
+IniRecord *RecordArena::make()
 {
     if (m_count == qsizetype(m_blocks.size()) * kRecordsPerBlock)
         addBlock();
-    clsINI *record = new (m_blocks.back()->records() + m_count % kRecordsPerBlock) clsINI();
+    IniRecord *record = new (m_blocks.back()->records() + m_count % kRecordsPerBlock) IniRecord();
     ++m_count;
     return record;
 }
 
-clsINI *RecordArena::makeHeader(quint32 section, qint32 id)
+IniRecord *RecordArena::makeHeader(quint32 section, qint32 id)
 {
-    clsINI *record = make();
+    IniRecord *record = make();
     record->m_section = section;
     record->m_id = id;
     return record;
 }
 
-clsINI *RecordArena::makeLine(quint32 section, qsizetype keyStart, qint32 keyLength, qint32 valueLength, qint32 id)
+IniRecord *RecordArena::makeLine(quint32 section, qsizetype keyStart, qint32 keyLength, qint32 valueLength, qint32 id)
 {
-    clsINI *record = make();
+    IniRecord *record = make();
     record->m_keyStart = quint64(keyStart);
     record->m_fromLine = true;
     record->m_keyLength = keyLength;
@@ -118,19 +118,19 @@ clsINI *RecordArena::makeLine(quint32 section, qsizetype keyStart, qint32 keyLen
     return record;
 }
 
-clsINI *RecordArena::at(qsizetype index) const
+IniRecord *RecordArena::at(qsizetype index) const
 {
     Q_ASSERT(index >= 0 && index < m_count);
     return m_blocks[size_t(index / kRecordsPerBlock)]->records() + index % kRecordsPerBlock;
 }
 
-RecordArena &RecordArena::of(const clsINI *record)
+RecordArena &RecordArena::of(const IniRecord *record)
 {
     const auto block = reinterpret_cast<std::uintptr_t>(record) & ~std::uintptr_t(kBlockBytes - 1);
     return *reinterpret_cast<const BlockHeader *>(block)->arena;
 }
 
-qsizetype RecordArena::indexOf(const clsINI *record) const
+qsizetype RecordArena::indexOf(const IniRecord *record) const
 {
     const auto address = reinterpret_cast<std::uintptr_t>(record);
     auto *block = reinterpret_cast<BlockHeader *>(address & ~std::uintptr_t(kBlockBytes - 1));
@@ -149,14 +149,14 @@ quint32 RecordArena::sectionIndex(const QString &name)
     return index;
 }
 
-const RecordArena::AssignedTexts &RecordArena::assigned(const clsINI *record) const
+const RecordArena::AssignedTexts &RecordArena::assigned(const IniRecord *record) const
 {
     static const AssignedTexts none;
     const auto found = m_assigned.constFind(record);
     return found == m_assigned.constEnd() ? none : *found;
 }
 
-RecordArena::AssignedTexts &RecordArena::assign(const clsINI *record)
+RecordArena::AssignedTexts &RecordArena::assign(const IniRecord *record)
 {
     return m_assigned[record];
 }

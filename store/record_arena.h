@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-class clsINI;
+class IniRecord;
 
 // Where the records of one list live, and what they point into: the loaded
 // file's text, kept once; the section names, one string per distinct name;
@@ -38,20 +38,20 @@ public:
     // Room for `count` more records, in as few blocks as possible.
     void reserve(qsizetype count);
     // A blank record: section "", no key, no value, ID 0.
-    clsINI *make();
+    IniRecord *make();
     // A section header's record: no key, no value.
-    clsINI *makeHeader(quint32 section, qint32 id);
+    IniRecord *makeHeader(quint32 section, qint32 id);
     // A record of a key line of the text: the key at `keyStart`, then "=",
     // then the value.
-    clsINI *makeLine(quint32 section, qsizetype keyStart, qint32 keyLength, qint32 valueLength, qint32 id);
+    IniRecord *makeLine(quint32 section, qsizetype keyStart, qint32 keyLength, qint32 valueLength, qint32 id);
 
     // Records in the order they were made, from 0.
     qsizetype count() const { return m_count; }
-    clsINI *at(qsizetype index) const;
+    IniRecord *at(qsizetype index) const;
     // The place of one of this arena's records in that order.
-    qsizetype indexOf(const clsINI *record) const;
+    qsizetype indexOf(const IniRecord *record) const;
     // The arena a record was made in.
-    static RecordArena &of(const clsINI *record);
+    static RecordArena &of(const IniRecord *record);
 
     // The section table: the index of `name`, added when new; index 0 is "".
     quint32 sectionIndex(const QString &name);
@@ -66,8 +66,8 @@ public:
         // text, when `value` holds none.
         std::optional<QByteArrayView> valueBytes;
     };
-    const AssignedTexts &assigned(const clsINI *record) const;
-    AssignedTexts &assign(const clsINI *record);
+    const AssignedTexts &assigned(const IniRecord *record) const;
+    AssignedTexts &assign(const IniRecord *record);
     // Room for `count` records more with assigned texts.
     void reserveAssigned(qsizetype count) { m_assigned.reserve(m_assigned.size() + count); }
 
@@ -81,7 +81,7 @@ private:
     TextEncoding m_encoding = TextEncoding::Utf8;
     std::vector<QString> m_sections;
     QHash<QString, quint32> m_sectionIndexes;
-    QHash<const clsINI *, AssignedTexts> m_assigned;
+    QHash<const IniRecord *, AssignedTexts> m_assigned;
 
     // Blocks are carved out of slabs: one slab for a loaded file whose size
     // foretold its records, more as they run out.

@@ -1,19 +1,19 @@
 // The store's side of the version history: a version before each write,
 // and a version written back.
 #include "app_error.h"
-#include "cls_ini_registry.h"
 #include "file_access.h"
 #include "file_history.h"
 #include "file_lock.h"
+#include "ini_store.h"
 
-void clsINIRegistry::keepVersion(const QString &command) const
+void IniStore::keepVersion(const QString &command) const
 {
     // A write that will not happen (no file, a read-only one) replaces nothing.
     if (m_history && !m_fileName.isEmpty() && !isReadOnlyFile(m_fileName))
         m_history->keep(m_fileName, command);
 }
 
-void clsINIRegistry::RestoreVersion(qint64 number)
+void IniStore::restoreVersion(qint64 number)
 {
     const QString source = QStringLiteral("clsINIRegistry: RestoreVersion");
     if (!m_history)
@@ -24,5 +24,5 @@ void clsINIRegistry::RestoreVersion(qint64 number)
         throw AppError(RuntimeError::PathFileAccess, source, QStringLiteral("Path/File access error: ") + m_fileName);
     keepVersion(QStringLiteral("restore version %1").arg(number));
     replaceFileContents(m_fileName, bytes, source);
-    reload();
+    reloadLocked();
 }

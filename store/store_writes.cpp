@@ -1,9 +1,9 @@
 #include "app_error.h"
-#include "cls_ini_registry.h"
 #include "file_access.h"
 #include "file_lock.h"
 #include "file_name_test.h"
 #include "file_stamp.h"
+#include "ini_store.h"
 #include "interaction.h"
 #include "name_match.h"
 #include "profile_builder.h"
@@ -24,35 +24,35 @@ namespace {
 Q_LOGGING_CATEGORY(lcStore, "larkspur.store")
 }
 
-qint16 clsINIRegistry::SetRegValue(const QString &Section, const QString &Key, const QString &Value)
+WriteResult IniStore::setValue(const QString &section, const QString &key, const QString &value)
 {
     const QString source = QStringLiteral("clsINIRegistry: SetRegValue");
     // The profile writer refuses what the file's encoding cannot hold.
-    checkProfileWrite(Section, Key, Value);
-    qint16 result = 0;
+    checkProfileWrite(section, key, value);
+    WriteResult result = WriteResult::Written;
     if (!QFileInfo::exists(m_fileName))
         throwFileError(ENOENT, m_fileName, source);
     if (isReadOnlyFile(m_fileName)) {
-        m_ui.MsgBox(QStringLiteral("Cannot save setting, file is Read Only"), vbExclamation);
-        result = 1;
+        m_ui.tell(QStringLiteral("Cannot save setting, file is Read Only"), MessageIcon::Warning);
+        result = WriteResult::ReadOnly;
     }
     const FileLock lock(m_fileName, source);
     const FileStamp before = stampOfFile(m_fileName);
-    keepVersion(QStringLiteral("set [%1] %2").arg(Section, Key));
-    const bool written = WritePrivateProfileString(Section, Key, Value, m_fileName);
+    keepVersion(QStringLiteral("set [%1] %2").arg(section, key));
+    const bool written = writeProfileValue(section, key, value, m_fileName);
     if (written && before != m_stamp) {
         // The write went into what another program left; the records made
         // before it know nothing of that, so they are made again.
         try {
-            reload();
+            reloadLocked();
             return result;
         } catch (const AppError &error) {
             qCWarning(lcStore) << "records not read again after a write:" << error.description();
         }
     }
-    const qsizetype position = FindRecord(Section, Key);
+    const qsizetype position = findRecord(section, key);
     if (position)
-        m_registry->Item(position)->setValue(Value);
+        m_records->at(position)->setValue(value);
     // A line written for no record leaves the records short of the file:
     // the next rewrite reads it first.
     if (written && position)
@@ -62,13 +62,13 @@ qint16 clsINIRegistry::SetRegValue(const QString &Section, const QString &Key, c
     return result;
 }
 
-bool clsINIRegistry::ReloadIfChanged()
+bool IniStore::reloadIfChanged()
 {
     const FileLock lock(m_fileName, QStringLiteral("clsINIRegistry: LoadINI"));
-    return reloadIfChanged();
+    return reloadIfChangedLocked();
 }
 
-bool clsINIRegistry::WriteFollowing(const std::function<bool()> &write, const QString &command)
+bool IniStore::writeFollowing(const std::function<bool()> &write, const QString &command)
 {
     const FileLock lock(m_fileName, QStringLiteral("clsINIRegistry: WriteFollowing"));
     const FileStamp before = stampOfFile(m_fileName);
@@ -79,7 +79,7 @@ bool clsINIRegistry::WriteFollowing(const std::function<bool()> &write, const QS
     return written;
 }
 
-void clsINIRegistry::RequireEncodable(const QStringList &texts) const
+void IniStore::requireEncodable(const QStringList &texts) const
 {
     // The file as it is now decides: a rewrite that left only ASCII in a
     // file read as Windows-1252 made it a UTF-8 file.
@@ -90,62 +90,62 @@ void clsINIRegistry::RequireEncodable(const QStringList &texts) const
         encodeText(text, encoding);
 }
 
-bool clsINIRegistry::FileChanged() const
+bool IniStore::fileChanged() const
 {
     return !m_stamp.isValid() || stampOfFile(m_fileName) != m_stamp;
 }
 
-bool clsINIRegistry::reloadIfChanged()
+bool IniStore::reloadIfChangedLocked()
 {
-    if (!FileChanged())
+    if (!fileChanged())
         return false;
-    reload();
+    reloadLocked();
     return true;
 }
 
-void clsINIRegistry::Reload()
+void IniStore::reload()
 {
     const FileLock lock(m_fileName, QStringLiteral("clsINIRegistry: LoadINI"));
-    reload();
+    reloadLocked();
 }
 
-void clsINIRegistry::reload()
+void IniStore::reloadLocked()
 {
-    auto fresh = std::make_shared<clsINIList>();
-    std::swap(fresh, m_registry);
+    auto fresh = std::make_shared<RecordList>();
+    std::swap(fresh, m_records);
     try {
         readFile();
     } catch (...) {
-        std::swap(fresh, m_registry);
+        std::swap(fresh, m_records);
         throw;
     }
 }
 
-void clsINIRegistry::followOwnWrite(const FileStamp &before)
+void IniStore::followOwnWrite(const FileStamp &before)
 {
     // Not told by the stamps alone: a new file may reuse an old one's inode
     // and, within one clock tick, show the same size and time.
     m_stamp = before.isValid() && before == m_stamp ? stampOfFile(m_fileName) : FileStamp();
 }
 
-void clsINIRegistry::DeleteKey(const QString &Section, const QString &Key)
+void IniStore::deleteKey(const QString &section, const QString &key)
 {
     m_lastRemoved.clear();
     const FileLock lock(m_fileName, QStringLiteral("clsINIRegistry: DeleteKey"));
-    reloadIfChanged();
-    const qsizetype position = FindRecord(Section, Key);
-    clsINIPtr removed = nullptr;
+    reloadIfChangedLocked();
+    const qsizetype position = findRecord(section, key);
+    IniRecord *removed = nullptr;
     if (position) {
-        removed = m_registry->Item(position);
-        m_registry->Remove(position);
+        removed = m_records->at(position);
+        m_records->removeAt(position);
     }
     try {
-        CreateINIFile(m_fileName, Key.isEmpty() ? QStringLiteral("delete header [%1]").arg(Section)
-                                                : QStringLiteral("delete key [%1] %2").arg(Section, Key));
+        rewriteFile(m_fileName, key.isEmpty() ? QStringLiteral("delete header [%1]").arg(section)
+                                              : QStringLiteral("delete key [%1] %2").arg(section, key));
     } catch (...) {
         // The file still holds the key: so does the store.
         if (removed)
-            m_registry->Insert(position, removed);
+            m_records->insert(position, removed);
         throw;
     }
     if (removed)
@@ -156,15 +156,15 @@ void clsINIRegistry::DeleteKey(const QString &Section, const QString &Key)
 // and writing every record with a non-blank key into it, one by one, would
 // leave, but it is built in memory and replaces the file in one step, so a
 // failure part-way never loses the file.
-void clsINIRegistry::CreateINIFile(const QString &Name, const QString &command)
+void IniStore::rewriteFile(const QString &name, const QString &command)
 {
     const QString source = QStringLiteral("clsINIRegistry: CreateINIFile");
     const FileLock lock(m_fileName, source);
     // Rewritten from records that miss another program's lines, the file
     // would lose them: the records are made from the file as it is now.
-    reloadIfChanged();
+    reloadIfChangedLocked();
     const FileStamp before = stampOfFile(m_fileName);
-    const bool fromScratch = namesExistingFile(m_fileName) && !Name.isEmpty();
+    const bool fromScratch = namesExistingFile(m_fileName) && !name.isEmpty();
     // The rewrite works on the text (a UTF-16 file converted to UTF-8); the
     // backup is the original bytes. A rewrite from the records needs only
     // the file's format, and its backup is usually a second name of the
@@ -200,23 +200,23 @@ void clsINIRegistry::CreateINIFile(const QString &Name, const QString &command)
     // Each write also gives its value to the first record of the same
     // section and key: of two duplicates, the first ends up with the later
     // one's value. Applied once the file is safely written.
-    QList<std::pair<clsINI *, clsINI *>> valueCopies;
+    QList<std::pair<IniRecord *, IniRecord *>> valueCopies;
     if (fromScratch) {
         built.emplace(rebuildFromRecords(format, valueCopies));
     } else {
         // Writing into the file as it stands: nothing is removed.
         if (isReadOnlyFile(m_fileName)) {
-            m_ui.MsgBox(QStringLiteral("Cannot save setting, file is Read Only"), vbExclamation);
+            m_ui.tell(QStringLiteral("Cannot save setting, file is Read Only"), MessageIcon::Warning);
             write = false;
         }
         rebuilt = text.bytes;
-        QHash<QString, clsINI *> firstOf;
-        for (const clsINIPtr &record : *m_registry) {
-            const QString key = record->Key();
-            if (TrimSpaces(key).isEmpty())
+        QHash<QString, IniRecord *> firstOf;
+        for (IniRecord *record : *m_records) {
+            const QString key = record->key();
+            if (trimBlanks(key).isEmpty())
                 continue;
-            const QString section = record->Section();
-            const QString value = record->Value();
+            const QString section = record->section();
+            const QString value = record->value();
             checkProfileWrite(section, key, value);
             if (write)
                 rebuilt = applyProfileWrite(rebuilt, format, section, key, value);
@@ -281,14 +281,14 @@ void clsINIRegistry::CreateINIFile(const QString &Name, const QString &command)
     // the last one's: only that hand-over is made. Sorted by the record
     // given to, later ones after earlier ones.
     std::stable_sort(valueCopies.begin(), valueCopies.end(),
-                     [](const auto &a, const auto &b) { return std::less<const clsINI *>()(a.first, b.first); });
+                     [](const auto &a, const auto &b) { return std::less<const IniRecord *>()(a.first, b.first); });
     auto lastOfItsRecord = [&](qsizetype i) {
         return i + 1 == valueCopies.size() || valueCopies[i + 1].first != valueCopies[i].first;
     };
     qsizetype given = 0;
     for (qsizetype i = 0; i < valueCopies.size(); ++i)
         given += lastOfItsRecord(i) ? 1 : 0;
-    m_registry->arena().reserveAssigned(given);
+    m_records->arena().reserveAssigned(given);
     for (qsizetype i = 0; i < valueCopies.size(); ++i)
         if (lastOfItsRecord(i))
             valueCopies[i].first->setValueFrom(*valueCopies[i].second);
@@ -301,15 +301,15 @@ namespace {
 constexpr qsizetype kLookAhead = 8;
 } // namespace
 
-ProfileBuilder clsINIRegistry::rebuildFromRecords(const TextFormat &format,
-                                                  QList<std::pair<clsINI *, clsINI *>> &valueCopies) const
+ProfileBuilder IniStore::rebuildFromRecords(const TextFormat &format,
+                                            QList<std::pair<IniRecord *, IniRecord *>> &valueCopies) const
 {
     ProfileBuilder builder(format);
-    builder.reserve(m_registry->Count());
+    builder.reserve(m_records->count());
     // Keys holding "=" are never matched by the builder (the file reads them
     // back split), yet records still match each other under them.
-    QHash<QString, clsINI *> firstOfSplitKey;
-    const QList<clsINIPtr> &records = m_registry->records();
+    QHash<QString, IniRecord *> firstOfSplitKey;
+    const QList<IniRecord *> &records = m_records->records();
     // The runs of records that share a section string, and where the last
     // run of each string ends: once it has, that section's name table is
     // no longer needed, and its memory serves the next section's.
@@ -331,14 +331,14 @@ ProfileBuilder clsINIRegistry::rebuildFromRecords(const TextFormat &format,
     SectionRun run;
     QString section;
     for (qsizetype tag = 0; tag < records.size(); ++tag) {
-        const clsINIPtr record = records[tag];
+        IniRecord *const record = records[tag];
         // Records of one run share their section's string: it is fetched,
         // and checked, once per run, and a long run's names get their room
         // in one go.
         if (run.changed(*record)) {
             if (lastRun)
                 builder.endSection(section);
-            section = record->Section();
+            section = record->section();
             requireSingleLine(section, QStringLiteral("section name"));
             runEnd = runEnds[runs++];
             const qsizetype end = runEnd;
@@ -362,10 +362,10 @@ ProfileBuilder clsINIRegistry::rebuildFromRecords(const TextFormat &format,
                 continue;
             firstTag = builder.write(section, key, value, tag);
         } else {
-            const QString keyText = record->Key();
-            if (TrimSpaces(keyText).isEmpty())
+            const QString keyText = record->key();
+            if (trimBlanks(keyText).isEmpty())
                 continue;
-            const QString valueText = record->Value();
+            const QString valueText = record->value();
             checkProfileWrite(section, keyText, valueText);
             firstTag = builder.write(section, keyText, valueText, tag);
             if (keyText.contains(QLatin1Char('='))) {
@@ -378,7 +378,7 @@ ProfileBuilder clsINIRegistry::rebuildFromRecords(const TextFormat &format,
             }
         }
         if (firstTag >= 0)
-            valueCopies.append(std::make_pair(m_registry->Item(firstTag + 1), record));
+            valueCopies.append(std::make_pair(m_records->at(firstTag + 1), record));
     }
     return builder;
 }

@@ -12,12 +12,12 @@
 // Prints "name value" lines (milliseconds). Run it under /usr/bin/time for
 // the peak memory of the open alone.
 
+#include "add_entry_dialog.h"
 #include "console_interaction.h"
-#include "frm_add.h"
-#include "frm_find.h"
-#include "frm_history.h"
-#include "frm_ini.h"
+#include "find_dialog.h"
 #include "g_registry.h"
+#include "history_dialog.h"
+#include "main_window.h"
 #include "node_tree_view.h"
 #include "value_list.h"
 
@@ -47,16 +47,16 @@ void report(const char *name, double ms)
 }
 
 // Clicks `node` as a user would and returns the milliseconds until the pane shows its value.
-double clickNode(frmINI &form, qsizetype node)
+double clickNode(MainWindow &form, qsizetype node)
 {
-    form.tvw->scrollTo(form.tvw->model()->index(int(form.tvw->Nodes().rowOfNode(node)), 0));
+    form.m_tree->scrollTo(form.m_tree->model()->index(int(form.m_tree->nodes().rowOfNode(node)), 0));
     QCoreApplication::processEvents();
-    const QRect r = form.tvw->nodeRect(node);
+    const QRect r = form.m_tree->nodeRect(node);
     QElapsedTimer timer;
     timer.start();
-    QTest::mouseClick(form.tvw->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 60, r.center().y()));
+    QTest::mouseClick(form.m_tree->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 60, r.center().y()));
     const double ms = double(timer.nsecsElapsed()) / 1e6;
-    if (form.lvw->itemCount() != 1)
+    if (form.m_valuePane->itemCount() != 1)
         std::fprintf(stderr, "bench-gui: node %lld showed no value\n", static_cast<long long>(node));
     return ms;
 }
@@ -73,18 +73,18 @@ public:
             names.append(widget->objectName());
         return names;
     }
-    int messageBox(const QString &text, int style, const QString &title) override
+    Answer messageBox(const QString &text, MessageButtons buttons, MessageIcon icon, const QString &title) override
     {
-        const int answer = ConsoleInteraction::messageBox(text, style, title);
-        return sayYes ? vbYes : answer;
+        const Answer answer = ConsoleInteraction::messageBox(text, buttons, icon, title);
+        return sayYes ? Answer::Yes : answer;
     }
     bool sayYes = false;
 };
 
 qsizetype sectionNode(const NodeCollection &nodes, const QString &text)
 {
-    for (qsizetype i = 1; i <= nodes.Count(); ++i)
-        if (nodes.Parent(i) == 0 && nodes.Text(i) == text)
+    for (qsizetype i = 1; i <= nodes.count(); ++i)
+        if (nodes.parentNode(i) == 0 && nodes.text(i) == text)
             return i;
     return 0;
 }
@@ -93,16 +93,16 @@ qsizetype sectionNode(const NodeCollection &nodes, const QString &text)
 double addThroughDialog(QAction *command, const QString &key, const QString &value, const QString &section)
 {
     QTimer::singleShot(0, [&] {
-        auto *dialog = qobject_cast<frmAdd *>(QApplication::activeModalWidget());
+        auto *dialog = qobject_cast<AddEntryDialog *>(QApplication::activeModalWidget());
         if (!dialog)
             return;
         if (section.isEmpty()) {
-            dialog->Text2->setText(key);
-            dialog->Text3->setText(value);
+            dialog->m_keyEdit->setText(key);
+            dialog->m_valueEdit->setText(value);
         } else {
-            dialog->Text1->setText(section);
+            dialog->m_sectionEdit->setText(section);
         }
-        dialog->btnOK->click();
+        dialog->m_okButton->click();
     });
     QElapsedTimer timer;
     timer.start();
@@ -110,10 +110,10 @@ double addThroughDialog(QAction *command, const QString &key, const QString &val
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-void editCommands(frmINI &form, BenchUi &ui)
+void editCommands(MainWindow &form, BenchUi &ui)
 {
     ui.sayYes = true;
-    NodeCollection &nodes = form.tvw->Nodes();
+    NodeCollection &nodes = form.m_tree->nodes();
     const qsizetype big = sectionNode(nodes, QStringLiteral("Big"));
     if (big == 0) {
         std::fputs("bench-gui: the file has no section named Big\n", stderr);
@@ -121,62 +121,62 @@ void editCommands(frmINI &form, BenchUi &ui)
     }
     // The last key of the last section before Big.
     qsizetype key = big - 1;
-    while (key > 0 && nodes.Parent(key) == 0)
+    while (key > 0 && nodes.parentNode(key) == 0)
         --key;
-    nodes.setSelectedItem(key);
+    nodes.setSelectedNode(key);
     QElapsedTimer timer;
     timer.start();
-    form.mnuDelKey_Click();
+    form.deleteKey();
     report("delete_key_ms", double(timer.nsecsElapsed()) / 1e6);
 
-    report("new_section_ms", addThroughDialog(form.mnuNewSection, {}, {}, QStringLiteral("Added")));
-    nodes.setSelectedItem(nodes.Count());
-    report("new_key_ms", addThroughDialog(form.mnuNewKey, QStringLiteral("added"), QStringLiteral("1"), {}));
+    report("new_section_ms", addThroughDialog(form.m_newSectionAction, {}, {}, QStringLiteral("Added")));
+    nodes.setSelectedNode(nodes.count());
+    report("new_key_ms", addThroughDialog(form.m_newKeyAction, QStringLiteral("added"), QStringLiteral("1"), {}));
 
-    nodes.setSelectedItem(sectionNode(nodes, QStringLiteral("Big")));
+    nodes.setSelectedNode(sectionNode(nodes, QStringLiteral("Big")));
     timer.restart();
-    form.mnuDelSection_Click();
+    form.deleteSection();
     report("delete_section_ms", double(timer.nsecsElapsed()) / 1e6);
     ui.sayYes = false;
 }
 
 // Find Next that walks every record and finds nothing.
-void findMiss(frmINI &form, BenchUi &ui)
+void findMiss(MainWindow &form, BenchUi &ui)
 {
     ui.sayYes = true;
-    form.mnuFind_Click();
-    frmFind *dialog = form.findDialog();
+    form.showFind();
+    FindDialog *dialog = form.findDialog();
     if (!dialog) {
         std::fputs("bench-gui: the find dialog did not open\n", stderr);
         return;
     }
-    dialog->txtString->setText(QStringLiteral("no such text anywhere"));
+    dialog->m_textEdit->setText(QStringLiteral("no such text anywhere"));
     QElapsedTimer timer;
     timer.start();
-    dialog->btnFind_Click();
+    dialog->onFindClicked();
     report("find_miss_ms", double(timer.nsecsElapsed()) / 1e6);
     ui.sayYes = false;
 }
 
 // File > History... from the menu to the dialog on screen with its list
 // filled and the newest version compared with the file; three times.
-void openHistory(frmINI &form)
+void openHistory(MainWindow &form)
 {
     QList<double> times;
     int versions = -1;
     for (int i = 0; i < 3; ++i) {
         QElapsedTimer timer;
         QTimer::singleShot(0, [&] {
-            auto *dialog = qobject_cast<frmHistory *>(QApplication::activeModalWidget());
+            auto *dialog = qobject_cast<HistoryDialog *>(QApplication::activeModalWidget());
             if (!dialog)
                 return;
             dialog->repaint();
             times.append(double(timer.nsecsElapsed()) / 1e6);
-            versions = dialog->lstVersions->topLevelItemCount();
+            versions = dialog->m_versionList->topLevelItemCount();
             dialog->reject();
         });
         timer.start();
-        form.mnuHistory->trigger();
+        form.m_historyAction->trigger();
     }
     if (times.size() != 3) {
         std::fputs("bench-gui: the History dialog did not open\n", stderr);
@@ -204,12 +204,12 @@ int main(int argc, char **argv)
     const bool history = qstrcmp(argv[2], "history") == 0;
 
     BenchUi ui;
-    frmINI form(ui, QString::fromLocal8Bit(argv[1]));
+    MainWindow form(ui, QString::fromLocal8Bit(argv[1]));
     form.show();
-    while (!gRegistry || gRegistry->FileName().isEmpty() || form.tvw->Nodes().Count() == 0)
+    while (!gRegistry || gRegistry->fileName().isEmpty() || form.m_tree->nodes().count() == 0)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QCoreApplication::processEvents();
-    form.tvw->viewport()->repaint();
+    form.m_tree->viewport()->repaint();
     report("open_ms", double(sinceStart.nsecsElapsed()) / 1e6);
     if (edit)
         editCommands(form, ui);
@@ -221,15 +221,15 @@ int main(int argc, char **argv)
         return 0;
 
     // 99 key nodes spread over the file, then the last one.
-    const NodeCollection &nodes = form.tvw->Nodes();
+    const NodeCollection &nodes = form.m_tree->nodes();
     QList<qsizetype> keys;
     for (int i = 1; i <= 99; ++i) {
-        qsizetype n = nodes.Count() * i / 100;
-        while (n > 1 && nodes.Parent(n) == 0)
+        qsizetype n = nodes.count() * i / 100;
+        while (n > 1 && nodes.parentNode(n) == 0)
             --n;
         keys.append(n);
     }
-    keys.append(nodes.Count());
+    keys.append(nodes.count());
     QList<double> clicks;
     for (qsizetype node : keys)
         clicks.append(clickNode(form, node));
@@ -244,8 +244,8 @@ int main(int argc, char **argv)
         qint16 cancel = 0;
         QElapsedTimer timer;
         timer.start();
-        form.lvw_BeforeLabelEdit(cancel);
-        form.lvw_AfterLabelEdit(cancel, QStringLiteral("edited by bench-gui %1").arg(i));
+        form.canEditValue(cancel);
+        form.onValueEdited(cancel, QStringLiteral("edited by bench-gui %1").arg(i));
         edits.append(double(timer.nsecsElapsed()) / 1e6);
     }
     report("edit_median_ms", median(edits));

@@ -1,4 +1,4 @@
-#include "cls_ini_registry.h"
+#include "ini_store.h"
 #include "scripted_ui.h"
 #include "test_files.h"
 
@@ -16,9 +16,9 @@ private Q_SLOTS:
         ScriptedUi ui;
         TestFolder dir;
         const QString file = dir.write(QStringLiteral("a.ini"), "; shared\r\n[A]\r\nx=0\r\ny=0\r\n");
-        clsINIRegistry store(ui);
+        IniStore store(ui);
         store.setFileName(file);
-        store.LoadINI();
+        store.load();
         const QString section = QStringLiteral("A");
         for (int round = 1; round <= 200; ++round) {
             const QString value = QString::number(round);
@@ -33,8 +33,8 @@ private Q_SLOTS:
             // A whole-file rewrite made from records the other writer may
             // have made stale (every other round), then a value set.
             if (round % 2 == 0)
-                store.DeleteKey(section, QStringLiteral("gone"));
-            store.SetRegValue(section, QStringLiteral("x"), value);
+                store.deleteKey(section, QStringLiteral("gone"));
+            store.setValue(section, QStringLiteral("x"), value);
             QVERIFY(cli.state() == QProcess::NotRunning || cli.waitForFinished(30000));
             QCOMPARE(cli.exitCode(), 0);
             const QByteArray expected =

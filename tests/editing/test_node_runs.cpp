@@ -13,7 +13,7 @@ class TestNodeRuns : public QObject {
     Q_OBJECT
 
     struct Node {
-        clsINIPtr record;
+        IniRecord *record;
         qint32 id;
         qsizetype parent; // 1-based, 0 for top level
         NodeKind kind;
@@ -73,20 +73,20 @@ class TestNodeRuns : public QObject {
 
     static void compare(const NodeCollection &nodes, const Reference &reference)
     {
-        QCOMPARE(nodes.Count(), reference.nodes.size());
-        QCOMPARE(nodes.SelectedItem(), reference.selected);
-        for (qsizetype i = 1; i <= nodes.Count(); ++i) {
+        QCOMPARE(nodes.count(), reference.nodes.size());
+        QCOMPARE(nodes.selectedNode(), reference.selected);
+        for (qsizetype i = 1; i <= nodes.count(); ++i) {
             const Node &n = reference.nodes[i - 1];
-            QCOMPARE(nodes.Record(i), n.record);
-            QCOMPARE(nodes.ID(i), n.id);
-            QCOMPARE(nodes.Kind(i), n.kind);
-            QCOMPARE(nodes.Parent(i), n.parent);
-            QCOMPARE(nodes.Root(i), n.parent == 0 ? i : n.parent);
-            QCOMPARE(nodes.Image(i), n.image);
-            QCOMPARE(nodes.SelectedImage(i), n.selectedImage);
-            QCOMPARE(nodes.Expanded(i), n.expanded);
-            QCOMPARE(nodes.Children(i), n.parent == 0 ? reference.children(i) : 0);
-            QCOMPARE(nodes.Find(nodes.Key(i)), i);
+            QCOMPARE(nodes.record(i), n.record);
+            QCOMPARE(nodes.id(i), n.id);
+            QCOMPARE(nodes.kind(i), n.kind);
+            QCOMPARE(nodes.parentNode(i), n.parent);
+            QCOMPARE(nodes.rootNode(i), n.parent == 0 ? i : n.parent);
+            QCOMPARE(nodes.image(i), n.image);
+            QCOMPARE(nodes.selectedImage(i), n.selectedImage);
+            QCOMPARE(nodes.isExpanded(i), n.expanded);
+            QCOMPARE(nodes.childCount(i), n.parent == 0 ? reference.children(i) : 0);
+            QCOMPARE(nodes.indexOf(nodes.key(i)), i);
         }
         const QList<qsizetype> rows = reference.rows();
         QCOMPARE(nodes.rowCount(), int(rows.size()));
@@ -94,7 +94,7 @@ class TestNodeRuns : public QObject {
             QCOMPARE(nodes.nodeAtRow(row), rows[row]);
             QCOMPARE(nodes.rowOfNode(rows[row]), row);
         }
-        for (qsizetype i = 1; i <= nodes.Count(); ++i)
+        for (qsizetype i = 1; i <= nodes.count(); ++i)
             if (!rows.contains(i))
                 QCOMPARE(nodes.rowOfNode(i), -1);
     }
@@ -111,13 +111,13 @@ private Q_SLOTS:
             auto add = [&](qsizetype parent, NodeKind kind, int image, int selectedImage) -> bool {
                 // IDs mostly count up, as a load numbers its records, and now and then jump back.
                 const qint32 id = random.bounded(10) == 0 ? random.bounded(1, nextId + 1) : nextId++;
-                const clsINIPtr record = arena->make();
+                IniRecord *const record = arena->make();
                 record->setSection(QStringLiteral("S%1").arg(random.bounded(4)));
                 record->setKey(QStringLiteral("k%1").arg(id));
-                record->setID(id);
-                const QString parentKey = parent == 0 ? QString() : nodes.Key(parent);
+                record->setId(id);
+                const QString parentKey = parent == 0 ? QString() : nodes.key(parent);
                 try {
-                    nodes.Add(parentKey, nodeKey(kind, id), record, image, selectedImage);
+                    nodes.append(parentKey, nodeKey(kind, id), record, image, selectedImage);
                 } catch (const AppError &) {
                     // A key already taken: the reference must hold it too.
                     const bool taken = std::any_of(reference.nodes.begin(), reference.nodes.end(),
@@ -162,7 +162,7 @@ private Q_SLOTS:
                     break;
                 case 2:
                     if (any) {
-                        nodes.Remove(any);
+                        nodes.removeAt(any);
                         reference.remove(any);
                     }
                     break;
@@ -178,7 +178,7 @@ private Q_SLOTS:
                     break;
                 default:
                     if (any && any != reference.selected) {
-                        nodes.setSelectedItem(any);
+                        nodes.setSelectedNode(any);
                         if (const qsizetype parent = reference.nodes[any - 1].parent)
                             reference.nodes[parent - 1].expanded = true;
                         reference.selected = any;

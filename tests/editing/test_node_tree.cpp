@@ -1,5 +1,5 @@
 #include "app_error.h"
-#include "cls_ini_registry.h"
+#include "ini_store.h"
 #include "node_collection.h"
 #include "scripted_ui.h"
 #include "test_files.h"
@@ -15,17 +15,17 @@ class TestNodeTree : public QObject {
     // Loads `bytes` and builds the tree from it, all sections expanded.
     struct Built {
         TestFolder dir;
-        clsINIRegistry store{ScriptedUi::currentOrConsole()};
+        IniStore store{ScriptedUi::currentOrConsole()};
         NodeCollection nodes;
     };
     static std::unique_ptr<Built> build(const QByteArray &bytes, bool expand = true)
     {
         auto built = std::make_unique<Built>();
         built->store.setFileName(built->dir.write(QStringLiteral("t.ini"), bytes));
-        built->store.LoadINI();
-        FillTree(built->nodes, *built->store.Registry());
+        built->store.load();
+        fillTree(built->nodes, *built->store.records());
         if (expand)
-            ExpandTree(built->nodes);
+            expandTree(built->nodes);
         return built;
     }
 
@@ -35,20 +35,20 @@ class TestNodeTree : public QObject {
         QStringList out;
         for (qsizetype row = 0; row < nodes.rowCount(); ++row) {
             const qsizetype n = nodes.nodeAtRow(row);
-            out << (nodes.Parent(n) ? QStringLiteral("  ") : QString()) + nodes.Key(n) + QLatin1Char(' ')
-                       + nodes.Text(n);
+            out << (nodes.parentNode(n) ? QStringLiteral("  ") : QString()) + nodes.key(n) + QLatin1Char(' ')
+                       + nodes.text(n);
         }
         return out;
     }
 
     // Records made for the collection alone, as the add dialog makes them.
     std::shared_ptr<RecordArena> m_arena = RecordArena::create();
-    clsINIPtr record(const QString &section, const QString &key, qint32 id)
+    IniRecord *record(const QString &section, const QString &key, qint32 id)
     {
-        clsINIPtr r = m_arena->make();
+        IniRecord *r = m_arena->make();
         r->setSection(section);
         r->setKey(key);
-        r->setID(id);
+        r->setId(id);
         return r;
     }
 
@@ -60,13 +60,13 @@ private Q_SLOTS:
         QCOMPARE(rows(b->nodes), (QStringList{"RootKey=1 Net", "  TreeKey=2 host", "  TreeKey=3 port",
                                               "RootKey=4 Empty", "RootKey=5 Disp", "  TreeKey=6 w"}));
         // The node at index n belongs to the record with ID n.
-        for (qsizetype i = 1; i <= b->nodes.Count(); ++i)
-            QCOMPARE(b->nodes.ID(i), b->store.Registry()->Item(i)->ID());
-        QCOMPARE(b->nodes.Children(4), 0);
-        QCOMPARE(b->nodes.Image(1), kSectionImage);
-        QCOMPARE(b->nodes.SelectedImage(1), kSectionImage);
-        QCOMPARE(b->nodes.Image(2), kKeyImage);
-        QCOMPARE(b->nodes.SelectedImage(2), kKeyOpenImage);
+        for (qsizetype i = 1; i <= b->nodes.count(); ++i)
+            QCOMPARE(b->nodes.id(i), b->store.records()->at(i)->id());
+        QCOMPARE(b->nodes.childCount(4), 0);
+        QCOMPARE(b->nodes.image(1), kSectionImage);
+        QCOMPARE(b->nodes.selectedImage(1), kSectionImage);
+        QCOMPARE(b->nodes.image(2), kKeyImage);
+        QCOMPARE(b->nodes.selectedImage(2), kKeyOpenImage);
     }
 
     void repeatedSectionsHangUnderTheSectionAddedLast()
@@ -85,10 +85,10 @@ private Q_SLOTS:
         // The first key line makes a section node with empty text; [] is then a repeat of "".
         QCOMPARE(rows(b->nodes), (QStringList{"RootKey=1 ", "  TreeKey=2 b", "RootKey=3 Net", "  TreeKey=4 k",
                                               "RootKey=5 NET", "  TreeKey=6 k", "  TreeKey=7 ", "  TreeKey=8 c"}));
-        QVERIFY(SectionNodeExists(b->nodes, QStringLiteral("Net")));
-        QVERIFY(SectionNodeExists(b->nodes, QStringLiteral("NET")));
-        QVERIFY(!SectionNodeExists(b->nodes, QStringLiteral("net")));
-        QVERIFY(SectionNodeExists(b->nodes, QString()));
+        QVERIFY(sectionNodeExists(b->nodes, QStringLiteral("Net")));
+        QVERIFY(sectionNodeExists(b->nodes, QStringLiteral("NET")));
+        QVERIFY(!sectionNodeExists(b->nodes, QStringLiteral("net")));
+        QVERIFY(sectionNodeExists(b->nodes, QString()));
     }
 
     void keysFollowTheScheme()
@@ -101,12 +101,12 @@ private Q_SLOTS:
         QVERIFY(!isRootKey(QStringLiteral("TreeKey=1")));
 
         NodeCollection nodes;
-        nodes.Add({}, QStringLiteral("RootKey=5"), record("S", {}, 5), kSectionImage, kSectionImage);
-        nodes.Add(QStringLiteral("RootKey=5"), QStringLiteral("TreeKey=9"), record("S", "k", 9), kKeyImage,
-                  kKeyOpenImage);
-        QCOMPARE(nodes.Find(QStringLiteral("TreeKey=9")), 2);
-        QCOMPARE(nodes.Find(QStringLiteral("RootKey=9")), 0);
-        QCOMPARE(nodes.Find(QStringLiteral("TreeKey=09")), 0);
+        nodes.append({}, QStringLiteral("RootKey=5"), record("S", {}, 5), kSectionImage, kSectionImage);
+        nodes.append(QStringLiteral("RootKey=5"), QStringLiteral("TreeKey=9"), record("S", "k", 9), kKeyImage,
+                     kKeyOpenImage);
+        QCOMPARE(nodes.indexOf(QStringLiteral("TreeKey=9")), 2);
+        QCOMPARE(nodes.indexOf(QStringLiteral("RootKey=9")), 0);
+        QCOMPARE(nodes.indexOf(QStringLiteral("TreeKey=09")), 0);
 
         auto failsWith = [&](qint32 number, auto &&call) {
             try {
@@ -116,29 +116,29 @@ private Q_SLOTS:
             }
             return false;
         };
-        QVERIFY(failsWith(35602, [&] { nodes.Add({}, QStringLiteral("RootKey=5"), record("T", {}, 5), 4, 4); }));
+        QVERIFY(failsWith(35602, [&] { nodes.append({}, QStringLiteral("RootKey=5"), record("T", {}, 5), 4, 4); }));
         QVERIFY(failsWith(35601, [&] {
-            nodes.Add(QStringLiteral("RootKey=77"), QStringLiteral("TreeKey=78"), record("T", "k", 78), 5, 6);
+            nodes.append(QStringLiteral("RootKey=77"), QStringLiteral("TreeKey=78"), record("T", "k", 78), 5, 6);
         }));
-        QVERIFY(failsWith(35603, [&] { nodes.Add({}, QStringLiteral("Other=1"), record("T", {}, 1), 4, 4); }));
+        QVERIFY(failsWith(35603, [&] { nodes.append({}, QStringLiteral("Other=1"), record("T", {}, 1), 4, 4); }));
         QVERIFY(failsWith(RuntimeError::InvalidArgument, [&] {
-            nodes.Add(QStringLiteral("TreeKey=9"), QStringLiteral("TreeKey=10"), record("S", "k", 10), 5, 6);
+            nodes.append(QStringLiteral("TreeKey=9"), QStringLiteral("TreeKey=10"), record("S", "k", 10), 5, 6);
         }));
-        QCOMPARE(nodes.Count(), 2);
+        QCOMPARE(nodes.count(), 2);
     }
 
     void keysStayFindableWhenIdsComeOutOfOrder()
     {
         NodeCollection nodes;
-        nodes.Add({}, QStringLiteral("RootKey=10"), record("A", {}, 10), 4, 4);
-        nodes.Add({}, QStringLiteral("RootKey=3"), record("B", {}, 3), 4, 4);
-        nodes.Add(QStringLiteral("RootKey=10"), QStringLiteral("TreeKey=4"), record("A", "k", 4), 5, 6);
-        QCOMPARE(nodes.Find(QStringLiteral("RootKey=10")), 1);
-        QCOMPARE(nodes.Find(QStringLiteral("RootKey=3")), 2);
-        QCOMPARE(nodes.Find(QStringLiteral("TreeKey=4")), 3);
-        QVERIFY_THROWS_EXCEPTION(AppError, nodes.Add({}, QStringLiteral("RootKey=3"), record("C", {}, 3), 4, 4));
+        nodes.append({}, QStringLiteral("RootKey=10"), record("A", {}, 10), 4, 4);
+        nodes.append({}, QStringLiteral("RootKey=3"), record("B", {}, 3), 4, 4);
+        nodes.append(QStringLiteral("RootKey=10"), QStringLiteral("TreeKey=4"), record("A", "k", 4), 5, 6);
+        QCOMPARE(nodes.indexOf(QStringLiteral("RootKey=10")), 1);
+        QCOMPARE(nodes.indexOf(QStringLiteral("RootKey=3")), 2);
+        QCOMPARE(nodes.indexOf(QStringLiteral("TreeKey=4")), 3);
+        QVERIFY_THROWS_EXCEPTION(AppError, nodes.append({}, QStringLiteral("RootKey=3"), record("C", {}, 3), 4, 4));
         // The later child still shows under its section, after the section's row.
-        ExpandTree(nodes);
+        expandTree(nodes);
         QCOMPARE(rows(nodes), (QStringList{"RootKey=10 A", "  TreeKey=4 k", "RootKey=3 B"}));
     }
 
@@ -146,22 +146,22 @@ private Q_SLOTS:
     {
         ScriptedUi ui;
         const auto b = build("[A]\r\nx=1\r\n[B]\r\ny=2\r\nz=3\r\n[C]\r\nw=4\r\n");
-        b->nodes.setSelectedItem(6); // C
-        b->nodes.Remove(3); // B with y and z
-        QCOMPARE(b->nodes.Count(), 4);
+        b->nodes.setSelectedNode(6); // C
+        b->nodes.removeAt(3); // B with y and z
+        QCOMPARE(b->nodes.count(), 4);
         QCOMPARE(rows(b->nodes), (QStringList{"RootKey=1 A", "  TreeKey=2 x", "RootKey=6 C", "  TreeKey=7 w"}));
-        QCOMPARE(b->nodes.Parent(4), 3);
-        QCOMPARE(b->nodes.SelectedItem(), 3);
-        QVERIFY(!SectionNodeExists(b->nodes, QStringLiteral("B")));
-        QCOMPARE(b->nodes.Find(QStringLiteral("TreeKey=7")), 4);
+        QCOMPARE(b->nodes.parentNode(4), 3);
+        QCOMPARE(b->nodes.selectedNode(), 3);
+        QVERIFY(!sectionNodeExists(b->nodes, QStringLiteral("B")));
+        QCOMPARE(b->nodes.indexOf(QStringLiteral("TreeKey=7")), 4);
 
         // A removed selection passes to the node now on its row.
-        b->nodes.setSelectedItem(2);
-        b->nodes.Remove(2);
-        QCOMPARE(b->nodes.Key(b->nodes.SelectedItem()), QStringLiteral("RootKey=6"));
-        QVERIFY_THROWS_EXCEPTION(AppError, b->nodes.Remove(9));
-        b->nodes.Clear();
-        QCOMPARE(b->nodes.SelectedItem(), 0);
+        b->nodes.setSelectedNode(2);
+        b->nodes.removeAt(2);
+        QCOMPARE(b->nodes.key(b->nodes.selectedNode()), QStringLiteral("RootKey=6"));
+        QVERIFY_THROWS_EXCEPTION(AppError, b->nodes.removeAt(9));
+        b->nodes.clear();
+        QCOMPARE(b->nodes.selectedNode(), 0);
         QCOMPARE(b->nodes.rowCount(), 0);
     }
 
@@ -193,17 +193,17 @@ private Q_SLOTS:
         QCOMPARE(b->nodes.rowOfNode(4), 3);
 
         // Selecting a hidden key opens its section; collapsing moves the selection up.
-        b->nodes.setSelectedItem(5);
-        QVERIFY(b->nodes.Expanded(4));
+        b->nodes.setSelectedNode(5);
+        QVERIFY(b->nodes.isExpanded(4));
         QCOMPARE(b->nodes.rowOfNode(5), 4);
         b->nodes.setExpanded(4, false);
-        QCOMPARE(b->nodes.SelectedItem(), 4);
+        QCOMPARE(b->nodes.selectedNode(), 4);
         QVERIFY(!changes.last().inserted);
         QCOMPARE(changes.last().first, 4);
 
         // Adding a key to an open section inserts its row after the section's last key.
         changes.clear();
-        b->nodes.Add(QStringLiteral("RootKey=1"), QStringLiteral("TreeKey=9"), record("A", "n", 9), 5, 6);
+        b->nodes.append(QStringLiteral("RootKey=1"), QStringLiteral("TreeKey=9"), record("A", "n", 9), 5, 6);
         QCOMPARE(changes.size(), 1);
         QCOMPARE(changes[0].first, 3);
         QCOMPARE(rows(b->nodes),

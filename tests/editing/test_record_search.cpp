@@ -1,4 +1,4 @@
-#include "cls_ini_registry.h"
+#include "ini_store.h"
 #include "record_search.h"
 #include "scripted_ui.h"
 #include "test_files.h"
@@ -13,13 +13,13 @@ class TestRecordSearch : public QObject {
 
     struct Loaded {
         TestFolder dir;
-        clsINIRegistry store{ScriptedUi::currentOrConsole()};
+        IniStore store{ScriptedUi::currentOrConsole()};
     };
     static std::unique_ptr<Loaded> load(const QByteArray &bytes)
     {
         auto l = std::make_unique<Loaded>();
         l->store.setFileName(l->dir.write(QStringLiteral("f.ini"), bytes));
-        l->store.LoadINI();
+        l->store.load();
         return l;
     }
 
@@ -33,14 +33,14 @@ class TestRecordSearch : public QObject {
     }
 
     // The IDs a run after run reaches, as F3 would, up to the first miss.
-    static QList<qint32> runs(const clsINIList &records, const SearchOptions &o, qint32 last = 0)
+    static QList<qint32> runs(const RecordList &records, const SearchOptions &o, qint32 last = 0)
     {
         QList<qint32> ids;
         for (;;) {
             const qsizetype hit = findNextRecord(records, o, last);
             if (hit < 0)
                 return ids;
-            last = records.Item(hit + 1)->ID();
+            last = records.at(hit + 1)->id();
             ids.append(last);
         }
     }
@@ -52,7 +52,7 @@ private Q_SLOTS:
     {
         ScriptedUi ui;
         const auto l = load(kExample);
-        const clsINIList &records = *l->store.Registry();
+        const RecordList &records = *l->store.records();
         QCOMPARE(runs(records, options("alpha")), (QList<qint32>{2, 4}));
         QCOMPARE(runs(records, options("alpha", true)), QList<qint32>{4});
         // Behind the last hit the walk goes on from there, not from the start.
@@ -100,14 +100,14 @@ private Q_SLOTS:
         ScriptedUi ui;
         const auto utf8 = load("[\xC3\x89"
                                "cole]\r\nnom=Caf\xC3\xA9 cr\xC3\xA8me\r\n");
-        QCOMPARE(runs(*utf8->store.Registry(), options(QString::fromUtf8("\xC3\xA9"
-                                                                         "COLE"))),
+        QCOMPARE(runs(*utf8->store.records(), options(QString::fromUtf8("\xC3\xA9"
+                                                                        "COLE"))),
                  QList<qint32>{1});
-        QCOMPARE(runs(*utf8->store.Registry(), options(QString::fromUtf8("CAF\xC3\x89"))), QList<qint32>{2});
-        QCOMPARE(runs(*utf8->store.Registry(), options(QStringLiteral("caf"))), QList<qint32>{2});
+        QCOMPARE(runs(*utf8->store.records(), options(QString::fromUtf8("CAF\xC3\x89"))), QList<qint32>{2});
+        QCOMPARE(runs(*utf8->store.records(), options(QStringLiteral("caf"))), QList<qint32>{2});
         const auto latin1 = load("nom=Caf\xE9\r\n");
-        QCOMPARE(runs(*latin1->store.Registry(), options(QString::fromUtf8("CAF\xC3\x89"))), QList<qint32>{1});
-        QCOMPARE(runs(*latin1->store.Registry(), options(QString::fromUtf8("Caf\xC3\xA9"), true)), QList<qint32>{1});
+        QCOMPARE(runs(*latin1->store.records(), options(QString::fromUtf8("CAF\xC3\x89"))), QList<qint32>{1});
+        QCOMPARE(runs(*latin1->store.records(), options(QString::fromUtf8("Caf\xC3\xA9"), true)), QList<qint32>{1});
     }
 
     // Fields read straight from the file's bytes must match exactly as the
@@ -127,19 +127,19 @@ private Q_SLOTS:
             }
             const auto l = load(text);
             // The same records, every text assigned afresh.
-            clsINIList copies;
-            for (const clsINIPtr &r : *l->store.Registry()) {
-                const clsINIPtr c = copies.NewRecord();
-                c->setSection(r->Section());
-                c->setKey(r->Key());
-                c->setValue(r->Value());
-                c->setID(r->ID());
-                copies.Add(c);
+            RecordList copies;
+            for (IniRecord *r : *l->store.records()) {
+                IniRecord *const c = copies.newRecord();
+                c->setSection(r->section());
+                c->setKey(r->key());
+                c->setValue(r->value());
+                c->setId(r->id());
+                copies.append(c);
             }
             for (const QByteArray &word : words) {
                 for (int mode = 0; mode < 4; ++mode) {
                     const SearchOptions o = options(QString::fromUtf8(word), mode & 1, mode & 2);
-                    QCOMPARE(runs(*l->store.Registry(), o), runs(copies, o));
+                    QCOMPARE(runs(*l->store.records(), o), runs(copies, o));
                 }
             }
         }

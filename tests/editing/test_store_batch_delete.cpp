@@ -1,5 +1,5 @@
 #include "app_error.h"
-#include "cls_ini_registry.h"
+#include "ini_store.h"
 #include "node_collection.h"
 #include "scripted_ui.h"
 #include "test_files.h"
@@ -16,19 +16,19 @@ class TestStoreBatchDelete : public QObject {
 
     using Row = std::tuple<QString, QString, QString, qint32>;
 
-    static QList<Row> rows(const clsINIRegistry &store)
+    static QList<Row> rows(const IniStore &store)
     {
         QList<Row> out;
-        for (const clsINIPtr &r : *store.Registry())
-            out.append({r->Section(), r->Key(), r->Value(), r->ID()});
+        for (IniRecord *r : *store.records())
+            out.append({r->section(), r->key(), r->value(), r->id()});
         return out;
     }
 
-    static QList<Row> rows(const QList<clsINIPtr> &records)
+    static QList<Row> rows(const QList<IniRecord *> &records)
     {
         QList<Row> out;
-        for (const clsINIPtr &r : records)
-            out.append({r->Section(), r->Key(), r->Value(), r->ID()});
+        for (IniRecord *r : records)
+            out.append({r->section(), r->key(), r->value(), r->id()});
         return out;
     }
 
@@ -66,27 +66,27 @@ private Q_SLOTS:
             const QString one = dir.write(QStringLiteral("one.ini"), text);
             const QString many = dir.write(QStringLiteral("many.ini"), text);
 
-            clsINIRegistry batch(ui);
+            IniStore batch(ui);
             batch.setFileName(one);
-            batch.LoadINI();
+            batch.load();
             NodeCollection nodes;
-            FillTree(nodes, *batch.Registry());
-            if (nodes.Count() == 0)
+            fillTree(nodes, *batch.records());
+            if (nodes.count() == 0)
                 continue;
             // Any section node, as the user would pick it.
             QList<qsizetype> sectionNodes;
-            for (qsizetype i = 1; i <= nodes.Count(); ++i)
-                if (nodes.Parent(i) == 0)
+            for (qsizetype i = 1; i <= nodes.count(); ++i)
+                if (nodes.parentNode(i) == 0)
                     sectionNodes.append(i);
-            const QString section = nodes.Text(sectionNodes[random.bounded(int(sectionNodes.size()))]);
-            const QStringList keys = SectionDeletionKeys(nodes, section);
+            const QString section = nodes.text(sectionNodes[random.bounded(int(sectionNodes.size()))]);
+            const QStringList keys = sectionDeletionKeys(nodes, section);
 
-            clsINIRegistry sequential(ui);
+            IniStore sequential(ui);
             sequential.setFileName(many);
-            sequential.LoadINI();
+            sequential.load();
             for (const QString &key : keys)
-                sequential.DeleteKey(section, key);
-            batch.DeleteKeys(section, keys);
+                sequential.deleteKey(section, key);
+            batch.deleteKeys(section, keys);
 
             QCOMPARE(TestFolder::read(one), TestFolder::read(many));
             QCOMPARE(rows(batch), rows(sequential));
@@ -104,13 +104,13 @@ private Q_SLOTS:
         const QByteArray text = "[A]\r\nk=1\r\nj=2\r\nk=3\r\n[B]\r\nx=1\r\n";
         const QString path = dir.write(QStringLiteral("ro.ini"), text);
         TestFolder::makeReadOnly(path);
-        clsINIRegistry store(ui);
+        IniStore store(ui);
         store.setFileName(path);
-        store.LoadINI();
+        store.load();
         const QList<Row> before = rows(store);
 
         try {
-            store.DeleteKeys(QStringLiteral("A"), {QStringLiteral("j"), QStringLiteral("k"), QStringLiteral("A")});
+            store.deleteKeys(QStringLiteral("A"), {QStringLiteral("j"), QStringLiteral("k"), QStringLiteral("A")});
             QFAIL("a read-only file must refuse the rewrite");
         } catch (const AppError &e) {
             QCOMPARE(e.number(), 75);
@@ -118,7 +118,7 @@ private Q_SLOTS:
         // The file still holds every key, and so does the store.
         QCOMPARE(TestFolder::read(path), text);
         QCOMPARE(rows(store), before);
-        QVERIFY(store.LastRemoved().isEmpty());
+        QVERIFY(store.lastRemoved().isEmpty());
     }
 
     void lastRemovedNamesEveryRecordTakenOut()
@@ -126,15 +126,15 @@ private Q_SLOTS:
         ScriptedUi ui;
         TestFolder dir;
         const QString path = dir.write(QStringLiteral("a.ini"), "[A]\r\nk=1\r\nj=2\r\n[B]\r\nx=1\r\n");
-        clsINIRegistry store(ui);
+        IniStore store(ui);
         store.setFileName(path);
-        store.LoadINI();
+        store.load();
         const QList<Row> before = rows(store);
-        store.DeleteKeys(QStringLiteral("a"), {QStringLiteral("K"), QStringLiteral("missing"), QStringLiteral("j")});
-        QCOMPARE(rows(store.LastRemoved()), (QList<Row>{before[1], before[2]}));
+        store.deleteKeys(QStringLiteral("a"), {QStringLiteral("K"), QStringLiteral("missing"), QStringLiteral("j")});
+        QCOMPARE(rows(store.lastRemoved()), (QList<Row>{before[1], before[2]}));
         QCOMPARE(TestFolder::read(path), QByteArray("[B]\r\nx=1\r\n"));
-        store.DeleteKey(QStringLiteral("B"), QStringLiteral("x"));
-        QCOMPARE(rows(store.LastRemoved()), QList<Row>{before[4]});
+        store.deleteKey(QStringLiteral("B"), QStringLiteral("x"));
+        QCOMPARE(rows(store.lastRemoved()), QList<Row>{before[4]});
     }
 };
 

@@ -99,7 +99,7 @@ void checkMessages(const ScriptedUi &ui, const QStringList &texts)
     QStringList shown;
     for (const ScriptedUi::Message &m : ui.messages) {
         shown << m.text;
-        QCOMPARE(m.style, 16);
+        QCOMPARE(m.icon, MessageIcon::Critical);
         QCOMPARE(m.title, kTitle);
     }
     QCOMPARE(shown, texts);

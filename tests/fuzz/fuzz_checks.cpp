@@ -1,5 +1,5 @@
-#include "cls_ini_registry.h"
 #include "fuzz_session.h"
+#include "ini_store.h"
 
 #include <QFile>
 
@@ -25,11 +25,11 @@ QString show(const QList<model::Record> &records)
     return out;
 }
 
-QList<model::Record> recordsOf(const clsINIRegistry &store)
+QList<model::Record> recordsOf(const IniStore &store)
 {
     QList<model::Record> out;
-    for (const clsINIPtr &record : *store.Registry())
-        out.append({record->Section(), record->Key(), record->Value(), false});
+    for (IniRecord *record : *store.records())
+        out.append({record->section(), record->key(), record->value(), false});
     return out;
 }
 
@@ -167,12 +167,12 @@ void FuzzSession::check(const Operation &op, const Expected &e, std::optional<in
     // A fresh store on the file; the one of the last check while the bytes
     // are the same (a load depends on nothing else).
     if (!m_fresh || after != m_freshBytes) {
-        m_fresh = std::make_unique<clsINIRegistry>(m_freshUi);
+        m_fresh = std::make_unique<IniStore>(m_freshUi);
         m_fresh->setFileName(m_path);
-        m_fresh->LoadINI();
+        m_fresh->load();
         m_freshBytes = after;
     }
-    const clsINIRegistry &fresh = *m_fresh;
+    const IniStore &fresh = *m_fresh;
     const QList<model::Record> loaded = recordsOf(fresh);
     if (!sameRecords(loaded, model::records(e.text)))
         fail(QStringLiteral("the file loads as other records"), show(model::records(e.text)), show(loaded));
@@ -196,7 +196,7 @@ void FuzzSession::check(const Operation &op, const Expected &e, std::optional<in
              escapedBytes(after));
 }
 
-void FuzzSession::checkReadBack(const Operation &op, const Expected &e, const clsINIRegistry &fresh)
+void FuzzSession::checkReadBack(const Operation &op, const Expected &e, const IniStore &fresh)
 {
     if (op.kind == Operation::Set || op.kind == Operation::AddKey) {
         const QString key = op.kind == Operation::AddKey ? model::trimSpaces(op.key) : op.key;
@@ -206,7 +206,7 @@ void FuzzSession::checkReadBack(const Operation &op, const Expected &e, const cl
         const qsizetype at = model::findRecord(records, op.section, key);
         if (at < 0)
             fail(QStringLiteral("the key set is not in the file"));
-        const QString value = fresh.GetRegValue(op.section, key);
+        const QString value = fresh.value(op.section, key);
         if (!records[at].header && value != op.value)
             fail(QStringLiteral("a set value does not read back"), escaped(op.value), escaped(value));
     }
@@ -217,7 +217,7 @@ void FuzzSession::checkReadBack(const Operation &op, const Expected &e, const cl
             if (model::trimSpaces(record.key).isEmpty())
                 continue;
             const QString expected = e.memory[model::findRecord(e.memory, record.section, record.key)].value;
-            const QString value = fresh.GetRegValue(record.section, record.key);
+            const QString value = fresh.value(record.section, record.key);
             if (value != expected)
                 fail(QStringLiteral("a record does not read back after the rewrite: [%1] %2")
                          .arg(escaped(record.section), escaped(record.key)),

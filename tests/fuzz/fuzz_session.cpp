@@ -2,7 +2,7 @@
 
 #include "add_entry.h"
 #include "app_error.h"
-#include "cls_ini_registry.h"
+#include "ini_store.h"
 #include "node_collection.h"
 #include "tree_build.h"
 #include "tree_commands.h"
@@ -36,10 +36,10 @@ FuzzSession::FuzzSession(const QString &folder, const QByteArray &bytes, bool re
         QFile::setPermissions(m_path, kReadOnly);
 
     m_log = QStringLiteral("file: \"%1\"%2\n").arg(escapedBytes(bytes), readOnly ? " (read-only)" : "");
-    m_store = std::make_unique<clsINIRegistry>(m_ui);
+    m_store = std::make_unique<IniStore>(m_ui);
     m_store->setFileName(m_path);
     try {
-        m_store->LoadINI();
+        m_store->load();
     } catch (const AppError &e) {
         fail(QStringLiteral("the file does not load: ") + e.description());
     }
@@ -216,46 +216,46 @@ FuzzSession::Expected FuzzSession::expected(const Operation &op) const
 
 std::optional<int> FuzzSession::perform(const Operation &op)
 {
-    clsINIRegistry &store = *m_store;
+    IniStore &store = *m_store;
     try {
         switch (op.kind) {
         case Operation::Set:
-            return store.SetRegValue(op.section, op.key, op.value);
+            return store.setValue(op.section, op.key, op.value) == WriteResult::ReadOnly ? 1 : 0;
         case Operation::Delete:
-            store.DeleteKey(op.section, op.key);
+            store.deleteKey(op.section, op.key);
             return 0;
         case Operation::AddSection: {
             // As larkspur-cli add-section: a blank name and a line that
             // cannot be appended are refused.
-            const clsINIPtr record = AddSectionRecord(store, op.section);
-            if (!record || !WriteSectionRecord(store, *record))
+            IniRecord *const record = addSectionRecord(store, op.section);
+            if (!record || !writeSectionRecord(store, *record))
                 return std::nullopt;
             return 0;
         }
         case Operation::AddKey: {
-            const clsINIPtr record = AddKeyRecord(store, op.section, op.key, op.value);
+            IniRecord *const record = addKeyRecord(store, op.section, op.key, op.value);
             if (!record)
                 return std::nullopt;
-            return WriteKeyRecord(store, *record, op.value);
+            return writeKeyRecord(store, *record, op.value) == WriteResult::ReadOnly ? 1 : 0;
         }
         case Operation::DeleteSection: {
             // As larkspur-cli delete-section, on the tree the window builds.
             NodeCollection nodes;
-            FillTree(nodes, *store.Registry());
-            if (SectionNodeIndex(nodes, op.section) == 0)
+            fillTree(nodes, *store.records());
+            if (sectionNodeIndex(nodes, op.section) == 0)
                 return std::nullopt;
-            const QStringList keys = SectionDeletionKeys(nodes, op.section);
+            const QStringList keys = sectionDeletionKeys(nodes, op.section);
             const std::optional<QStringList> modelKeys = model::sectionDeletionKeys(m_memory, op.section);
             if (!modelKeys || keys != *modelKeys)
                 fail(QStringLiteral("the tree hands other keys to Delete > Section"),
                      modelKeys ? escaped(modelKeys->join(QLatin1Char('|'))) : QStringLiteral("(no node)"),
                      escaped(keys.join(QLatin1Char('|'))));
-            store.DeleteKeys(op.section, keys,
-                             [&op](const clsINIList &records) { return SectionDeletionKeysOf(records, op.section); });
+            store.deleteKeys(op.section, keys,
+                             [&op](const RecordList &records) { return sectionDeletionKeysOf(records, op.section); });
             return 0;
         }
         case Operation::Reload:
-            store.LoadINI();
+            store.load();
             return 0;
         case Operation::ToggleReadOnly:
             m_readOnly = !m_readOnly;

@@ -10,15 +10,15 @@
 #include <memory>
 #include <optional>
 
-class clsINIRegistry;
+class IniStore;
 
 // Stands in for nobody at the screen: keeps every message, opens no file.
 class QuietInteraction : public Interaction {
 public:
-    int messageBox(const QString &text, int style, const QString &) override
+    Answer messageBox(const QString &text, MessageButtons buttons, MessageIcon, const QString &) override
     {
         messages.append(text);
-        return (style & vbYesNo) ? vbNo : vbOK;
+        return buttons == MessageButtons::YesNo ? Answer::No : Answer::Ok;
     }
     QString openFileDialog(const OpenFileRequest &) override { return QString(); }
 
@@ -72,7 +72,7 @@ private:
 
     void check(const Operation &op, const Expected &expected, std::optional<int> returned, const QByteArray &before,
                const std::optional<QByteArray> &backupBefore, qsizetype messagesBefore);
-    void checkReadBack(const Operation &op, const Expected &expected, const clsINIRegistry &fresh);
+    void checkReadBack(const Operation &op, const Expected &expected, const IniStore &fresh);
     void checkFolder();
     [[noreturn]] void fail(const QString &what, const QString &expected = QString(), const QString &actual = QString());
 
@@ -80,14 +80,14 @@ private:
     QString m_path;
     QString m_backup;
     QuietInteraction m_ui;
-    std::unique_ptr<clsINIRegistry> m_store;
+    std::unique_ptr<IniStore> m_store;
     model::Text m_text;
     QList<model::Record> m_memory;
     bool m_synced = true;
     bool m_followed = true;
     bool m_readOnly = false;
     QuietInteraction m_freshUi;
-    std::unique_ptr<clsINIRegistry> m_fresh;
+    std::unique_ptr<IniStore> m_fresh;
     QByteArray m_freshBytes;
     QString m_log;
     int m_count = 0;

@@ -1,4 +1,3 @@
-#include "mod_functions.h"
 #include "qt_interaction.h"
 
 #include <QApplication>
@@ -212,31 +211,32 @@ private Q_SLOTS:
             QCOMPARE(box->defaultButton(), box->button(QMessageBox::Yes));
             QTest::mouseClick(box->button(QMessageBox::No), Qt::LeftButton);
         });
-        const int answer = ui.messageBox(QStringLiteral("Delete key \"a<b>\" & all?\r\nSecond line"),
-                                         vbYesNo | vbQuestion, QStringLiteral("Delete Key"));
+        const Answer answer = ui.messageBox(QStringLiteral("Delete key \"a<b>\" & all?\r\nSecond line"),
+                                            MessageButtons::YesNo, MessageIcon::Question, QStringLiteral("Delete Key"));
         QVERIFY(ran);
-        QCOMPARE(answer, int(vbNo));
+        QCOMPARE(answer, Answer::No);
     }
 
     void yesNoAnswers_data()
     {
         QTest::addColumn<Action>("action");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("click Yes") << Action::ClickYes << int(vbYes);
-        QTest::newRow("click No") << Action::ClickNo << int(vbNo);
-        QTest::newRow("Return takes the default") << Action::PressReturn << int(vbYes);
-        QTest::newRow("Escape") << Action::PressEscape << int(vbNo);
-        QTest::newRow("window closed") << Action::CloseWindow << int(vbNo);
+        QTest::addColumn<Answer>("expected");
+        QTest::newRow("click Yes") << Action::ClickYes << Answer::Yes;
+        QTest::newRow("click No") << Action::ClickNo << Answer::No;
+        QTest::newRow("Return takes the default") << Action::PressReturn << Answer::Yes;
+        QTest::newRow("Escape") << Action::PressEscape << Answer::No;
+        QTest::newRow("window closed") << Action::CloseWindow << Answer::No;
     }
 
     void yesNoAnswers()
     {
         QFETCH(Action, action);
-        QFETCH(int, expected);
+        QFETCH(Answer, expected);
         QtInteraction ui;
         bool ran = false;
         whenShown<QMessageBox>(&ran, [action](QMessageBox *box) { perform(box, action); });
-        const int answer = ui.messageBox(QStringLiteral("Save changes?"), vbYesNo, QStringLiteral("Larkspur"));
+        const Answer answer = ui.messageBox(QStringLiteral("Save changes?"), MessageButtons::YesNo, MessageIcon::None,
+                                            QStringLiteral("Larkspur"));
         QVERIFY(ran);
         QCOMPARE(answer, expected);
     }
@@ -262,32 +262,36 @@ private Q_SLOTS:
             perform(box, action);
             closed = !box->isVisible();
         });
-        const int answer =
-            ui.messageBox(QStringLiteral("Saved."), vbOKOnly | vbInformation, QStringLiteral("Larkspur"));
+        const Answer answer = ui.messageBox(QStringLiteral("Saved."), MessageButtons::Ok, MessageIcon::Information,
+                                            QStringLiteral("Larkspur"));
         QVERIFY(ran);
         QVERIFY(closed);
-        QCOMPARE(answer, int(vbOK));
+        QCOMPARE(answer, Answer::Ok);
     }
 
     void iconFollowsStyle_data()
     {
-        QTest::addColumn<int>("style");
+        QTest::addColumn<MessageButtons>("asked");
+        QTest::addColumn<MessageIcon>("style");
         QTest::addColumn<QMessageBox::Icon>("icon");
         QTest::addColumn<QStringList>("buttons");
         const QStringList ok{QStringLiteral("Ok")};
         const QStringList yesNo{QStringLiteral("No"), QStringLiteral("Yes")};
-        QTest::newRow("none") << int(vbOKOnly) << QMessageBox::NoIcon << ok;
-        QTest::newRow("critical") << int(vbCritical) << QMessageBox::Critical << ok;
-        QTest::newRow("question") << int(vbQuestion) << QMessageBox::Question << ok;
-        QTest::newRow("exclamation") << int(vbExclamation) << QMessageBox::Warning << ok;
-        QTest::newRow("information") << int(vbInformation) << QMessageBox::Information << ok;
-        QTest::newRow("yes/no exclamation") << int(vbYesNo | vbExclamation) << QMessageBox::Warning << yesNo;
-        QTest::newRow("yes/no critical") << int(vbYesNo | vbCritical) << QMessageBox::Critical << yesNo;
+        const auto Ok = MessageButtons::Ok;
+        const auto YesNo = MessageButtons::YesNo;
+        QTest::newRow("none") << Ok << MessageIcon::None << QMessageBox::NoIcon << ok;
+        QTest::newRow("critical") << Ok << MessageIcon::Critical << QMessageBox::Critical << ok;
+        QTest::newRow("question") << Ok << MessageIcon::Question << QMessageBox::Question << ok;
+        QTest::newRow("warning") << Ok << MessageIcon::Warning << QMessageBox::Warning << ok;
+        QTest::newRow("information") << Ok << MessageIcon::Information << QMessageBox::Information << ok;
+        QTest::newRow("yes/no warning") << YesNo << MessageIcon::Warning << QMessageBox::Warning << yesNo;
+        QTest::newRow("yes/no critical") << YesNo << MessageIcon::Critical << QMessageBox::Critical << yesNo;
     }
 
     void iconFollowsStyle()
     {
-        QFETCH(int, style);
+        QFETCH(MessageButtons, asked);
+        QFETCH(MessageIcon, style);
         QFETCH(QMessageBox::Icon, icon);
         QFETCH(QStringList, buttons);
         QtInteraction ui;
@@ -297,7 +301,7 @@ private Q_SLOTS:
             QCOMPARE(buttonTexts(box), buttons);
             QTest::keyClick(box, Qt::Key_Escape);
         });
-        ui.messageBox(QStringLiteral("Something happened"), style, QStringLiteral("Larkspur"));
+        ui.messageBox(QStringLiteral("Something happened"), asked, style, QStringLiteral("Larkspur"));
         QVERIFY(ran);
     }
 
@@ -310,7 +314,7 @@ private Q_SLOTS:
             title = box->windowTitle();
             QTest::keyClick(box, Qt::Key_Return);
         });
-        ui.messageBox(QStringLiteral("Done"), vbOKOnly, QString());
+        ui.messageBox(QStringLiteral("Done"), MessageButtons::Ok, MessageIcon::None, QString());
         QVERIFY(ran);
         QCOMPARE(title, kAppTitle);
     }
@@ -332,7 +336,7 @@ private Q_SLOTS:
             modal = box->isModal();
             QTest::keyClick(box, Qt::Key_Escape);
         });
-        ui.messageBox(QStringLiteral("Over the main window"), vbOKOnly, QString());
+        ui.messageBox(QStringLiteral("Over the main window"), MessageButtons::Ok, MessageIcon::None, QString());
         QVERIFY(ran);
         QCOMPARE(parent, &window);
         QVERIFY(modal);
@@ -526,9 +530,9 @@ private Q_SLOTS:
         QVERIFY2(!forms.contains(QStringLiteral("txtValue")), qPrintable(forms.join(u',')));
         QVERIFY2(!forms.contains(QString()), qPrintable(forms.join(u',')));
 
-        const bool findLoaded = IsFormLoaded(ui, QStringLiteral("frmFind"));
+        const bool findLoaded = ui.isWindowLoaded(QStringLiteral("frmFind"));
         find.reset();
-        const bool findLoadedAfterDelete = IsFormLoaded(ui, QStringLiteral("frmFind"));
+        const bool findLoadedAfterDelete = ui.isWindowLoaded(QStringLiteral("frmFind"));
         QVERIFY(findLoaded);
         QVERIFY(!findLoadedAfterDelete);
         QVERIFY(!ui.loadedForms().contains(QStringLiteral("frmFind")));

@@ -88,13 +88,13 @@ private Q_SLOTS:
     {
         TestFolder dir;
         const QString file = dir.write(QStringLiteral("a.ini"), "[A]\r\nk=1\r\n");
-        QVERIFY(WritePrivateProfileString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"), file));
+        QVERIFY(writeProfileValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"), file));
         QCOMPARE(TestFolder::read(file), QByteArray("[A]\r\nk=2\r\n"));
         TestFolder::makeReadOnly(file);
-        QVERIFY(!WritePrivateProfileString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("3"), file));
+        QVERIFY(!writeProfileValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("3"), file));
         QCOMPARE(TestFolder::read(file), QByteArray("[A]\r\nk=2\r\n"));
         const QString fresh = dir.path(QStringLiteral("new.ini"));
-        QVERIFY(WritePrivateProfileString(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"), fresh));
+        QVERIFY(writeProfileValue(QStringLiteral("S"), QStringLiteral("k"), QStringLiteral("v"), fresh));
         QCOMPARE(TestFolder::read(fresh), QByteArray("[S]\r\nk=v\r\n"));
     }
 

@@ -5,38 +5,30 @@
 class TestTextHelpers : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void addBackslash()
+    void stripNullsRemovesEveryNul()
     {
-        QCOMPARE(AddBackslash(QStringLiteral("  C:\\data\\  ")), QStringLiteral("C:\\data\\"));
-        QCOMPARE(AddBackslash(QStringLiteral(" C:\\data ")), QStringLiteral("C:\\data\\"));
-        QCOMPARE(AddBackslash(QString()), QStringLiteral("\\"));
-        QCOMPARE(AddBackslash(QStringLiteral("\tdir")), QStringLiteral("\tdir\\"));
-    }
-
-    void stripNulls()
-    {
-        QCOMPARE(StripNulls(QStringLiteral("a") + QChar(0) + QStringLiteral("b") + QChar(0)), QStringLiteral("ab"));
+        QCOMPARE(stripNulls(QStringLiteral("a") + QChar(0) + QStringLiteral("b") + QChar(0)), QStringLiteral("ab"));
         const QString onlyNulls(3, QChar(0));
-        QCOMPARE(StripNulls(onlyNulls), onlyNulls);
-        QCOMPARE(StripNulls(QString()), QString());
+        QCOMPARE(stripNulls(onlyNulls), onlyNulls);
+        QCOMPARE(stripNulls(QString()), QString());
         // No 16-bit limit on the length.
         const QString longText(70000, QLatin1Char('x'));
-        QCOMPARE(StripNulls(longText + QChar(0)), longText);
+        QCOMPARE(stripNulls(longText + QChar(0)), longText);
     }
 
-    void findLast()
+    void lastIndexOfCountsFromOne()
     {
-        QCOMPARE(FindLast(QStringLiteral("C:\\a\\b\\c.ini"), QStringLiteral("\\")), 7);
-        QCOMPARE(FindLast(QStringLiteral("c.ini"), QStringLiteral("\\")), 0);
-        QCOMPARE(FindLast(QStringLiteral("aXbxc"), QStringLiteral("x")), 4);
-        QCOMPARE(FindLast(QStringLiteral("abc"), QString()), 0);
+        QCOMPARE(lastIndexOf(QStringLiteral("C:\\a\\b\\c.ini"), QStringLiteral("\\")), 7);
+        QCOMPARE(lastIndexOf(QStringLiteral("c.ini"), QStringLiteral("\\")), 0);
+        QCOMPARE(lastIndexOf(QStringLiteral("aXbxc"), QStringLiteral("x")), 4);
+        QCOMPARE(lastIndexOf(QStringLiteral("abc"), QString()), 0);
     }
 
     void trimRemovesSpacesOnly()
     {
-        QCOMPARE(TrimSpaces(QStringLiteral("  a b  ")), QStringLiteral("a b"));
-        QCOMPARE(TrimSpaces(QStringLiteral("\ta\t")), QStringLiteral("\ta\t"));
-        QCOMPARE(TrimSpaces(QStringLiteral("   ")), QString());
+        QCOMPARE(trimBlanks(QStringLiteral("  a b  ")), QStringLiteral("a b"));
+        QCOMPARE(trimBlanks(QStringLiteral("\ta\t")), QStringLiteral("\ta\t"));
+        QCOMPARE(trimBlanks(QStringLiteral("   ")), QString());
     }
 };
 

@@ -1,6 +1,6 @@
 #include "app_error.h"
-#include "cls_ini_registry.h"
-#include "mod_functions.h"
+#include "append_line.h"
+#include "ini_store.h"
 #include "reference_encodings.h"
 #include "scripted_ui.h"
 #include "test_files.h"
@@ -73,18 +73,18 @@ class TestStoreEncodings : public QObject {
         }
         return out;
     }
-    static QList<Record> records(const clsINIRegistry &store)
+    static QList<Record> records(const IniStore &store)
     {
         QList<Record> out;
-        for (const clsINIPtr &r : *store.Registry())
-            out.append({r->Section(), r->Key(), r->Value()});
+        for (IniRecord *r : *store.records())
+            out.append({r->section(), r->key(), r->value()});
         return out;
     }
     static QList<Record> reload(const QString &file)
     {
-        clsINIRegistry store{ScriptedUi::currentOrConsole()};
+        IniStore store{ScriptedUi::currentOrConsole()};
         store.setFileName(file);
-        store.LoadINI();
+        store.load();
         return records(store);
     }
 
@@ -221,9 +221,9 @@ private Q_SLOTS:
             QVERIFY(original);
             TestFolder dir;
             const QString file = dir.write(QStringLiteral("app.ini"), *original);
-            clsINIRegistry store{ui};
+            IniStore store{ui};
             store.setFileName(file);
-            store.LoadINI();
+            store.load();
             QCOMPARE(records(store), records(m.lines));
 
             // A key to change or delete: any but the anchor, which sits in section "".
@@ -252,10 +252,10 @@ private Q_SLOTS:
             case RewriteInPlace:
                 expected.lines[line].text = m.keyOf(line) + QLatin1Char('=') + value;
                 if (op == SetExisting) {
-                    store.SetRegValue(section, key, value);
+                    store.setValue(section, key, value);
                 } else {
-                    store.Registry()->Item(store.FindRecord(section, key))->setValue(value);
-                    store.CreateINIFile(QString());
+                    store.records()->at(store.findRecord(section, key))->setValue(value);
+                    store.rewriteFile(QString());
                 }
                 break;
             case SetNewKey: {
@@ -270,7 +270,7 @@ private Q_SLOTS:
                     && m.lines[after + 1].eol == QLatin1String("\n"))
                     added.eol = QStringLiteral("\r\n");
                 expected.lines.insert(after + 1, added);
-                store.SetRegValue(section, setKey, value);
+                store.setValue(section, setKey, value);
                 break;
             }
             case SetNewSection:
@@ -278,15 +278,15 @@ private Q_SLOTS:
                 setKey = QStringLiteral("key");
                 expected.append(QLatin1Char('[') + setSection + QLatin1Char(']'));
                 expected.append(setKey + QLatin1Char('=') + value);
-                store.SetRegValue(setSection, setKey, value);
+                store.setValue(setSection, setKey, value);
                 break;
             case AddSection:
                 expected.append(QLatin1Char('[') + newName + QLatin1Char(']'));
-                QVERIFY(AppendLine(store.ui(), store.FileName(), QLatin1Char('[') + newName + QLatin1Char(']')));
+                appendLine(store.fileName(), QLatin1Char('[') + newName + QLatin1Char(']'));
                 break;
             case DeleteKey:
                 expected.lines = rebuilt(m, {line});
-                store.DeleteKey(section, key);
+                store.deleteKey(section, key);
                 break;
             case DeleteKeys: {
                 // Some of the section's keys, in any order.
@@ -298,7 +298,7 @@ private Q_SLOTS:
                 for (const qsizetype k : removed)
                     names.append(m.keyOf(k));
                 expected.lines = rebuilt(m, removed);
-                store.DeleteKeys(section, names);
+                store.deleteKeys(section, names);
                 break;
             }
             case OpCount:
@@ -309,10 +309,10 @@ private Q_SLOTS:
             QCOMPARE(TestFolder::read(file), *referenceFileBytes(expected.text(), e));
             QCOMPARE(reload(file), records(expected.lines));
             if (op == SetExisting || op == SetNewKey || op == SetNewSection || op == RewriteInPlace) {
-                clsINIRegistry again{ui};
+                IniStore again{ui};
                 again.setFileName(file);
-                again.LoadINI();
-                QCOMPARE(again.GetRegValue(setSection, setKey), value);
+                again.load();
+                QCOMPARE(again.value(setSection, setKey), value);
             }
             // A rewrite keeps the file's own bytes as they were in the backup.
             const QString backup = dir.path(QStringLiteral("app.old"));

@@ -1,5 +1,5 @@
-#include "cls_ini_registry.h"
 #include "file_name_test.h"
+#include "ini_store.h"
 #include "scripted_ui.h"
 #include "test_files.h"
 
@@ -53,13 +53,13 @@ private Q_SLOTS:
         ScriptedUi ui;
         TestFolder dir;
         const QString file = dir.write(QStringLiteral("app.ini"), "");
-        clsINIRegistry store(ui);
+        IniStore store(ui);
         store.setFileName(QStringLiteral("  ") + file + QChar(0) + QStringLiteral(" "));
-        QCOMPARE(store.FileName(), file);
+        QCOMPARE(store.fileName(), file);
         // A "\" in the name is taken like any other character.
         const QString odd = dir.write(QStringLiteral("x\\app.ini"), "[A]\r\n");
         store.setFileName(odd);
-        QCOMPARE(store.FileName(), odd);
+        QCOMPARE(store.fileName(), odd);
         QVERIFY(ui.messages.isEmpty());
         QVERIFY(ui.dialogs.isEmpty());
     }
@@ -67,18 +67,18 @@ private Q_SLOTS:
     void emptyNameWarnsThenAsks()
     {
         ScriptedUi ui;
-        clsINIRegistry store(ui);
+        IniStore store(ui);
         store.setFileName(QString());
         QCOMPARE(ui.messages.size(), 1);
         QCOMPARE(ui.messages[0].text, QStringLiteral("Invalid command line arguments:  File Not Found\r\n"
                                                      "Source= clsINIRegistry: FileName"));
-        QCOMPARE(ui.messages[0].style, 16);
+        QCOMPARE(ui.messages[0].icon, MessageIcon::Critical);
         QCOMPARE(ui.messages[0].title, QStringLiteral("Larkspur"));
         QCOMPARE(ui.dialogs.size(), 1);
         QCOMPARE(ui.dialogs[0].title, kTitle);
         QCOMPARE(ui.dialogs[0].initialFileName, QStringLiteral("*.ini"));
         QCOMPARE(ui.dialogs[0].filters[0].pattern, QStringLiteral("*.INI"));
-        QCOMPARE(store.FileName(), QString());
+        QCOMPARE(store.fileName(), QString());
     }
 
     void missingNameGoesStraightToTheDialogUntilAFilePasses()
@@ -88,11 +88,11 @@ private Q_SLOTS:
         const QString good = dir.write(QStringLiteral("good.ini"), "");
         const QString hidden = dir.write(QStringLiteral(".hidden.ini"), "");
         ui.dialogAnswers << hidden << dir.path(QStringLiteral("GOOD.ini")) << good;
-        clsINIRegistry store(ui);
+        IniStore store(ui);
         store.setFileName(dir.path(QStringLiteral("missing.ini")));
         QVERIFY(ui.messages.isEmpty());
         QCOMPARE(ui.dialogs.size(), 3);
-        QCOMPARE(store.FileName(), good);
+        QCOMPARE(store.fileName(), good);
     }
 
     void cancelKeepsTheOpenFile()
@@ -100,15 +100,15 @@ private Q_SLOTS:
         ScriptedUi ui;
         TestFolder dir;
         const QString file = dir.write(QStringLiteral("a.ini"), "");
-        clsINIRegistry store(ui);
+        IniStore store(ui);
         store.setFileName(file);
         store.setFileName(QStringLiteral("\"") + file + QStringLiteral("\""));
         QCOMPARE(ui.dialogs.size(), 1);
-        QCOMPARE(store.FileName(), file);
+        QCOMPARE(store.fileName(), file);
         // With a file open, an empty name asks without the warning.
         store.setFileName(QString());
         QVERIFY(ui.messages.isEmpty());
-        QCOMPARE(store.FileName(), file);
+        QCOMPARE(store.fileName(), file);
     }
 };
 

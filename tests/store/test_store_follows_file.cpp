@@ -1,5 +1,5 @@
 #include "app_error.h"
-#include "cls_ini_registry.h"
+#include "ini_store.h"
 #include "scripted_ui.h"
 #include "test_files.h"
 
@@ -100,18 +100,18 @@ private Q_SLOTS:
             QList<Line> lines = randomFile(random, serial);
             const QString path = dir.write(QStringLiteral("a.ini"), join(lines));
             const QString twin = dir.path(QStringLiteral("b.ini"));
-            clsINIRegistry kept(ui);
+            IniStore kept(ui);
             kept.setFileName(path);
-            kept.LoadINI();
+            kept.load();
             for (int step = 0; step < 6; ++step) {
                 const QByteArray context = "trial " + QByteArray::number(trial) + " step " + QByteArray::number(step);
                 if (random.bounded(3))
                     changeByOther(path, lines, random, serial);
                 QVERIFY(QFile::remove(twin) || !QFile::exists(twin));
                 QVERIFY(QFile::copy(path, twin));
-                clsINIRegistry fresh(ui);
+                IniStore fresh(ui);
                 fresh.setFileName(twin);
-                fresh.LoadINI();
+                fresh.load();
 
                 // A command on names of the file as it is now.
                 QList<QByteArray> keys;
@@ -124,13 +124,13 @@ private Q_SLOTS:
                 const QString k =
                     keys.isEmpty() ? QStringLiteral("k0") : QString::fromLatin1(keys[random.bounded(keys.size())]);
                 const int command = random.bounded(3);
-                for (clsINIRegistry *store : {&kept, &fresh}) {
+                for (IniStore *store : {&kept, &fresh}) {
                     if (command == 0)
-                        store->DeleteKey(s, k);
+                        store->deleteKey(s, k);
                     else if (command == 1)
-                        store->DeleteKeys(s, {k, QStringLiteral("k1"), s});
+                        store->deleteKeys(s, {k, QStringLiteral("k1"), s});
                     else
-                        store->SetRegValue(s, k, QStringLiteral("set") + QString::number(step));
+                        store->setValue(s, k, QStringLiteral("set") + QString::number(step));
                 }
                 QVERIFY2(TestFolder::read(path) == TestFolder::read(twin), context.constData());
                 if (command < 2)
@@ -138,8 +138,8 @@ private Q_SLOTS:
                                  == TestFolder::read(dir.path(QStringLiteral("b.old"))),
                              context.constData());
                 // A value set for a key without a record goes to the file only.
-                if (fresh.FindRecord(s, k))
-                    QCOMPARE(kept.GetRegValue(s, k), fresh.GetRegValue(s, k));
+                if (fresh.findRecord(s, k))
+                    QCOMPARE(kept.value(s, k), fresh.value(s, k));
                 lines = linesOf(TestFolder::read(path));
             }
         }
@@ -152,20 +152,20 @@ private Q_SLOTS:
         ScriptedUi ui;
         TestFolder dir;
         const QString path = dir.write(QStringLiteral("a.ini"), "[A]\r\na=1\r\n");
-        clsINIRegistry store(ui);
+        IniStore store(ui);
         store.setFileName(path);
-        store.LoadINI();
+        store.load();
         QSaveFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("[A]\r\na=1\r\nb=2\r\n");
         QVERIFY(file.commit());
         TestFolder::makeReadOnly(path);
-        QVERIFY(store.FileChanged());
-        QVERIFY_THROWS_EXCEPTION(AppError, store.DeleteKey(QStringLiteral("A"), QStringLiteral("a")));
+        QVERIFY(store.fileChanged());
+        QVERIFY_THROWS_EXCEPTION(AppError, store.deleteKey(QStringLiteral("A"), QStringLiteral("a")));
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\na=1\r\nb=2\r\n"));
-        QCOMPARE(store.GetRegValue(QStringLiteral("A"), QStringLiteral("a")), QStringLiteral("1"));
-        QCOMPARE(store.GetRegValue(QStringLiteral("A"), QStringLiteral("b")), QStringLiteral("2"));
-        QVERIFY(!store.FileChanged());
+        QCOMPARE(store.value(QStringLiteral("A"), QStringLiteral("a")), QStringLiteral("1"));
+        QCOMPARE(store.value(QStringLiteral("A"), QStringLiteral("b")), QStringLiteral("2"));
+        QVERIFY(!store.fileChanged());
     }
 };
 

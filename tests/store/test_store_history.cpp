@@ -1,7 +1,7 @@
 #include "app_error.h"
-#include "cls_ini_registry.h"
+#include "append_line.h"
 #include "file_history.h"
-#include "mod_functions.h"
+#include "ini_store.h"
 #include "scripted_ui.h"
 #include "test_files.h"
 
@@ -29,13 +29,13 @@ class TestStoreHistory : public QObject {
         TestStateHome state;
         TestFolder dir;
         std::shared_ptr<FileHistory> history = FileHistory::fromEnvironment();
-        clsINIRegistry store{ScriptedUi::currentOrConsole(), history};
+        IniStore store{ScriptedUi::currentOrConsole(), history};
         QString file;
         explicit Opened(const QByteArray &bytes)
         {
             file = dir.write(QStringLiteral("app.ini"), bytes);
             store.setFileName(file);
-            store.LoadINI();
+            store.load();
         }
         QByteArray bytes() const { return TestFolder::read(file); }
         QStringList commands() const
@@ -52,29 +52,28 @@ private Q_SLOTS:
     {
         ScriptedUi ui;
         Opened o(kCommented);
-        o.store.DeleteKey(QStringLiteral("Net"), QStringLiteral("proxy "));
+        o.store.deleteKey(QStringLiteral("Net"), QStringLiteral("proxy "));
         const QByteArray once = o.bytes();
         QVERIFY(!once.contains("; the proxy"));
-        o.store.DeleteKeys(QStringLiteral("Old"), {QStringLiteral("a"), QStringLiteral("b"), QString()});
+        o.store.deleteKeys(QStringLiteral("Old"), {QStringLiteral("a"), QStringLiteral("b"), QString()});
         const QByteArray twice = o.bytes();
         QCOMPARE(twice, QByteArray("[Net]\r\nhost=example.org\r\n"));
         QCOMPARE(o.commands(), (QStringList{"delete key [Net] proxy ", "delete section [Old]"}));
         QCOMPARE(o.history->contents(o.file, 1), QByteArray(kCommented));
         QCOMPARE(o.history->contents(o.file, 2), once);
 
-        const quint64 loads = o.store.LoadCount();
-        o.store.RestoreVersion(1);
+        const quint64 loads = o.store.loadCount();
+        o.store.restoreVersion(1);
         QCOMPARE(o.bytes(), QByteArray(kCommented));
-        QCOMPARE(o.store.LoadCount(), loads + 1);
-        QCOMPARE(o.store.GetRegValue(QStringLiteral("net"), QStringLiteral("PROXY ")),
-                 QStringLiteral(" http://p:8080"));
-        QCOMPARE(o.store.FileChanged(), false);
+        QCOMPARE(o.store.loadCount(), loads + 1);
+        QCOMPARE(o.store.value(QStringLiteral("net"), QStringLiteral("PROXY ")), QStringLiteral(" http://p:8080"));
+        QCOMPARE(o.store.fileChanged(), false);
         // The restore is one more version: it can be undone in turn.
         QCOMPARE(o.commands().last(), QStringLiteral("restore version 1"));
         QCOMPARE(o.history->contents(o.file, 3), twice);
-        o.store.RestoreVersion(3);
+        o.store.restoreVersion(3);
         QCOMPARE(o.bytes(), twice);
-        QCOMPARE(o.store.Registry()->Count(), 2);
+        QCOMPARE(o.store.records()->count(), 2);
         QVERIFY(ui.messages.isEmpty());
     }
 
@@ -85,26 +84,30 @@ private Q_SLOTS:
         Opened o("[A]\r\nk=1\r\n");
         QList<QByteArray> before;
         before << o.bytes();
-        o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"));
+        o.store.setValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"));
         before << o.bytes();
-        QVERIFY(o.store.WriteFollowing([&] { return AppendLine(ui, o.file, QStringLiteral("[New]")); },
-                                       QStringLiteral("add section [New]")));
+        QVERIFY(o.store.writeFollowing(
+            [&] {
+                appendLine(o.file, QStringLiteral("[New]"));
+                return true;
+            },
+            QStringLiteral("add section [New]")));
         before << o.bytes();
-        o.store.CreateINIFile(o.file);
+        o.store.rewriteFile(o.file);
         before << o.bytes();
         // Set twice to the value it has: the file stays the same, and the
         // second set finds it equal to the newest version.
-        o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"));
-        o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"));
+        o.store.setValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"));
+        o.store.setValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"));
         QCOMPARE(o.commands(), (QStringList{"set [A] k", "add section [New]", "rewrite", "set [A] k"}));
         for (int i = 0; i < before.size(); ++i)
             QCOMPARE(o.history->contents(o.file, i + 1), before[i]);
 
         // A read-only file is not written: no version either.
         TestFolder::makeReadOnly(o.file);
-        o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("3"));
+        o.store.setValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("3"));
         QCOMPARE(o.commands().size(), 4);
-        QVERIFY_THROWS_EXCEPTION(AppError, o.store.RestoreVersion(1));
+        QVERIFY_THROWS_EXCEPTION(AppError, o.store.restoreVersion(1));
         QCOMPARE(o.bytes(), QByteArray("[A]\r\nk=2\r\n"));
     }
 
@@ -113,14 +116,14 @@ private Q_SLOTS:
         ScriptedUi ui;
         TestStateHome state;
         TestFolder dir;
-        clsINIRegistry store(ui);
+        IniStore store(ui);
         const QString file = dir.write(QStringLiteral("a.ini"), kCommented);
         store.setFileName(file);
-        store.LoadINI();
-        store.SetRegValue(QStringLiteral("Net"), QStringLiteral("host"), QStringLiteral("x"));
-        store.DeleteKey(QStringLiteral("Old"), QStringLiteral("a"));
+        store.load();
+        store.setValue(QStringLiteral("Net"), QStringLiteral("host"), QStringLiteral("x"));
+        store.deleteKey(QStringLiteral("Old"), QStringLiteral("a"));
         QCOMPARE(state.entries(), QStringList());
-        QVERIFY_THROWS_EXCEPTION(AppError, store.RestoreVersion(1));
+        QVERIFY_THROWS_EXCEPTION(AppError, store.restoreVersion(1));
     }
 
     void aHistoryThatCannotBeKeptNeverStopsAWrite()
@@ -134,10 +137,15 @@ private Q_SLOTS:
         o.history->setFailureNotice([&](const QString &) { ++notices; });
         for (int i = 0; i < 3; ++i)
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("no version of .* was kept")));
-        QCOMPARE(o.store.SetRegValue(QStringLiteral("Net"), QStringLiteral("host"), QStringLiteral("x")), qint16(0));
-        o.store.DeleteKey(QStringLiteral("Net"), QStringLiteral("proxy "));
-        QVERIFY(o.store.WriteFollowing([&] { return AppendLine(ui, o.file, QStringLiteral("[New]")); },
-                                       QStringLiteral("add section [New]")));
+        QCOMPARE(o.store.setValue(QStringLiteral("Net"), QStringLiteral("host"), QStringLiteral("x")),
+                 WriteResult::Written);
+        o.store.deleteKey(QStringLiteral("Net"), QStringLiteral("proxy "));
+        QVERIFY(o.store.writeFollowing(
+            [&] {
+                appendLine(o.file, QStringLiteral("[New]"));
+                return true;
+            },
+            QStringLiteral("add section [New]")));
         QCOMPARE(o.bytes(), QByteArray("[Net]\r\nhost=x\r\n[Old]\r\na=1 ; stays a value\r\nb=2\r\n[New]\r\n"));
         QCOMPARE(notices, 1);
         QVERIFY(ui.messages.isEmpty());

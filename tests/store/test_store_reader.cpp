@@ -1,5 +1,5 @@
 #include "app_error.h"
-#include "cls_ini_registry.h"
+#include "ini_store.h"
 #include "reference_encodings.h"
 #include "scripted_ui.h"
 #include "test_files.h"
@@ -15,16 +15,16 @@ class TestStoreReader : public QObject {
     {
         TestFolder dir;
         ScriptedUi ui;
-        clsINIRegistry store(ui);
+        IniStore store(ui);
         store.setFileName(dir.write(QStringLiteral("t.ini"), bytes));
-        store.LoadINI();
+        store.load();
         return rows(store);
     }
-    static QList<Row> rows(const clsINIRegistry &store)
+    static QList<Row> rows(const IniStore &store)
     {
         QList<Row> out;
-        for (const clsINIPtr &r : *store.Registry())
-            out.append({r->Section(), r->Key(), r->Value(), r->ID()});
+        for (IniRecord *r : *store.records())
+            out.append({r->section(), r->key(), r->value(), r->id()});
         return out;
     }
     static Row row(const char *s, const char *k, const char *v, qint32 id)
@@ -88,9 +88,9 @@ private Q_SLOTS:
     {
         ScriptedUi ui;
         TestFolder dir;
-        clsINIRegistry store(ui);
+        IniStore store(ui);
         try {
-            store.LoadINI();
+            store.load();
             QFAIL("loading without a name must fail");
         } catch (const AppError &e) {
             QCOMPARE(e.number(), qint32(-2147220504));
@@ -100,26 +100,26 @@ private Q_SLOTS:
 
         const QString file = dir.write(QStringLiteral("a.ini"), "[A]\r\nk=v\r\n");
         store.setFileName(file);
-        QVERIFY(store.LoadINI());
-        const auto kept = store.Registry();
+        QVERIFY(store.load());
+        const auto kept = store.records();
         QFile::remove(file);
         try {
-            store.LoadINI();
+            store.load();
             QFAIL("loading a vanished file must fail");
         } catch (const AppError &e) {
             QCOMPARE(e.number(), qint32(0x800403E8u));
             QCOMPARE(e.description(), file + QStringLiteral(" File Not Found"));
         }
-        QCOMPARE(store.Registry(), kept);
-        QCOMPARE(store.Registry()->Count(), 2);
+        QCOMPARE(store.records(), kept);
+        QCOMPARE(store.records()->count(), 2);
 
         // A later load of another file works.
         store.setFileName(dir.write(QStringLiteral("b.ini"), "[B]\r\n"));
-        QVERIFY(store.LoadINI());
-        QCOMPARE(store.Registry()->Count(), 1);
+        QVERIFY(store.load());
+        QCOMPARE(store.records()->count(), 1);
         // A caller holding the old list keeps the old records.
-        QCOMPARE(kept->Count(), 2);
-        QCOMPARE(kept->Item(2)->Value(), QStringLiteral("v"));
+        QCOMPARE(kept->count(), 2);
+        QCOMPARE(kept->at(2)->value(), QStringLiteral("v"));
     }
 
     void unreadableFileFailsWithTheSystemsWords()
@@ -130,49 +130,49 @@ private Q_SLOTS:
         TestFolder dir;
         const QString file = dir.write(QStringLiteral("a.ini"), "[A]\r\n");
         QFile::setPermissions(file, QFileDevice::WriteOwner);
-        clsINIRegistry store(ui);
+        IniStore store(ui);
         store.setFileName(file);
-        QVERIFY_THROWS_EXCEPTION(AppError, store.LoadINI());
+        QVERIFY_THROWS_EXCEPTION(AppError, store.load());
     }
 
     void lookUpIgnoresLetterCaseAndTakesTheFirst()
     {
         ScriptedUi ui;
         TestFolder dir;
-        clsINIRegistry store(ui);
+        IniStore store(ui);
         store.setFileName(
             dir.write(QStringLiteral("a.ini"), "[MixedSec]\r\nKEY=1\r\nKEY=2\r\n[\xC3\xA9t\xC3\xA9]\r\nk=3\r\n"));
-        store.LoadINI();
-        QCOMPARE(store.GetRegValue(QStringLiteral("MIXEDSEC"), QStringLiteral("key")), QStringLiteral("1"));
-        QCOMPARE(store.GetRegValue(QString::fromUtf8("\xC3\x89T\xC3\x89"), QStringLiteral("K")), QStringLiteral("3"));
-        QCOMPARE(store.GetRegValue(QStringLiteral("MixedSec"), QStringLiteral("KEY ")), QString());
-        QCOMPARE(store.GetRegValue(QStringLiteral("nosuch"), QStringLiteral("KEY")), QString());
+        store.load();
+        QCOMPARE(store.value(QStringLiteral("MIXEDSEC"), QStringLiteral("key")), QStringLiteral("1"));
+        QCOMPARE(store.value(QString::fromUtf8("\xC3\x89T\xC3\x89"), QStringLiteral("K")), QStringLiteral("3"));
+        QCOMPARE(store.value(QStringLiteral("MixedSec"), QStringLiteral("KEY ")), QString());
+        QCOMPARE(store.value(QStringLiteral("nosuch"), QStringLiteral("KEY")), QString());
         // Memory only: the file is not consulted.
-        QFile::remove(store.FileName());
-        QCOMPARE(store.GetRegValue(QStringLiteral("mixedsec"), QStringLiteral("key")), QStringLiteral("1"));
+        QFile::remove(store.fileName());
+        QCOMPARE(store.value(QStringLiteral("mixedsec"), QStringLiteral("key")), QStringLiteral("1"));
     }
 
     void recordsAreSharedAndNumbered()
     {
         ScriptedUi ui;
         TestFolder dir;
-        clsINIRegistry store(ui);
+        IniStore store(ui);
         store.setFileName(dir.write(QStringLiteral("a.ini"), "[A]\r\nk=1\r\nj=2\r\nl=3\r\n"));
-        store.LoadINI();
-        const clsINIPtr fetched = store.Registry()->Item(2);
+        store.load();
+        IniRecord *const fetched = store.records()->at(2);
         fetched->setValue(QStringLiteral("changed"));
-        QCOMPARE(store.GetRegValue(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("changed"));
+        QCOMPARE(store.value(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("changed"));
         fetched->setKey(QStringLiteral("renamed"));
-        QCOMPARE(store.GetRegValue(QStringLiteral("a"), QStringLiteral("RENAMED")), QStringLiteral("changed"));
+        QCOMPARE(store.value(QStringLiteral("a"), QStringLiteral("RENAMED")), QStringLiteral("changed"));
 
-        QCOMPARE(store.Registry()->NextID(), 5);
-        store.Registry()->Remove(2);
+        QCOMPARE(store.records()->nextId(), 5);
+        store.records()->removeAt(2);
         // No ID is handed out twice, even after a deletion in the middle.
-        QCOMPARE(store.Registry()->NextID(), 5);
-        store.Registry()->Remove(3);
-        QCOMPARE(store.Registry()->NextID(), 4);
-        QVERIFY_THROWS_EXCEPTION(AppError, store.Registry()->Item(3));
-        QVERIFY_THROWS_EXCEPTION(AppError, store.Registry()->Remove(0));
+        QCOMPARE(store.records()->nextId(), 5);
+        store.records()->removeAt(3);
+        QCOMPARE(store.records()->nextId(), 4);
+        QVERIFY_THROWS_EXCEPTION(AppError, store.records()->at(3));
+        QVERIFY_THROWS_EXCEPTION(AppError, store.records()->removeAt(0));
     }
 };
 

@@ -1,4 +1,4 @@
-#include "cls_ini_registry.h"
+#include "ini_store.h"
 #include "name_match.h"
 #include "profile_writer.h"
 #include "reference_encodings.h"
@@ -21,11 +21,11 @@ class TestStoreRebuild : public QObject {
 
     using Row = std::tuple<QString, QString, QString, qint32>;
 
-    static QList<Row> rows(const clsINIList &records)
+    static QList<Row> rows(const RecordList &records)
     {
         QList<Row> out;
-        for (const clsINIPtr &r : records)
-            out.append({r->Section(), r->Key(), r->Value(), r->ID()});
+        for (IniRecord *r : records)
+            out.append({r->section(), r->key(), r->value(), r->id()});
         return out;
     }
 
@@ -102,23 +102,23 @@ class TestStoreRebuild : public QObject {
 
     // Changes the store's records the ways the program does: new values,
     // new names, new records, records taken out.
-    static void edit(QRandomGenerator &random, clsINIList &records)
+    static void edit(QRandomGenerator &random, RecordList &records)
     {
         const int edits = random.bounded(0, 5);
         for (int i = 0; i < edits; ++i) {
             const int what = random.bounded(5);
-            if (what == 3 || records.Count() == 0) {
-                const clsINIPtr record = records.NewRecord();
+            if (what == 3 || records.count() == 0) {
+                IniRecord *const record = records.newRecord();
                 record->setSection(pick(random, sections()));
                 if (random.bounded(3) > 0)
                     record->setKey(pick(random, keys(), 5));
                 if (random.bounded(2))
                     record->setValue(pick(random, values()));
-                record->setID(records.NextID());
-                records.Insert(random.bounded(int(records.Count()) + 1) + 1, record);
+                record->setId(records.nextId());
+                records.insert(random.bounded(int(records.count()) + 1) + 1, record);
                 continue;
             }
-            const clsINIPtr record = records.Item(random.bounded(int(records.Count())) + 1);
+            IniRecord *const record = records.at(random.bounded(int(records.count())) + 1);
             if (what == 0)
                 record->setValue(pick(random, values()));
             else if (what == 1)
@@ -126,7 +126,7 @@ class TestStoreRebuild : public QObject {
             else if (what == 2)
                 record->setSection(pick(random, sections()));
             else
-                records.Remove(random.bounded(int(records.Count())) + 1);
+                records.removeAt(random.bounded(int(records.count())) + 1);
         }
     }
 
@@ -140,10 +140,10 @@ private Q_SLOTS:
             const QByteArray bytes = fileBytes(random, randomText(random, pick(random, eols)));
             TestFolder dir;
             const QString path = dir.write(QStringLiteral("r.ini"), bytes);
-            clsINIRegistry store(ui);
+            IniStore store(ui);
             store.setFileName(path);
-            store.LoadINI();
-            clsINIList &records = *store.Registry();
+            store.load();
+            RecordList &records = *store.records();
             edit(random, records);
 
             // The writes one by one, into the file's format emptied.
@@ -151,19 +151,19 @@ private Q_SLOTS:
             QByteArray text = format.bomBytes();
             QList<Row> expected = rows(records);
             QHash<QString, qsizetype> firstOf;
-            for (qsizetype i = 0; i < records.Count(); ++i) {
-                const clsINIPtr r = records.Item(i + 1);
-                if (TrimSpaces(r->Key()).isEmpty())
+            for (qsizetype i = 0; i < records.count(); ++i) {
+                IniRecord *const r = records.at(i + 1);
+                if (trimBlanks(r->key()).isEmpty())
                     continue;
-                text = applyProfileWrite(text, format, r->Section(), r->Key(), r->Value());
-                const QString name = upperName(r->Section()) + QChar(0) + upperName(r->Key());
+                text = applyProfileWrite(text, format, r->section(), r->key(), r->value());
+                const QString name = upperName(r->section()) + QChar(0) + upperName(r->key());
                 if (const auto found = firstOf.constFind(name); found != firstOf.constEnd())
-                    std::get<2>(expected[*found]) = r->Value();
+                    std::get<2>(expected[*found]) = r->value();
                 else
                     firstOf.insert(name, i);
             }
 
-            store.CreateINIFile(path);
+            store.rewriteFile(path);
             QCOMPARE(TestFolder::read(path), encodeFile(text, format, path, QStringLiteral("test")));
             QCOMPARE(rows(records), expected);
         }

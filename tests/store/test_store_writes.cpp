@@ -1,6 +1,6 @@
 #include "app_error.h"
-#include "cls_ini_registry.h"
-#include "mod_functions.h"
+#include "append_line.h"
+#include "ini_store.h"
 #include "reference_encodings.h"
 #include "scripted_ui.h"
 #include "test_files.h"
@@ -16,7 +16,7 @@ class TestStoreWrites : public QObject {
     struct Opened {
         TestFolder dir;
         // Talks through the test's own scripted person, made before it.
-        clsINIRegistry store{ScriptedUi::currentOrConsole()};
+        IniStore store{ScriptedUi::currentOrConsole()};
         QString file;
         QString backup;
         explicit Opened(const QByteArray &bytes, const QString &name = QStringLiteral("app.ini"))
@@ -24,16 +24,16 @@ class TestStoreWrites : public QObject {
             file = dir.write(name, bytes);
             backup = dir.path(name.left(name.size() - 3) + QStringLiteral("old"));
             store.setFileName(file);
-            store.LoadINI();
+            store.load();
         }
         QByteArray bytes() const { return TestFolder::read(file); }
     };
 
-    static QStringList values(const clsINIRegistry &store)
+    static QStringList values(const IniStore &store)
     {
         QStringList out;
-        for (const clsINIPtr &r : *store.Registry())
-            out.append(r->Section() + QLatin1Char('|') + r->Key() + QLatin1Char('|') + r->Value());
+        for (IniRecord *r : *store.records())
+            out.append(r->section() + QLatin1Char('|') + r->key() + QLatin1Char('|') + r->value());
         return out;
     }
 
@@ -42,18 +42,19 @@ private Q_SLOTS:
     {
         ScriptedUi ui;
         Opened o("; c\r\n[Net]\r\nHost=a\r\nHost=b\r\n");
-        QCOMPARE(o.store.SetRegValue(QStringLiteral("NET"), QStringLiteral("host"), QStringLiteral("z")), qint16(0));
+        QCOMPARE(o.store.setValue(QStringLiteral("NET"), QStringLiteral("host"), QStringLiteral("z")),
+                 WriteResult::Written);
         QCOMPARE(o.bytes(), QByteArray("; c\r\n[Net]\r\nHost=z\r\nHost=b\r\n"));
         QCOMPARE(values(o.store), (QStringList{"Net||", "Net|Host|z", "Net|Host|b"}));
         QVERIFY(!QFileInfo::exists(o.backup));
 
-        QCOMPARE(o.store.SetRegValue(QStringLiteral("Net"), QStringLiteral("Host"), QString()), qint16(0));
+        QCOMPARE(o.store.setValue(QStringLiteral("Net"), QStringLiteral("Host"), QString()), WriteResult::Written);
         QCOMPARE(o.bytes(), QByteArray("; c\r\n[Net]\r\nHost=\r\nHost=b\r\n"));
 
         // A key without a record is written but no record is made.
-        o.store.SetRegValue(QStringLiteral("New"), QStringLiteral("k"), QStringLiteral("v"));
+        o.store.setValue(QStringLiteral("New"), QStringLiteral("k"), QStringLiteral("v"));
         QCOMPARE(o.bytes(), QByteArray("; c\r\n[Net]\r\nHost=\r\nHost=b\r\n[New]\r\nk=v\r\n"));
-        QCOMPARE(o.store.Registry()->Count(), 3);
+        QCOMPARE(o.store.records()->count(), 3);
         QVERIFY(ui.messages.isEmpty());
     }
 
@@ -62,14 +63,15 @@ private Q_SLOTS:
         ScriptedUi ui;
         Opened o("[A]\r\nk=1\r\n");
         TestFolder::makeReadOnly(o.file);
-        QCOMPARE(o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2")), qint16(1));
+        QCOMPARE(o.store.setValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2")),
+                 WriteResult::ReadOnly);
         QCOMPARE(o.bytes(), QByteArray("[A]\r\nk=1\r\n"));
         QCOMPARE(ui.messages.size(), 1);
         QCOMPARE(ui.messages[0].text, QStringLiteral("Cannot save setting, file is Read Only"));
-        QCOMPARE(ui.messages[0].style, 48);
+        QCOMPARE(ui.messages[0].icon, MessageIcon::Warning);
         QCOMPARE(ui.messages[0].title, QStringLiteral("Larkspur"));
         // Memory takes the value; the window puts the old text back on screen.
-        QCOMPARE(o.store.GetRegValue(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("2"));
+        QCOMPARE(o.store.value(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("2"));
     }
 
     void setValueRefusesBadInputAndAMissingFile()
@@ -77,19 +79,19 @@ private Q_SLOTS:
         ScriptedUi ui;
         Opened o("[A]\r\nk=1\r\n");
         QVERIFY_THROWS_EXCEPTION(
-            AppError, o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2\r\n[B]")));
+            AppError, o.store.setValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2\r\n[B]")));
         QCOMPARE(o.bytes(), QByteArray("[A]\r\nk=1\r\n"));
-        QCOMPARE(o.store.GetRegValue(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("1"));
+        QCOMPARE(o.store.value(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("1"));
 
         QFile::remove(o.file);
         try {
-            o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"));
+            o.store.setValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"));
             QFAIL("a vanished file must fail");
         } catch (const AppError &e) {
             QCOMPARE(e.number(), 53);
         }
         QVERIFY(!QFileInfo::exists(o.file));
-        QCOMPARE(o.store.GetRegValue(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("1"));
+        QCOMPARE(o.store.value(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("1"));
     }
 
     void deleteRewritesTheFileAfterABackup()
@@ -99,7 +101,7 @@ private Q_SLOTS:
             "top=1\r\n; "
             "note\r\n\r\n[Net]\r\n;k=v\r\nHost=a\r\nPort=1\r\n[Only]\r\nx=1\r\n[net]\r\nhost=b\r\n[Empty]\r\n";
         Opened o(original);
-        o.store.DeleteKey(QStringLiteral("Only"), QStringLiteral("x"));
+        o.store.deleteKey(QStringLiteral("Only"), QStringLiteral("x"));
         QCOMPARE(TestFolder::read(o.backup), original);
         // Comments go; key lines that look like comments stay; repeated
         // sections merge under the first header; empty sections vanish;
@@ -109,18 +111,18 @@ private Q_SLOTS:
                                                "net||", "net|host|b", "Empty||"}));
 
         const QByteArray before = o.bytes();
-        o.store.DeleteKey(QStringLiteral("NET"), QStringLiteral("HOST"));
+        o.store.deleteKey(QStringLiteral("NET"), QStringLiteral("HOST"));
         QCOMPARE(TestFolder::read(o.backup), before);
         // The remaining "host" now comes from the second block, after Port.
         QCOMPARE(o.bytes(), QByteArray("top=1\r\n[Net]\r\n;k=v\r\nPort=1\r\nhost=b\r\n"));
-        QCOMPARE(o.store.Registry()->Count(), 8);
+        QCOMPARE(o.store.records()->count(), 8);
 
         // An empty key removes the section's first header record.
-        o.store.DeleteKey(QStringLiteral("only"), QString());
-        QCOMPARE(o.store.Registry()->Count(), 7);
+        o.store.deleteKey(QStringLiteral("only"), QString());
+        QCOMPARE(o.store.records()->count(), 7);
         // Nothing matching still rewrites.
-        o.store.DeleteKey(QStringLiteral("nosuch"), QStringLiteral("k"));
-        QCOMPARE(o.store.Registry()->Count(), 7);
+        o.store.deleteKey(QStringLiteral("nosuch"), QStringLiteral("k"));
+        QCOMPARE(o.store.records()->count(), 7);
         QCOMPARE(o.bytes(), QByteArray("top=1\r\n[Net]\r\n;k=v\r\nPort=1\r\nhost=b\r\n"));
     }
 
@@ -128,11 +130,11 @@ private Q_SLOTS:
     {
         ScriptedUi ui;
         Opened latin("[A]\nk=caf\xE9\nj=1\n");
-        latin.store.DeleteKey(QStringLiteral("A"), QStringLiteral("j"));
+        latin.store.deleteKey(QStringLiteral("A"), QStringLiteral("j"));
         QCOMPARE(latin.bytes(), QByteArray("[A]\nk=caf\xE9\n"));
 
         Opened bom("\xEF\xBB\xBF[A]\rk=\xE2\x82\xAC\rj=1\r");
-        bom.store.DeleteKey(QStringLiteral("A"), QStringLiteral("j"));
+        bom.store.deleteKey(QStringLiteral("A"), QStringLiteral("j"));
         QCOMPARE(bom.bytes(), QByteArray("\xEF\xBB\xBF[A]\rk=\xE2\x82\xAC\r"));
     }
 
@@ -148,8 +150,8 @@ private Q_SLOTS:
             QVERIFY(!referenceWindows1252Assigned(static_cast<unsigned char>(b)));
             c1 += QChar(static_cast<unsigned char>(b));
         }
-        QCOMPARE(o.store.GetRegValue(QStringLiteral("A"), QStringLiteral("c1")), c1);
-        o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"));
+        QCOMPARE(o.store.value(QStringLiteral("A"), QStringLiteral("c1")), c1);
+        o.store.setValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"));
         QCOMPARE(o.bytes(), "[A]\r\nc1=" + unassigned + "\r\nk=2\r\n");
     }
 
@@ -159,10 +161,10 @@ private Q_SLOTS:
     {
         ScriptedUi ui;
         Opened o("[A]\r\nk=caf\xE9\r\n");
-        o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("k"), QString::fromUtf8("5 \xE2\x82\xAC"));
+        o.store.setValue(QStringLiteral("A"), QStringLiteral("k"), QString::fromUtf8("5 \xE2\x82\xAC"));
         QCOMPARE(o.bytes(), QByteArray("[A]\r\nk=5 \x80\r\n"));
         try {
-            o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("k"), QString::fromUtf8("\xC4\x81"));
+            o.store.setValue(QStringLiteral("A"), QStringLiteral("k"), QString::fromUtf8("\xC4\x81"));
             QFAIL("a character without a Windows-1252 byte must be refused");
         } catch (const AppError &e) {
             QCOMPARE(e.number(), RuntimeError::InvalidArgument);
@@ -182,16 +184,16 @@ private Q_SLOTS:
         const QByteArray lone = referenceUtf16Units(QString(QChar(0xD800)), false);
         for (const QByteArray &bytes : {good + "x", QByteArray(good).insert(good.size() - 4, lone)}) {
             Opened o(bytes);
-            QCOMPARE(o.store.GetRegValue(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("1"));
+            QCOMPARE(o.store.value(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("1"));
             try {
-                o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"));
+                o.store.setValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"));
                 QFAIL("an inexact UTF-16 file must not be written");
             } catch (const AppError &e) {
                 QCOMPARE(e.number(), RuntimeError::InvalidArgument);
                 QVERIFY(e.description().endsWith(QStringLiteral("nothing was written")));
             }
-            QVERIFY_THROWS_EXCEPTION(AppError, o.store.DeleteKey(QStringLiteral("A"), QStringLiteral("j")));
-            QVERIFY(!AppendLine(ui, o.file, QStringLiteral("[B]")));
+            QVERIFY_THROWS_EXCEPTION(AppError, o.store.deleteKey(QStringLiteral("A"), QStringLiteral("j")));
+            QVERIFY_THROWS_EXCEPTION(AppError, appendLine(o.file, QStringLiteral("[B]")));
             QCOMPARE(o.bytes(), bytes);
             QVERIFY(!QFileInfo::exists(o.backup));
         }
@@ -213,10 +215,10 @@ private Q_SLOTS:
                     text += "; comment\r\n\r\n";
             }
             Opened o(text + "[Last]\r\ndrop=me\r\n");
-            o.store.DeleteKey(QStringLiteral("Last"), QStringLiteral("drop"));
-            clsINIRegistry again(ui);
+            o.store.deleteKey(QStringLiteral("Last"), QStringLiteral("drop"));
+            IniStore again(ui);
             again.setFileName(o.file);
-            again.LoadINI();
+            again.load();
             QStringList expected;
             for (const QString &row : values(o.store))
                 if (!row.contains(QStringLiteral("||")) || !row.startsWith(QStringLiteral("Last")))
@@ -244,14 +246,14 @@ private Q_SLOTS:
         const QByteArray text = "[A]\r\na=1\r\n";
         Opened o(text);
         try {
-            o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("a=b"), QStringLiteral("v"));
+            o.store.setValue(QStringLiteral("A"), QStringLiteral("a=b"), QStringLiteral("v"));
             QFAIL("a key name holding \"=\" must be refused");
         } catch (const AppError &e) {
             QCOMPARE(e.number(), 5);
             QVERIFY2(e.description().contains(QStringLiteral("\"a=b\" holds \"=\"")), qPrintable(e.description()));
         }
         QCOMPARE(o.bytes(), text);
-        QCOMPARE(o.store.GetRegValue(QStringLiteral("A"), QStringLiteral("a")), QStringLiteral("1"));
+        QCOMPARE(o.store.value(QStringLiteral("A"), QStringLiteral("a")), QStringLiteral("1"));
     }
 
     void failedRewriteLeavesTheFile()
@@ -260,36 +262,36 @@ private Q_SLOTS:
         {
             Opened o("[A]\r\nk=1\r\nj=2\r\n");
             TestFolder::makeReadOnly(o.file);
-            QVERIFY_THROWS_EXCEPTION(AppError, o.store.DeleteKey(QStringLiteral("A"), QStringLiteral("k")));
+            QVERIFY_THROWS_EXCEPTION(AppError, o.store.deleteKey(QStringLiteral("A"), QStringLiteral("k")));
             QCOMPARE(o.bytes(), QByteArray("[A]\r\nk=1\r\nj=2\r\n"));
             // Refused before any backup is made; the record stays, as in the file.
             QVERIFY(!QFileInfo::exists(o.backup));
-            QCOMPARE(o.store.Registry()->Count(), 3);
-            QCOMPARE(o.store.GetRegValue(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("1"));
+            QCOMPARE(o.store.records()->count(), 3);
+            QCOMPARE(o.store.value(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("1"));
         }
         {
             Opened o("[A]\r\nk=1\r\nj=2\r\n");
             o.dir.write(QStringLiteral("app.old"), "earlier backup");
             TestFolder::makeReadOnly(o.backup);
-            QVERIFY_THROWS_EXCEPTION(AppError, o.store.DeleteKey(QStringLiteral("A"), QStringLiteral("k")));
+            QVERIFY_THROWS_EXCEPTION(AppError, o.store.deleteKey(QStringLiteral("A"), QStringLiteral("k")));
             QCOMPARE(o.bytes(), QByteArray("[A]\r\nk=1\r\nj=2\r\n"));
             QCOMPARE(TestFolder::read(o.backup), QByteArray("earlier backup"));
         }
         {
             Opened o("[A]\r\nk=1\r\nj=2\r\n");
             QFile::remove(o.file);
-            QVERIFY_THROWS_EXCEPTION(AppError, o.store.DeleteKey(QStringLiteral("A"), QStringLiteral("k")));
+            QVERIFY_THROWS_EXCEPTION(AppError, o.store.deleteKey(QStringLiteral("A"), QStringLiteral("k")));
             QVERIFY(!QFileInfo::exists(o.file));
             // Nothing was written: the store keeps what it loaded.
-            QCOMPARE(o.store.Registry()->Count(), 3);
+            QCOMPARE(o.store.records()->count(), 3);
         }
         {
             // A record that cannot be written stops the rewrite before anything
             // is replaced, the backup of an earlier rewrite included.
             Opened o("[A]\r\nk=caf\xE9\r\nj=2\r\n");
             o.dir.write(QStringLiteral("app.old"), "earlier backup");
-            o.store.Registry()->Item(2)->setValue(QString::fromUtf8("\xC4\x81"));
-            QVERIFY_THROWS_EXCEPTION(AppError, o.store.DeleteKey(QStringLiteral("A"), QStringLiteral("j")));
+            o.store.records()->at(2)->setValue(QString::fromUtf8("\xC4\x81"));
+            QVERIFY_THROWS_EXCEPTION(AppError, o.store.deleteKey(QStringLiteral("A"), QStringLiteral("j")));
             QCOMPARE(o.bytes(), QByteArray("[A]\r\nk=caf\xE9\r\nj=2\r\n"));
             QCOMPARE(TestFolder::read(o.backup), QByteArray("earlier backup"));
         }
@@ -302,8 +304,8 @@ private Q_SLOTS:
         ScriptedUi ui;
         const QByteArray original = "[A]\r\nk=1\r\nj=2\r\n";
         Opened o(original);
-        o.store.DeleteKey(QStringLiteral("A"), QStringLiteral("j"));
-        o.store.SetRegValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("changed"));
+        o.store.deleteKey(QStringLiteral("A"), QStringLiteral("j"));
+        o.store.setValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("changed"));
         QCOMPARE(o.bytes(), QByteArray("[A]\r\nk=changed\r\n"));
         QCOMPARE(TestFolder::read(o.backup), original);
         QCOMPARE(QFileInfo(o.file).fileName(), QStringLiteral("app.ini"));
@@ -317,16 +319,16 @@ private Q_SLOTS:
         const QString real = dir.write(QStringLiteral("real.ini"), original);
         const QString link = dir.path(QStringLiteral("link.ini"));
         QVERIFY(QFile::link(real, link));
-        clsINIRegistry store{ScriptedUi::currentOrConsole()};
+        IniStore store{ScriptedUi::currentOrConsole()};
         store.setFileName(link);
-        store.LoadINI();
-        store.DeleteKey(QStringLiteral("A"), QStringLiteral("k"));
+        store.load();
+        store.deleteKey(QStringLiteral("A"), QStringLiteral("k"));
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(TestFolder::read(real), QByteArray("[A]\r\nj=2\r\n"));
         const QString backup = dir.path(QStringLiteral("link.old"));
         QVERIFY(!QFileInfo(backup).isSymLink());
         QCOMPARE(TestFolder::read(backup), original);
-        store.SetRegValue(QStringLiteral("A"), QStringLiteral("j"), QStringLiteral("3"));
+        store.setValue(QStringLiteral("A"), QStringLiteral("j"), QStringLiteral("3"));
         QCOMPARE(TestFolder::read(backup), original);
     }
 
@@ -342,7 +344,7 @@ private Q_SLOTS:
         TestFolder::makeReadOnly(o.file);
         for (int attempt = 0; attempt < 2; ++attempt) {
             try {
-                o.store.DeleteKey(QStringLiteral("A"), QStringLiteral("k"));
+                o.store.deleteKey(QStringLiteral("A"), QStringLiteral("k"));
                 QFAIL("a read-only file must not be rewritten");
             } catch (const AppError &e) {
                 QCOMPARE(e.number(), 75);
@@ -357,12 +359,12 @@ private Q_SLOTS:
     {
         ScriptedUi ui;
         Opened o("[A]\r\nk=1\r\nj=2\r\n", QStringLiteral("settings.old"));
-        o.store.DeleteKey(QStringLiteral("A"), QStringLiteral("j"));
+        o.store.deleteKey(QStringLiteral("A"), QStringLiteral("j"));
         QCOMPARE(o.bytes(), QByteArray("[A]\r\nk=1\r\n"));
         QCOMPARE(TestFolder::read(o.dir.path(QStringLiteral("settings.old.old"))), QByteArray("[A]\r\nk=1\r\nj=2\r\n"));
 
         Opened shortName("[A]\r\nk=1\r\nj=2\r\n", QStringLiteral("ab"));
-        shortName.store.DeleteKey(QStringLiteral("A"), QStringLiteral("j"));
+        shortName.store.deleteKey(QStringLiteral("A"), QStringLiteral("j"));
         QCOMPARE(TestFolder::read(shortName.dir.path(QStringLiteral("ab.old"))), QByteArray("[A]\r\nk=1\r\nj=2\r\n"));
     }
 
@@ -370,8 +372,8 @@ private Q_SLOTS:
     {
         ScriptedUi ui;
         Opened o("; keep\r\n[A]\r\nk=1\r\n");
-        o.store.Registry()->Item(2)->setValue(QStringLiteral("2"));
-        o.store.CreateINIFile(QString());
+        o.store.records()->at(2)->setValue(QStringLiteral("2"));
+        o.store.rewriteFile(QString());
         QCOMPARE(o.bytes(), QByteArray("; keep\r\n[A]\r\nk=2\r\n"));
     }
 };

@@ -27,10 +27,10 @@ Interaction &ScriptedUi::currentOrConsole()
     return g_current ? static_cast<Interaction &>(*g_current) : console;
 }
 
-int ScriptedUi::messageBox(const QString &text, int style, const QString &title)
+Answer ScriptedUi::messageBox(const QString &text, MessageButtons buttons, MessageIcon icon, const QString &title)
 {
-    messages.append({text, style, title});
-    return answers.isEmpty() ? vbOK : answers.dequeue();
+    messages.append({text, buttons, icon, title});
+    return answers.isEmpty() ? Answer::Ok : answers.dequeue();
 }
 
 QString ScriptedUi::openFileDialog(const OpenFileRequest &request)

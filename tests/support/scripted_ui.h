@@ -12,7 +12,8 @@ class ScriptedUi : public Interaction {
 public:
     struct Message {
         QString text;
-        int style;
+        MessageButtons buttons;
+        MessageIcon icon;
         QString title;
     };
 
@@ -26,13 +27,13 @@ public:
     // current(), or when there is none, one that writes to stderr.
     static Interaction &currentOrConsole();
 
-    int messageBox(const QString &text, int style, const QString &title) override;
+    Answer messageBox(const QString &text, MessageButtons buttons, MessageIcon icon, const QString &title) override;
     QString openFileDialog(const OpenFileRequest &request) override;
     QStringList loadedForms() const override { return forms; }
 
     QList<Message> messages;
     QList<OpenFileRequest> dialogs;
-    QQueue<int> answers;
+    QQueue<Answer> answers;
     QQueue<QString> dialogAnswers;
     QStringList forms;
 

@@ -1,0 +1,282 @@
+#include "main_window.h"
+
+#include "app_error.h"
+#include "busy_cursor.h"
+#include "file_access.h"
+#include "file_history.h"
+#include "find_dialog.h"
+#include "g_registry.h"
+#include "gui_log.h"
+#include "interaction.h"
+#include "mod_file_assoc.h"
+#include "node_tree_view.h"
+#include "program_icon.h"
+#include "splitter_bar.h"
+#include "tree_build.h"
+#include "twips.h"
+#include "value_list.h"
+#include "xdg_registry.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+const QString kCaption = QStringLiteral("Configuration Editor");
+// The client area the window opens with, in twips.
+constexpr double kDesignClientWidth = 6690;
+constexpr double kDesignClientHeight = 5685;
+} // namespace
+
+MainWindow::MainWindow(Interaction &ui, QString commandLine, QWidget *parent)
+    : QMainWindow(parent), m_ui(ui), m_commandLine(std::move(commandLine)), m_history(FileHistory::fromEnvironment())
+{
+    setObjectName(QStringLiteral("frmINI"));
+    setWindowTitle(kCaption);
+    setWindowIcon(programIcon());
+
+    m_client = new QWidget(this);
+    setCentralWidget(m_client);
+    // Every key typed in this window passes the window's own handlers
+    // first; the same filter sees the client area's resizes.
+    qApp->installEventFilter(this);
+
+    m_tree = new NodeTreeView(m_client);
+    m_tree->setObjectName(QStringLiteral("tvw"));
+    m_images = makeTreeImages(*style());
+    m_tree->setImageList(m_images);
+
+    m_splitter = new SplitterBar(m_client);
+    m_splitter->setObjectName(QStringLiteral("Splitter"));
+
+    m_valuePane = new ValueList(m_client);
+    m_valuePane->setObjectName(QStringLiteral("lvw"));
+    setTabOrder(m_tree, m_valuePane);
+
+    connect(m_tree, &NodeTreeView::nodeClick, this, &MainWindow::onNodeClicked);
+    connect(m_tree, &NodeTreeView::nodeCollapse, this, &MainWindow::onNodeCollapsed);
+    m_tree->beforeLabelEdit = [this](qint16 &cancel) { canRenameNode(cancel); };
+    m_valuePane->beforeLabelEdit = [this](qint16 &cancel) { canEditValue(cancel); };
+    m_valuePane->afterLabelEdit = [this](qint16 &cancel, const std::optional<QString> &text) {
+        onValueEdited(cancel, text);
+    };
+    connect(m_splitter, &SplitterBar::MouseDown, this, &MainWindow::Splitter_MouseDown);
+    connect(m_splitter, &SplitterBar::MouseMove, this, &MainWindow::Splitter_MouseMove);
+    connect(m_splitter, &SplitterBar::MouseUp, this, &MainWindow::Splitter_MouseUp);
+
+    // Told once per run; the message waits until the write that could not
+    // keep its version is done and the file's lock is free.
+    m_history->setFailureNotice([this](const QString &text) {
+        QTimer::singleShot(0, this, [this, text] { m_ui.tell(text, MessageIcon::Warning); });
+    });
+
+    buildMenus();
+    connectShortcuts();
+    applyLayout();
+
+    // Open with the designed client area, centred on the screen.
+    const QSize client(twipsToPixels(kDesignClientWidth, logicalDpiX()),
+                       twipsToPixels(kDesignClientHeight, logicalDpiY()));
+    resize(client.width(), client.height() + menuBar()->sizeHint().height());
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame(QPoint(), size());
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+
+    Form_Load();
+}
+
+MainWindow::~MainWindow()
+{
+    // The panes may still report (an open edit closes as they go); they go
+    // first, while the handlers they call still belong to a whole window.
+    qApp->removeEventFilter(this);
+    delete m_client;
+    if (FindDialog *dialog = findDialog()) {
+        dialog->detachHost();
+        delete dialog;
+    }
+}
+
+void MainWindow::buildMenus()
+{
+    auto action = [this](QMenu *menu, const char *name, const QString &caption, void (MainWindow::*handler)()) {
+        QAction *item = menu->addAction(caption);
+        item->setObjectName(QLatin1StringView(name));
+        connect(item, &QAction::triggered, this, handler);
+        return item;
+    };
+    auto separator = [](QMenu *menu, const char *name) {
+        QAction *item = menu->addSeparator();
+        item->setObjectName(QLatin1StringView(name));
+        return item;
+    };
+    auto submenu = [](QMenu *menu, const char *name, const QString &caption) {
+        QMenu *sub = menu->addMenu(caption);
+        sub->setObjectName(QLatin1StringView(name));
+        return sub;
+    };
+
+    m_fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
+    m_fileMenu->setObjectName(QStringLiteral("mnuFile"));
+    m_openAction = action(m_fileMenu, "mnuOpen", QStringLiteral("&Open File"), &MainWindow::openFile);
+    m_fileSeparator = separator(m_fileMenu, "mnuLine1");
+    m_historyAction = action(m_fileMenu, "mnuHistory", QStringLiteral("&History..."), &MainWindow::showHistory);
+    m_exitAction = action(m_fileMenu, "mnuExit", QStringLiteral("E&xit"), &MainWindow::exitProgram);
+
+    m_editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
+    m_editMenu->setObjectName(QStringLiteral("mnuEdit"));
+    m_newMenu = submenu(m_editMenu, "mnuNew", QStringLiteral("&New"));
+    m_newSectionAction = action(m_newMenu, "mnuNewSection", QStringLiteral("&Section"), &MainWindow::newSection);
+    m_newKeyAction = action(m_newMenu, "mnuNewKey", QStringLiteral("&Key"), &MainWindow::newKey);
+    m_newSeparator = separator(m_editMenu, "mnuLine2");
+    m_deleteMenu = submenu(m_editMenu, "mnuDelete", QStringLiteral("&Delete"));
+    m_deleteSectionAction =
+        action(m_deleteMenu, "mnuDelSection", QStringLiteral("&Section"), &MainWindow::deleteSection);
+    m_deleteKeyAction = action(m_deleteMenu, "mnuDelKey", QStringLiteral("&Key"), &MainWindow::deleteKey);
+    m_findSeparator = separator(m_editMenu, "mnuLine3");
+    m_findAction = action(m_editMenu, "mnuFind", QStringLiteral("&Find...      Ctl+F"), &MainWindow::showFind);
+    m_findNextAction = action(m_editMenu, "mnuNext", QStringLiteral("Next        F3"), &MainWindow::findNext);
+
+    m_aboutAction = menuBar()->addAction(QStringLiteral("&About"));
+    m_aboutAction->setObjectName(QStringLiteral("mnuAbout"));
+    connect(m_aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
+}
+
+void MainWindow::Form_Load()
+{
+    // The shell verb is written again at every start, so that it follows the
+    // program wherever it was moved to. Nothing here may stop the start.
+    QString appPath;
+    try {
+        appPath = ProgramPath(QCoreApplication::applicationDirPath());
+    } catch (const std::exception &error) {
+        qCWarning(lcGui) << "no program path for the shell verb:" << error.what();
+    }
+    try {
+        XdgRegistry desktop;
+        modFileAssoc(desktop, m_ui).RegisterShellVerb(appPath);
+    } catch (const std::exception &error) {
+        qCWarning(lcGui) << "the shell verb was not registered:" << error.what();
+    }
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shown)
+        return;
+    m_shown = true;
+    // The first activation comes once the window is on screen, so that the
+    // store's prompts stand over a painted window.
+    QTimer::singleShot(0, this, [this] { activate(); });
+}
+
+void MainWindow::activate()
+{
+    enum Step { CreateStore = 1, CheckFileName, ReadCommand, AssignFileName, Load, Caption, Done };
+    QString commandText;
+    // From the load on, to the tree built and shown.
+    std::optional<BusyCursor> busy;
+    for (int step = CreateStore; step < Done; ++step) {
+        try {
+            switch (step) {
+            case CreateStore:
+                if (!gRegistry)
+                    createStore();
+                break;
+            case CheckFileName:
+                if (!gRegistry->fileName().isEmpty())
+                    return;
+                break;
+            case ReadCommand:
+                commandText = m_commandLine;
+                break;
+            case AssignFileName:
+                gRegistry->setFileName(commandText);
+                break;
+            case Load:
+                busy.emplace();
+                gRegistry->load();
+                break;
+            case Caption:
+                setWindowTitle(windowTitle() + QStringLiteral(" - ") + gRegistry->fileName());
+                break;
+            }
+        } catch (const AppError &error) {
+            m_ui.tell(error.description(), MessageIcon::Critical);
+            if (error.number() == kStoreErrorNumber)
+                continue;
+            return;
+        } catch (const std::bad_alloc &) {
+            m_ui.tell(QStringLiteral("Out of memory"), MessageIcon::Critical);
+            return;
+        }
+    }
+
+    showLoadedFile();
+}
+
+void MainWindow::showLoadedFile()
+{
+    // Building and opening the tree, then the read-only notice; a step that
+    // fails is passed over.
+    NodeCollection &nodes = m_tree->nodes();
+    nodes.beginUpdate();
+    try {
+        fillTree();
+    } catch (const std::exception &error) {
+        qCWarning(lcGui) << "the tree was not filled:" << error.what();
+    }
+    try {
+        expandTree(nodes);
+    } catch (const std::exception &error) {
+        qCWarning(lcGui) << "the tree was not expanded:" << error.what();
+    }
+    nodes.endUpdate();
+    m_treeLoad = gRegistry->loadCount();
+    watchOpenFile();
+    try {
+        if (isReadOnlyFile(gRegistry->fileName()))
+            m_ui.tell(gRegistry->fileName() + QStringLiteral(" is read only"), MessageIcon::Information);
+    } catch (const std::exception &error) {
+        qCWarning(lcGui) << "the read-only notice was not shown:" << error.what();
+    }
+}
+
+void MainWindow::fillTree()
+{
+    ::fillTree(m_tree->nodes(), *gRegistry->records());
+}
+
+bool MainWindow::sectionNodeExists(const QString &section) const
+{
+    return ::sectionNodeExists(m_tree->nodes(), section);
+}
+
+void MainWindow::Form_Unload(qint16 &Cancel)
+{
+    if (m_editing) {
+        Cancel = 1;
+        return;
+    }
+    gRegistry.reset();
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    qint16 cancel = 0;
+    Form_Unload(cancel);
+    if (cancel) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    // Other windows of ours, shown or hidden, do not keep the program alive.
+    QCoreApplication::quit();
+}

@@ -1,0 +1,188 @@
+#pragma once
+
+#include "find_host.h"
+#include "find_state.h"
+#include "image_list.h"
+#include "window_layout.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class FileHistory;
+class AddEntryDialog;
+class QFileSystemWatcher;
+class QTimer;
+class FindDialog;
+class NodeTreeView;
+class SplitterBar;
+class ValueList;
+class QAction;
+class QDragEnterEvent;
+class QDropEvent;
+class QKeyEvent;
+class QMenu;
+class Interaction;
+
+// The main window: the section tree on the left, the value of the selected
+// key on the right, the bar between them, and the menu bar. It owns the
+// program's store, gRegistry, from its first activation until it closes, and
+// hands it to the dialogs it opens, with the version history it creates
+// from the environment. `ui` (which must outlive the window) is how it and
+// its store talk to the person; `commandLine` is the program's argument
+// text, the file to open.
+class MainWindow : public QMainWindow, public FindHost {
+    Q_OBJECT
+public:
+    MainWindow(Interaction &ui, QString commandLine, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Loads the file named on the command line while the store has no file
+    // name yet. Runs after the window is first shown and whenever one of our
+    // own dialogs closes.
+    void activate();
+    void Form_Load();
+    void Form_Unload(qint16 &Cancel);
+    void fillTree();
+    bool sectionNodeExists(const QString &section) const;
+
+    // Tree and value pane.
+    void onNodeClicked(qsizetype node);
+    void onNodeCollapsed(qsizetype node);
+    void canRenameNode(qint16 &Cancel);
+    void canEditValue(qint16 &Cancel);
+    void onValueEdited(qint16 &Cancel, const std::optional<QString> &newString);
+
+    // Layout and splitter.
+    void Form_Resize();
+    void Splitter_MouseDown(int Button, int Shift, float X, float Y);
+    void Splitter_MouseMove(int Button, int Shift, float X, float Y);
+    void Splitter_MouseUp(int Button, int Shift, float X, float Y);
+
+    // Menu commands.
+    void openFile();
+    void showHistory();
+    void exitProgram();
+    void newSection();
+    void newKey();
+    void deleteSection();
+    void deleteKey();
+    void showFind();
+    void findNext();
+    void showAbout();
+
+    // Keys, seen before the focused control gets them; neither consumes the key.
+    void Form_KeyDown(qint16 KeyCode, qint16 Shift);
+    void Form_KeyPress(qint16 KeyAscii);
+
+    // Opens `path` as File > Open File does with the name its dialog returns.
+    void loadFile(const QString &path);
+    // The tree's context menu at a point of the screen: the Edit menu's New,
+    // Delete, Find and Next commands. Returns once the menu has closed.
+    void showTreeMenu(const QPoint &globalPos);
+
+    // The find dialog's side of a search.
+    void showFindHit(const IniRecord &record) override;
+    void findClosed() override;
+    const IniStore *findStore() const override;
+    // The loaded find dialog, or nullptr.
+    FindDialog *findDialog() const;
+
+    NodeTreeView *m_tree = nullptr;
+    ValueList *m_valuePane = nullptr;
+    SplitterBar *m_splitter = nullptr;
+    ImageList m_images;
+
+    QMenu *m_fileMenu = nullptr;
+    QAction *m_openAction = nullptr;
+    QAction *m_fileSeparator = nullptr;
+    QAction *m_historyAction = nullptr;
+    QAction *m_exitAction = nullptr;
+    QMenu *m_editMenu = nullptr;
+    QMenu *m_newMenu = nullptr;
+    QAction *m_newSectionAction = nullptr;
+    QAction *m_newKeyAction = nullptr;
+    QAction *m_newSeparator = nullptr;
+    QMenu *m_deleteMenu = nullptr;
+    QAction *m_deleteSectionAction = nullptr;
+    QAction *m_deleteKeyAction = nullptr;
+    QAction *m_findSeparator = nullptr;
+    QAction *m_findAction = nullptr;
+    QAction *m_findNextAction = nullptr;
+    QAction *m_aboutAction = nullptr;
+
+    // The last hit of the find dialogs this window opens.
+    FindState &findState() { return m_findState; }
+
+    bool editing() const { return m_editing; }
+    bool dragging() const { return m_dragging; }
+    const WindowLayout &layoutTwips() const { return m_layout; }
+    // The client area (below the menu bar) in twips.
+    double clientWidthTwips() const;
+    double clientHeightTwips() const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    // A file dropped on the window is opened.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void connectShortcuts();
+    // Enter in the tree: the selected key's value is edited in place.
+    void editSelectedValue();
+    // Delete in the tree: Delete > Key or Delete > Section, by the node.
+    void deleteSelected();
+    // The pane shows what a click on the selected node shows, so that the
+    // highlight and the pane always agree.
+    void showSelectedValue();
+    void buildMenus();
+    // Builds and expands the tree of the store's records, then points out a read-only file.
+    void showLoadedFile();
+    // Shows a fresh add dialog, prepared by `prepare`, modally over this window.
+    void showAddDialog(const std::function<void(AddEntryDialog &)> &prepare);
+    // Runs a delete on the store; when it fails, the nodes of the records it
+    // took out before failing go too, and the failure is passed on. True
+    // when the store read the file again for it, and the tree was built
+    // again from the new records (the caller's nodes are gone).
+    bool deleteFromStore(const std::function<void()> &deletion);
+    // Following the file on disk (frm_ini_follow.cpp): the watch on the open
+    // file and its folder, the look at the file after a change, which waits
+    // while the person edits a value or answers a dialog, and the tree built
+    // again when the store holds new records, keeping the selected node,
+    // the closed sections and the scroll position where they still exist.
+    void watchOpenFile();
+    void followFile();
+    bool followStore();
+    bool busyWithPerson() const;
+    // Hands a key meant for this window's focused control to the key handlers first.
+    void previewKey(QObject *receiver, const QKeyEvent *event);
+    void applyLayout();
+    // Section and key names of the selected key node, read from the tree.
+    QString selectedSection() const;
+    QString selectedKey() const;
+
+    // The program's store, keeping the window's version history.
+    void createStore();
+
+    Interaction &m_ui;
+    const QString m_commandLine;
+    std::shared_ptr<FileHistory> m_history;
+    FindState m_findState;
+    bool m_editing = false;
+    bool m_dragging = false;
+    bool m_shown = false;
+    WindowLayout m_layout = WindowLayout::design();
+    QWidget *m_client = nullptr;
+    const QKeyEvent *m_previewedKey = nullptr;
+    QPointer<QWidget> m_previewedReceiver;
+    QFileSystemWatcher *m_watcher = nullptr;
+    QTimer *m_followTimer = nullptr;
+    // The store's load count the tree was built from.
+    quint64 m_treeLoad = 0;
+};

@@ -1,0 +1,501 @@
+#include "g_registry.h"
+#include "main_window.h"
+#include "node_tree_view.h"
+#include "splitter_bar.h"
+#include "test_files.h"
+#include "twips.h"
+#include "value_list.h"
+#include "window_test.h"
+
+#include <QAbstractItemModelTester>
+#include <QLineEdit>
+#include <QMenu>
+#include <QtTest>
+
+// The main window driven through its real widgets: start-up, the tree, the
+// value pane's in-place edit, closing, and the layout.
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+    static constexpr const char *kSample =
+        "[Net]\r\nhost=example.org\r\nport=8080\r\n[Empty]\r\n[Disp]\r\nw=1024\r\nh=\r\n";
+
+    static std::unique_ptr<MainWindow> start(const QString &command) { return windowtest::start(command); }
+    static QStringList treeRows(const MainWindow &w) { return windowtest::treeRows(w); }
+    static qsizetype nodeByText(const MainWindow &w, const QString &section, const QString &key = QString())
+    {
+        return windowtest::nodeByText(w, section, key);
+    }
+    static void click(MainWindow &w, qsizetype node) { QVERIFY(windowtest::clickNode(w, node)); }
+
+    // Opens the value item's editor with F2, types `text` and ends with `endKey`.
+    static void editValue(MainWindow &w, const QString &text, Qt::Key endKey)
+    {
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.m_valuePane->setFocus();
+        w.m_valuePane->setCurrentItem(w.m_valuePane->topLevelItem(0));
+        QTest::keyClick(w.m_valuePane, Qt::Key_F2);
+        QVERIFY(w.m_valuePane->isEditing());
+        QVERIFY(w.editing());
+        auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        QVERIFY(editor);
+        editor->selectAll();
+        QTest::keyClick(editor, Qt::Key_Backspace);
+        QTest::keyClicks(editor, text);
+        QTest::keyClick(editor, endKey);
+        // Return commits through a queued call.
+        QTRY_VERIFY(!w.m_valuePane->isEditing());
+    }
+
+private Q_SLOTS:
+    void cleanup() { gRegistry.reset(); }
+
+    void startsWithAWritableFile()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        const QString path = dir.write(QStringLiteral("app.ini"), kSample);
+        auto w = start(path);
+        QVERIFY(w);
+        QTRY_COMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + path);
+        QVERIFY(ui.messages.isEmpty());
+        QVERIFY(ui.dialogs.isEmpty());
+        QCOMPARE(treeRows(*w), (QStringList{"Net", "  host", "  port", "Empty", "Disp", "  w", "  h"}));
+        QCOMPARE(w->m_tree->nodes().selectedNode(), 0);
+        QCOMPARE(w->m_valuePane->itemCount(), 0);
+        QVERIFY(w->m_deleteSectionAction->isEnabled());
+        QVERIFY(w->m_deleteKeyAction->isEnabled());
+
+        // Later activations do nothing once a file is open.
+        w->activate();
+        QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + path);
+        QVERIFY(ui.messages.isEmpty());
+    }
+
+    void theTreeModelStaysConsistent()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        auto w = start(dir.write(QStringLiteral("app.ini"), "a=1\r\n[A]\r\nx=1\r\n[B]\r\n[A]\r\ny=2\r\n"));
+        QVERIFY(w);
+        QAbstractItemModelTester tester(w->m_tree->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(treeRows(*w), (QStringList{"", "A", "  x", "B", "  ", "  y"}));
+        w->m_tree->setNodeExpanded(nodeByText(*w, "A"), false);
+        QCOMPARE(treeRows(*w), (QStringList{"", "A", "B", "  ", "  y"}));
+        w->m_tree->setNodeExpanded(nodeByText(*w, "A"), true);
+        w->m_tree->nodes().removeAt(nodeByText(*w, "B"));
+        QCOMPARE(treeRows(*w), (QStringList{"", "A", "  x"}));
+    }
+
+    void startsWithoutAFileAndPromptsAgain()
+    {
+        ScriptedUi ui;
+        auto w = start(QString());
+        QVERIFY(w);
+        QTRY_COMPARE(ui.messages.size(), 2);
+        QCOMPARE(ui.messages[0].text,
+                 QStringLiteral("Invalid command line arguments:  File Not Found\r\nSource= clsINIRegistry: FileName"));
+        QCOMPARE(ui.messages[0].icon, MessageIcon::Critical);
+        QCOMPARE(ui.dialogs.size(), 1);
+        QCOMPARE(ui.messages[1].text, QStringLiteral("Filename is missing"));
+        QCOMPARE(ui.messages[1].icon, MessageIcon::Critical);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor"));
+        QCOMPARE(w->m_tree->nodes().count(), 0);
+
+        // The next activation asks again; this time a file is picked.
+        TestFolder dir;
+        const QString path = dir.write(QStringLiteral("picked.ini"), kSample);
+        ui.dialogAnswers.enqueue(path);
+        w->activate();
+        QCOMPARE(ui.dialogs.size(), 2);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + path);
+        QCOMPARE(w->m_tree->nodes().count(), 7);
+    }
+
+    void openFileAfterACancelledStart()
+    {
+        ScriptedUi ui;
+        auto w = start(QString());
+        QVERIFY(w);
+        QTRY_COMPARE(ui.messages.size(), 2);
+
+        // Cancelled in the dialog: nothing changes.
+        w->m_openAction->trigger();
+        QCOMPARE(ui.dialogs.size(), 2);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor"));
+
+        TestFolder dir;
+        QStringList paths;
+        for (const char *name : {"one.ini", "two.ini", "three.ini"})
+            paths << dir.write(QLatin1StringView(name), QByteArray("[") + name + "]\r\nk=v\r\n");
+        for (const QString &path : paths) {
+            ui.dialogAnswers.enqueue(path);
+            w->m_openAction->trigger();
+            QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + path);
+        }
+        QCOMPARE(treeRows(*w), (QStringList{"three.ini", "  k"}));
+        QCOMPARE(ui.dialogs[2].title, QStringLiteral("Open Configuration (INI) File"));
+        QCOMPARE(ui.messages.size(), 2);
+
+        // The store has a file now: activations leave it alone.
+        w->activate();
+        QCOMPARE(ui.dialogs.size(), 5);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + paths.last());
+    }
+
+    void openFileRebuildsTheTreeAndPointsOutReadOnly()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        const QString path = dir.write(QStringLiteral("app.ini"), kSample);
+        auto w = start(path);
+        QVERIFY(w);
+        click(*w, nodeByText(*w, "Net", "host"));
+        QCOMPARE(w->m_valuePane->itemCount(), 1);
+
+        // The same file again shows what another program wrote meanwhile.
+        dir.write(QStringLiteral("app.ini"), "[Other]\r\nx=1\r\n");
+        TestFolder::makeReadOnly(path);
+        ui.dialogAnswers.enqueue(path);
+        w->m_openAction->trigger();
+        QCOMPARE(treeRows(*w), (QStringList{"Other", "  x"}));
+        QCOMPARE(w->m_valuePane->itemCount(), 0);
+        QCOMPARE(w->m_tree->nodes().selectedNode(), 0);
+        QCOMPARE(ui.messages.size(), 1);
+        QCOMPARE(ui.messages[0].text, path + QStringLiteral(" is read only"));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + path);
+    }
+
+    // A file that passes the name test but cannot be read (reading this one
+    // fails with an I/O error even for root) leaves the store holding no
+    // file: no records, no name, so nothing later goes to that path.
+    void aFailedOpenLeavesNoFileBehind()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        const QString path = dir.write(QStringLiteral("app.ini"), kSample);
+        auto w = start(path);
+        QVERIFY(w);
+
+        const QString unreadable = QStringLiteral("/proc/self/mem");
+        ui.dialogAnswers.enqueue(unreadable);
+        w->m_openAction->trigger();
+        QCOMPARE(ui.messages.size(), 1);
+        QVERIFY2(ui.messages[0].text.contains(unreadable), qPrintable(ui.messages[0].text));
+        QVERIFY(gRegistry);
+        QCOMPARE(gRegistry->fileName(), QString());
+        QCOMPARE(gRegistry->records()->count(), 0);
+        QCOMPARE(w->m_tree->nodes().count(), 0);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor"));
+
+        // With no file, the next activation loads the one the program was
+        // started on, as at start-up.
+        w->activate();
+        QCOMPARE(gRegistry->fileName(), path);
+        QCOMPARE(treeRows(*w).first(), QStringLiteral("Net"));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + path);
+        QCOMPARE(TestFolder::read(path), QByteArray(kSample));
+    }
+
+    void startsWithAMissingOrEmptyFile()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        auto w = start(dir.path(QStringLiteral("missing.ini")));
+        QVERIFY(w);
+        QTRY_COMPARE(ui.messages.size(), 1);
+        QCOMPARE(ui.dialogs.size(), 1);
+        QCOMPARE(ui.dialogs[0].title, QStringLiteral("Open Configuration (INI) File"));
+        QCOMPARE(ui.messages[0].text, QStringLiteral("Filename is missing"));
+        w.reset();
+        gRegistry.reset();
+
+        // An empty file opens with an empty tree and no message.
+        ScriptedUi quiet;
+        const QString empty = dir.write(QStringLiteral("empty.ini"), "");
+        w = start(empty);
+        QVERIFY(w);
+        QTRY_COMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + empty);
+        QVERIFY(quiet.messages.isEmpty());
+        QCOMPARE(w->m_tree->nodes().count(), 0);
+        w.reset(); // before the person it talks to goes
+    }
+
+    void aReadOnlyFileIsPointedOutOnce()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        const QString path = dir.write(QStringLiteral("ro.ini"), kSample);
+        TestFolder::makeReadOnly(path);
+        auto w = start(path);
+        QVERIFY(w);
+        QTRY_COMPARE(ui.messages.size(), 1);
+        QCOMPARE(ui.messages[0].text, path + QStringLiteral(" is read only"));
+        QCOMPARE(ui.messages[0].icon, MessageIcon::Information);
+        QCOMPARE(ui.messages[0].title, QStringLiteral("Larkspur"));
+        QCOMPARE(w->m_tree->nodes().count(), 7);
+        w->activate();
+        QCOMPARE(ui.messages.size(), 1);
+    }
+
+    void nodeClicksFillThePaneAndSwitchTheDeleteItems()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        auto w = start(dir.write(QStringLiteral("app.ini"), kSample));
+        QVERIFY(w);
+
+        click(*w, nodeByText(*w, "Net", "port"));
+        QCOMPARE(w->m_valuePane->itemCount(), 1);
+        QCOMPARE(w->m_valuePane->itemKey(1), QStringLiteral("RegValue"));
+        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("8080"));
+        QVERIFY(!w->m_deleteSectionAction->isEnabled());
+        QVERIFY(w->m_deleteKeyAction->isEnabled());
+
+        click(*w, nodeByText(*w, "Disp", "h"));
+        QCOMPARE(w->m_valuePane->itemCount(), 1);
+        QCOMPARE(w->m_valuePane->itemText(1), QString());
+
+        click(*w, nodeByText(*w, "Empty"));
+        QCOMPARE(w->m_valuePane->itemCount(), 0);
+        QVERIFY(w->m_deleteSectionAction->isEnabled());
+        QVERIFY(!w->m_deleteKeyAction->isEnabled());
+
+        // Moving with the keyboard keeps the pane in step with the selection.
+        w->m_tree->setFocus();
+        QTest::keyClick(w->m_tree, Qt::Key_Down);
+        QTest::keyClick(w->m_tree, Qt::Key_Down);
+        QCOMPARE(w->m_tree->nodes().selectedNode(), nodeByText(*w, "Disp", "w"));
+        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("1024"));
+        QVERIFY(w->m_deleteKeyAction->isEnabled());
+    }
+
+    void aPressReleasedElsewhereStillShowsItsNode()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        const QString path = dir.write(QStringLiteral("app.ini"), kSample);
+        auto w = start(path);
+        QVERIFY(w);
+        click(*w, nodeByText(*w, "Net", "host"));
+        const QRect r = w->m_tree->nodeRect(nodeByText(*w, "Disp", "w"));
+        QTest::mousePress(w->m_tree->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 60, r.center().y()));
+        QTest::mouseRelease(w->m_tree->viewport(), Qt::LeftButton, {}, QPoint(-50, -50));
+        QCOMPARE(w->m_tree->nodes().selectedNode(), nodeByText(*w, "Disp", "w"));
+        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("1024"));
+        // So an edit goes to the key the tree shows selected.
+        editValue(*w, QStringLiteral("800"), Qt::Key_Return);
+        QCOMPARE(TestFolder::read(path),
+                 QByteArray("[Net]\r\nhost=example.org\r\nport=8080\r\n[Empty]\r\n[Disp]\r\nw=800\r\nh=\r\n"));
+    }
+
+    void collapsingAnySectionEmptiesThePane()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        auto w = start(dir.write(QStringLiteral("app.ini"), kSample));
+        QVERIFY(w);
+        click(*w, nodeByText(*w, "Disp", "w"));
+        QCOMPARE(w->m_valuePane->itemCount(), 1);
+
+        // A click on the branch arrow of another section collapses it.
+        const qsizetype net = nodeByText(*w, "Net");
+        const QRect r = w->m_tree->nodeRect(net);
+        QTest::mouseClick(w->m_tree->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 5, r.center().y()));
+        QVERIFY(!w->m_tree->nodes().isExpanded(net));
+        QCOMPARE(w->m_valuePane->itemCount(), 0);
+        QCOMPARE(w->m_tree->nodes().selectedNode(), nodeByText(*w, "Disp", "w"));
+        QCOMPARE(treeRows(*w), (QStringList{"Net", "Empty", "Disp", "  w", "  h"}));
+
+        // The keyboard opens it again.
+        click(*w, net);
+        QTest::keyClick(w->m_tree, Qt::Key_Right);
+        QVERIFY(w->m_tree->nodes().isExpanded(net));
+    }
+
+    void treeLabelsAreNeverEdited()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        auto w = start(dir.write(QStringLiteral("app.ini"), kSample));
+        QVERIFY(w);
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        click(*w, nodeByText(*w, "Net", "host"));
+        w->m_tree->setFocus();
+        QTest::keyClick(w->m_tree, Qt::Key_F2);
+        QVERIFY(!w->m_tree->findChild<QLineEdit *>());
+        QVERIFY(!qobject_cast<QLineEdit *>(QApplication::focusWidget()));
+    }
+
+    void editingAValueWritesTheFile()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        const QString path = dir.write(QStringLiteral("app.ini"), kSample);
+        auto w = start(path);
+        QVERIFY(w);
+        const qsizetype port = nodeByText(*w, "Net", "port");
+        click(*w, port);
+        editValue(*w, QStringLiteral("9090"), Qt::Key_Return);
+        QVERIFY(!w->editing());
+        QVERIFY(ui.messages.isEmpty());
+        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("9090"));
+        QCOMPARE(TestFolder::read(path),
+                 QByteArray("[Net]\r\nhost=example.org\r\nport=9090\r\n[Empty]\r\n[Disp]\r\nw=1024\r\nh=\r\n"));
+        click(*w, nodeByText(*w, "Net", "host"));
+        click(*w, port);
+        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("9090"));
+
+        // The empty text is a value like any other.
+        editValue(*w, QString(), Qt::Key_Return);
+        QCOMPARE(TestFolder::read(path),
+                 QByteArray("[Net]\r\nhost=example.org\r\nport=\r\n[Empty]\r\n[Disp]\r\nw=1024\r\nh=\r\n"));
+    }
+
+    void abandonedEditsChangeNothing()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        const QString path = dir.write(QStringLiteral("app.ini"), "[Net]\r\nhost = example.org\r\n");
+        auto w = start(path);
+        QVERIFY(w);
+        click(*w, nodeByText(*w, "Net", "host "));
+        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral(" example.org"));
+
+        editValue(*w, QStringLiteral("other"), Qt::Key_Escape);
+        QVERIFY(!w->editing());
+        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral(" example.org"));
+
+        // Committing the unchanged text rewrites nothing, not even the spacing.
+        editValue(*w, QStringLiteral(" example.org"), Qt::Key_Return);
+        QVERIFY(!w->editing());
+        QCOMPARE(TestFolder::read(path), QByteArray("[Net]\r\nhost = example.org\r\n"));
+        QVERIFY(ui.messages.isEmpty());
+    }
+
+    void editingAReadOnlyFileRevertsThePane()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        const QString path = dir.write(QStringLiteral("ro.ini"), kSample);
+        TestFolder::makeReadOnly(path);
+        auto w = start(path);
+        QVERIFY(w);
+        QTRY_COMPARE(ui.messages.size(), 1);
+        const qsizetype host = nodeByText(*w, "Net", "host");
+        click(*w, host);
+        editValue(*w, QStringLiteral("changed"), Qt::Key_Return);
+        QCOMPARE(ui.messages.size(), 2);
+        QCOMPARE(ui.messages[1].text, QStringLiteral("Cannot save setting, file is Read Only"));
+        QCOMPARE(ui.messages[1].icon, MessageIcon::Warning);
+        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("example.org"));
+        QCOMPARE(TestFolder::read(path), QByteArray(kSample));
+        QVERIFY(!w->editing());
+        // The store keeps the new value in memory.
+        click(*w, nodeByText(*w, "Net", "port"));
+        click(*w, host);
+        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("changed"));
+    }
+
+    void aFailedWriteIsReportedAndTheOldTextComesBack()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        const QString path = dir.write(QStringLiteral("app.ini"), kSample);
+        auto w = start(path);
+        QVERIFY(w);
+        click(*w, nodeByText(*w, "Net", "host"));
+        QFile::remove(path);
+        editValue(*w, QStringLiteral("gone"), Qt::Key_Return);
+        QCOMPARE(ui.messages.size(), 1);
+        QVERIFY(ui.messages[0].text.startsWith(QStringLiteral("53 - ")));
+        QCOMPARE(ui.messages[0].icon, MessageIcon::Critical);
+        // Not written: the pane shows the value the store and the file still hold.
+        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("example.org"));
+        QVERIFY(!QFile::exists(path));
+    }
+
+    void closingIsRefusedWhileEditing()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        auto w = start(dir.write(QStringLiteral("app.ini"), kSample));
+        QVERIFY(w);
+        click(*w, nodeByText(*w, "Net", "host"));
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        w->m_valuePane->setFocus();
+        w->m_valuePane->setCurrentItem(w->m_valuePane->topLevelItem(0));
+        QTest::keyClick(w->m_valuePane, Qt::Key_F2);
+        QVERIFY(w->editing());
+
+        QVERIFY(!w->close());
+        QVERIFY(w->isVisible());
+        QVERIFY(gRegistry);
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!w->editing());
+        QVERIFY(w->close());
+        QVERIFY(!gRegistry);
+    }
+
+    void resizeKeepsTheProportion()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        auto w = start(dir.write(QStringLiteral("app.ini"), kSample));
+        QVERIFY(w);
+        const WindowLayout &l = w->layoutTwips();
+        const double ratio = l.bar.left / w->clientWidthTwips();
+        QVERIFY(qAbs(ratio - 2325.0 / 4380.0) < 0.01);
+
+        w->resize(w->width() * 2, w->height());
+        QTRY_COMPARE(w->clientWidthTwips(), l.tree.width + l.bar.width + l.pane.width);
+        QVERIFY(qAbs(l.bar.left / w->clientWidthTwips() - ratio) < 0.01);
+        // The widgets stand where the layout says.
+        QCOMPARE(w->m_tree->width(), twipsToPixels(l.tree.width, w->logicalDpiX()));
+        QCOMPARE(w->m_valuePane->x(), twipsToPixels(l.pane.left, w->logicalDpiX()));
+        QCOMPARE(w->m_valuePane->height(), w->centralWidget()->height());
+        QCOMPARE(w->m_valuePane->columnWidth(0), twipsToPixels(l.pane.width - 100, w->logicalDpiX()));
+    }
+
+    void theSplitterDragsAndClamps()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        auto w = start(dir.write(QStringLiteral("app.ini"), kSample));
+        QVERIFY(w);
+        const WindowLayout &l = w->layoutTwips();
+        const int column = w->m_valuePane->columnWidth(0);
+        QCOMPARE(w->m_splitter->cursor().shape(), Qt::SplitHCursor);
+
+        // Other buttons do not start a drag.
+        QTest::mousePress(w->m_splitter, Qt::RightButton, {}, QPoint(1, 10));
+        QVERIFY(!w->dragging());
+        QTest::mouseRelease(w->m_splitter, Qt::RightButton, {}, QPoint(1, 10));
+
+        const double before = l.bar.left;
+        QTest::mousePress(w->m_splitter, Qt::LeftButton, {}, QPoint(1, 10));
+        QVERIFY(w->dragging());
+        QTest::mouseMove(w->m_splitter, QPoint(-40, 10));
+        QVERIFY(l.bar.left < before);
+        QCOMPARE(w->m_tree->width(), twipsToPixels(l.bar.left, w->logicalDpiX()));
+        QTest::mouseMove(w->m_splitter, QPoint(-10000, 10));
+        QCOMPARE(l.bar.left, 0.0);
+        QCOMPARE(w->m_tree->width(), 0);
+        QTest::mouseRelease(w->m_splitter, Qt::LeftButton, {}, QPoint(20000, 10));
+        QVERIFY(!w->dragging());
+        QCOMPARE(l.bar.left, w->clientWidthTwips() - 45);
+        QCOMPARE(w->m_valuePane->width(), 0);
+        QCOMPARE(w->m_valuePane->columnWidth(0), column);
+
+        // Moves after the release change nothing.
+        QTest::mouseMove(w->m_splitter, QPoint(-100, 10));
+        QCOMPARE(l.bar.left, w->clientWidthTwips() - 45);
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"
