@@ -14,8 +14,6 @@
 
 namespace {
 
-const QString kSource = QStringLiteral("batch");
-
 // The commands a batch may run, by option, and how many arguments each takes.
 struct BatchOption {
     const char *option;
@@ -82,13 +80,13 @@ struct Snapshot {
     {
         Snapshot snapshot{path, std::nullopt};
         if (QFileInfo(path).isFile())
-            snapshot.bytes = readWholeFile(path, kSource);
+            snapshot.bytes = readWholeFile(path);
         return snapshot;
     }
     void restore() const
     {
         if (bytes)
-            replaceFileContents(path, *bytes, kSource);
+            replaceFileContents(path, *bytes);
         else
             removeFileOrWarn(QFile::encodeName(path));
     }
@@ -108,9 +106,9 @@ int runBatch(IniStore &store, const QStringList &args)
     QString error;
     const QList<Operation> operations = parse(args, error);
     if (!error.isEmpty())
-        throw AppError(RuntimeError::InvalidArgument, kSource, error);
+        throw AppError(ErrorKind::InvalidArgument, error);
     if (isReadOnlyFile(store.fileName()))
-        throw AppError(RuntimeError::PermissionDenied, kSource,
+        throw AppError(ErrorKind::PermissionDenied,
                        store.fileName() + QStringLiteral(" is read only; nothing was written"));
 
     const Snapshot file = Snapshot::of(store.fileName());
@@ -136,7 +134,7 @@ int runBatch(IniStore &store, const QStringList &args)
             continue;
         backup.restore();
         file.restore();
-        throw AppError(RuntimeError::InvalidArgument, kSource,
+        throw AppError(ErrorKind::InvalidArgument,
                        QStringLiteral("operation %1 (%2) failed, so the file is left as it was: %3")
                            .arg(i + 1)
                            .arg(operation.text, failure));

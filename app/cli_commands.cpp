@@ -66,8 +66,7 @@ int addSection(IniStore &store, const QStringList &args)
 {
     IniRecord *const record = addSectionRecord(store, args[0]);
     if (!record)
-        throw AppError(RuntimeError::InvalidArgument, QStringLiteral("add-section"),
-                       QStringLiteral("The section name is blank"));
+        throw AppError(ErrorKind::InvalidArgument, QStringLiteral("The section name is blank"));
     return writeSectionRecord(store, *record) ? 0 : 1;
 }
 
@@ -76,8 +75,7 @@ int addKey(IniStore &store, const QStringList &args)
 {
     IniRecord *const record = addKeyRecord(store, args[0], args[1], args[2]);
     if (!record)
-        throw AppError(RuntimeError::InvalidArgument, QStringLiteral("add-key"),
-                       QStringLiteral("The key name is blank"));
+        throw AppError(ErrorKind::InvalidArgument, QStringLiteral("The key name is blank"));
     return writeKeyRecord(store, *record, args[2]) == WriteResult::ReadOnly ? 1 : 0;
 }
 
@@ -87,8 +85,7 @@ int deleteSection(IniStore &store, const QStringList &args)
     NodeCollection nodes;
     fillTree(nodes, *store.records());
     if (sectionNodeIndex(nodes, args[0]) == 0)
-        throw AppError(RuntimeError::InvalidArgument, QStringLiteral("delete-section"),
-                       QStringLiteral("Section not selected or invalid"));
+        throw AppError(ErrorKind::InvalidArgument, QStringLiteral("Section not selected or invalid"));
     const QString section = args[0];
     store.deleteKeys(section, sectionDeletionKeys(nodes, section),
                      [section](const RecordList &records) { return sectionDeletionKeysOf(records, section); });
@@ -135,8 +132,7 @@ int find(IniStore &store, const QStringList &args)
     SearchOptions options;
     readFindOptions(args, options);
     if (trimBlanks(options.text).isEmpty())
-        throw AppError(RuntimeError::InvalidArgument, QStringLiteral("find"),
-                       QStringLiteral("The search text is blank"));
+        throw AppError(ErrorKind::InvalidArgument, QStringLiteral("The search text is blank"));
 
     // A loaded file numbers its records in order, so each run may begin
     // right behind the last hit instead of skipping up to it.

@@ -25,7 +25,7 @@ qint64 versionNumber(const QString &text)
 FileHistory &historyOf(const IniStore &store)
 {
     if (!store.history())
-        throw AppError(kStoreErrorNumber, QStringLiteral("history"), QStringLiteral("No version history is kept"));
+        throw AppError(ErrorKind::Store, QStringLiteral("No version history is kept"));
     return *store.history();
 }
 
@@ -66,7 +66,7 @@ int diffVersion(IniStore &store, const QStringList &args)
     for (const FileVersion &version : history.versions(store.fileName()))
         if (version.number == number)
             when = QStringLiteral(", ") + timeText(version.time);
-    const QByteArray now = readWholeFile(store.fileName(), QStringLiteral("diff"));
+    const QByteArray now = readWholeFile(store.fileName());
     const QString name = store.fileName();
     writeOut(unifiedDiff(diffTexts(old, now), name + QStringLiteral("\tversion %1%2").arg(number).arg(when),
                          name + QStringLiteral("\tnow")));

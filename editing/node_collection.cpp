@@ -8,14 +8,8 @@
 
 namespace {
 
-const QString kSource = QStringLiteral("Nodes");
 const QString kRootPrefix = QStringLiteral("RootKey=");
 const QString kTreePrefix = QStringLiteral("TreeKey=");
-
-// Node-collection failures, numbered as tree controls have always numbered them.
-constexpr qint32 kElementNotFound = 35601;
-constexpr qint32 kKeyNotUnique = 35602;
-constexpr qint32 kInvalidKey = 35603;
 
 struct ParsedKey {
     NodeKind kind;
@@ -132,12 +126,12 @@ qsizetype NodeCollection::append(const QString &relativeKey, const QString &key,
 {
     const auto parsed = parseKey(key);
     if (!parsed || !record)
-        throw AppError(kInvalidKey, kSource, QStringLiteral("Invalid key"));
+        throw AppError(ErrorKind::InvalidKey, QStringLiteral("Invalid key"));
     qsizetype parent = 0;
     if (!relativeKey.isEmpty()) {
         parent = indexOf(relativeKey);
         if (parent == 0)
-            throw AppError(kElementNotFound, kSource, QStringLiteral("Element not found"));
+            throw AppError(ErrorKind::ElementNotFound, QStringLiteral("Element not found"));
     }
     return addNode(parent, parsed->kind, parsed->id, record, image, selectedImage);
 }
@@ -146,16 +140,16 @@ qsizetype NodeCollection::addNode(qsizetype parentIndex, NodeKind kind, qint32 i
                                   int selectedImage)
 {
     if (!record)
-        throw AppError(kInvalidKey, kSource, QStringLiteral("Invalid key"));
+        throw AppError(ErrorKind::InvalidKey, QStringLiteral("Invalid key"));
     if (parentIndex < 0 || parentIndex > count())
-        throw AppError(kElementNotFound, kSource, QStringLiteral("Element not found"));
+        throw AppError(ErrorKind::ElementNotFound, QStringLiteral("Element not found"));
     const auto parent = qint32(parentIndex - 1);
     if (parent >= 0 && parentNode(parentIndex) != 0)
-        throw AppError(RuntimeError::InvalidArgument, kSource, QStringLiteral("Only top-level nodes hold child nodes"));
+        throw AppError(ErrorKind::InvalidArgument, QStringLiteral("Only top-level nodes hold child nodes"));
     // A load numbers its records in order: an ID above every other is free.
     const bool above = count() == 0 || (m_idsAscending && id > this->id(count()));
     if (!above && positionOf(kind, id) >= 0)
-        throw AppError(kKeyNotUnique, kSource, QStringLiteral("Key is not unique in collection"));
+        throw AppError(ErrorKind::KeyNotUnique, QStringLiteral("Key is not unique in collection"));
 
     // The new node is the last of the collection, so it is the last top-level
     // row, or the last row of its section when that is open.
@@ -217,7 +211,7 @@ void NodeCollection::keepArenaOf(const IniRecord &record)
 void NodeCollection::removeAt(qsizetype index)
 {
     if (index < 1 || index > count())
-        throw AppError(kElementNotFound, kSource, QStringLiteral("Element not found"));
+        throw AppError(ErrorKind::ElementNotFound, QStringLiteral("Element not found"));
     const auto removed = qint32(index - 1);
     const bool topLevel = parentNode(index) == 0;
     const qsizetype selectedRow = m_selected >= 0 ? rowOfNode(m_selected + 1) : -1;

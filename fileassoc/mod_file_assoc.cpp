@@ -52,8 +52,7 @@ bool modFileAssoc::RegisterFileType(const QString &Extension, const QString &Fil
     }
 
     if (Extension.isEmpty())
-        throw AppError(RuntimeError::InvalidArgument, QStringLiteral("RegisterFileType"),
-                       QStringLiteral("Invalid procedure call or argument"));
+        throw AppError(ErrorKind::InvalidArgument, QStringLiteral("Invalid procedure call or argument"));
     const QString extension = Extension.startsWith(QLatin1Char('.')) ? Extension : QLatin1Char('.') + Extension;
     for (QChar c : extension) {
         if (kIllegalChars.contains(c)) {

@@ -145,7 +145,7 @@ void AddEntryDialog::onOkClicked()
 IniStore &AddEntryDialog::store() const
 {
     if (!m_store)
-        throwObjectNotSet(objectName());
+        throwObjectNotSet();
     return *m_store;
 }
 
@@ -179,7 +179,7 @@ void AddEntryDialog::addKey()
     IniStore &registry = store();
     const qsizetype selected = m_nodes.selectedNode();
     if (selected == 0)
-        throwObjectNotSet(objectName());
+        throwObjectNotSet();
     IniRecord *const record = addKeyRecord(registry, m_sectionEdit->text(), m_keyEdit->text(), m_valueEdit->text());
     if (!record)
         return;

@@ -98,7 +98,7 @@ void HistoryDialog::fillVersions()
             problem = QStringLiteral("No version history is kept.");
         else
             versions = m_store.history()->versions(m_store.fileName());
-        m_current = readWholeFile(m_store.fileName(), objectName());
+        m_current = readWholeFile(m_store.fileName());
     } catch (const AppError &error) {
         problem = error.description();
     }

@@ -210,7 +210,7 @@ void MainWindow::activate()
             }
         } catch (const AppError &error) {
             m_ui.tell(error.description(), MessageIcon::Critical);
-            if (error.number() == kStoreErrorNumber)
+            if (error.kind() == ErrorKind::Store)
                 continue;
             return;
         } catch (const std::bad_alloc &) {

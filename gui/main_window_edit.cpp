@@ -16,7 +16,6 @@
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kDeleteTitle = QStringLiteral("Delete ") + QStringLiteral("stext");
-const QString kSource = QStringLiteral("frmINI");
 } // namespace
 
 void MainWindow::showAddDialog(const std::function<void(AddEntryDialog &)> &prepare)
@@ -48,7 +47,7 @@ void MainWindow::newKey()
         const NodeCollection &nodes = m_tree->nodes();
         const qsizetype selected = nodes.selectedNode();
         if (selected == 0)
-            throwObjectNotSet(kSource);
+            throwObjectNotSet();
         const QString section = nodes.text(sectionNodeOf(nodes, selected));
         showAddDialog([&section](AddEntryDialog &dialog) {
             dialog.setWindowTitle(QStringLiteral("Add Key"));
@@ -66,13 +65,13 @@ void MainWindow::deleteKey()
     try {
         const qsizetype selected = nodes.selectedNode();
         if (selected == 0)
-            throwObjectNotSet(kSource);
+            throwObjectNotSet();
         if (isRootKey(nodes.key(selected))) {
             m_ui.tell(QStringLiteral("Key Not Selected or Invalid"), MessageIcon::Critical);
             return;
         }
         if (!gRegistry)
-            throwObjectNotSet(kSource);
+            throwObjectNotSet();
         const qsizetype parent = nodes.parentNode(selected);
         const QString section = nodes.text(parent);
         const QString key = nodes.text(selected);
@@ -104,13 +103,13 @@ void MainWindow::deleteSection()
     try {
         const qsizetype selected = nodes.selectedNode();
         if (selected == 0)
-            throwObjectNotSet(kSource);
+            throwObjectNotSet();
         if (!isRootKey(nodes.key(selected))) {
             m_ui.tell(QStringLiteral("Section not selected or invalid"), MessageIcon::Critical);
             return;
         }
         if (!gRegistry)
-            throwObjectNotSet(kSource);
+            throwObjectNotSet();
         const QString section = nodes.text(selected);
         if (!m_ui.ask(QStringLiteral("You are about to delete the entire '") + section + QStringLiteral("' section")
                           + kCrLf + kCrLf + QStringLiteral("Do you want to continue?"),

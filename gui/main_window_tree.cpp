@@ -13,7 +13,6 @@
 
 namespace {
 const QString kValueItemKey = QStringLiteral("RegValue");
-const QString kSource = QStringLiteral("frmINI");
 } // namespace
 
 QString MainWindow::selectedSection() const
@@ -21,7 +20,7 @@ QString MainWindow::selectedSection() const
     const NodeCollection &nodes = m_tree->nodes();
     const qsizetype selected = nodes.selectedNode();
     if (selected == 0 || nodes.parentNode(selected) == 0)
-        throwObjectNotSet(kSource);
+        throwObjectNotSet();
     return nodes.text(nodes.parentNode(selected));
 }
 
@@ -29,7 +28,7 @@ QString MainWindow::selectedKey() const
 {
     const qsizetype selected = m_tree->nodes().selectedNode();
     if (selected == 0)
-        throwObjectNotSet(kSource);
+        throwObjectNotSet();
     return m_tree->nodes().text(selected);
 }
 
@@ -42,7 +41,7 @@ void MainWindow::onNodeClicked(qsizetype node)
     if (selected != 0 && nodes.parentNode(selected) != 0) {
         try {
             if (!gRegistry)
-                throwObjectNotSet(kSource);
+                throwObjectNotSet();
             m_valuePane->addItem(1, kValueItemKey, gRegistry->value(selectedSection(), selectedKey()));
         } catch (const std::exception &error) {
             qCWarning(lcGui) << "no value shown for node" << node << ":" << error.what();
@@ -85,7 +84,7 @@ void MainWindow::onValueEdited(qint16 &Cancel, const std::optional<QString> &new
         return;
     try {
         if (!gRegistry)
-            throwObjectNotSet(kSource);
+            throwObjectNotSet();
         const BusyCursor busy;
         if (gRegistry->setValue(selectedSection(), selectedKey(), *newString) == WriteResult::ReadOnly)
             Cancel = 1;

@@ -19,7 +19,6 @@
 
 namespace {
 
-const QString kSource = QStringLiteral("FileHistory");
 const QString kPathFile = QStringLiteral("path");
 const QString kData = QStringLiteral(".data");
 const QString kMeta = QStringLiteral(".meta");
@@ -85,8 +84,7 @@ PrivateFolder versionFolder(const HistorySettings &settings, const QString &cano
         if (create)
             folder.write(kPathFile, owner);
     } else if (folder.read(kPathFile) != owner) {
-        throw AppError(RuntimeError::PathFileAccess, kSource,
-                       folder.path() + QStringLiteral(" holds the history of another file"));
+        throw AppError(ErrorKind::PathFileAccess, folder.path() + QStringLiteral(" holds the history of another file"));
     }
     return folder;
 }
@@ -204,7 +202,7 @@ void FileHistory::keepVersion(const QString &path, const QString &command)
     const Descriptor source{::open(QFile::encodeName(canonical).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
     struct stat st {};
     if (source.fd < 0 || ::fstat(source.fd, &st) != 0)
-        throwFileError(errno, path, kSource);
+        throwFileError(errno, path);
     if (!S_ISREG(st.st_mode))
         return;
     const QDateTime time = QDateTime::currentDateTimeUtc();
@@ -229,7 +227,7 @@ void FileHistory::keepVersion(const QString &path, const QString &command)
         size = copyFileData(source.fd, copy.fd, folder.path() + QLatin1Char('/') + versionName(number, kData));
         const int fd = std::exchange(copy.fd, -1);
         if (::close(fd) != 0)
-            throwFileError(errno, folder.path(), kSource);
+            throwFileError(errno, folder.path());
     } catch (...) {
         folder.remove(temporary);
         throw;
@@ -268,16 +266,14 @@ QByteArray FileHistory::contents(const QString &path, qint64 number) const
     const PrivateFolder folder = versionFolder(m_settings, canonicalOf(path), false);
     if (!folder.isOpen() || number <= 0 || !folder.isFile(versionName(number, kMeta))
         || !folder.isFile(versionName(number, kData)))
-        throw AppError(RuntimeError::SubscriptOutOfRange, kSource,
-                       QStringLiteral("%1 has no version %2").arg(path).arg(number));
+        throw AppError(ErrorKind::OutOfRange, QStringLiteral("%1 has no version %2").arg(path).arg(number));
     const FileVersion version = readMeta(folder, number);
     const QByteArray bytes = folder.read(versionName(number, kData));
     if (bytes.size() != version.size)
-        throw AppError(RuntimeError::PathFileAccess, kSource,
-                       QStringLiteral("Version %1 of %2 is damaged: it holds %3 bytes of %4")
-                           .arg(number)
-                           .arg(path)
-                           .arg(bytes.size())
-                           .arg(version.size));
+        throw AppError(ErrorKind::PathFileAccess, QStringLiteral("Version %1 of %2 is damaged: it holds %3 bytes of %4")
+                                                      .arg(number)
+                                                      .arg(path)
+                                                      .arg(bytes.size())
+                                                      .arg(version.size));
     return bytes;
 }

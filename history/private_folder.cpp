@@ -19,11 +19,10 @@
 namespace {
 
 constexpr char kTemporaryPrefix[] = ".tmp-";
-const QString kSource = QStringLiteral("FileHistory");
 
 [[noreturn]] void fail(int error, const QString &path)
 {
-    throwFileError(error, path, kSource);
+    throwFileError(error, path);
 }
 
 // A folder we made or found gets 0700; one that is no folder, or whose mode

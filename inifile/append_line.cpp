@@ -9,21 +9,20 @@
 
 void appendLine(const QString &fileName, const QString &text)
 {
-    const QString source = QStringLiteral("AppendLine");
     if (fileName.isEmpty())
-        throw AppError(RuntimeError::BadFileName, source, QStringLiteral("Bad file name or number"));
+        throw AppError(ErrorKind::BadFileName, QStringLiteral("Bad file name or number"));
     requireSingleLine(text, QStringLiteral("line"));
     if (isReadOnlyFile(fileName))
-        throw AppError(RuntimeError::PermissionDenied, source, QStringLiteral("Permission denied: ") + fileName);
-    const FileLock lock(fileName, source);
+        throw AppError(ErrorKind::PermissionDenied, QStringLiteral("Permission denied: ") + fileName);
+    const FileLock lock(fileName);
     QByteArray bytes;
     if (QFileInfo::exists(fileName))
-        bytes = readWholeFile(fileName, source);
+        bytes = readWholeFile(fileName);
     FileText file = decodeFile(std::move(bytes));
     const TextFormat &format = file.format;
     const QByteArray line = encodeText(text, format.encoding());
     if (!endsWithLineEnd(file.bytes, format.bomLength()))
         file.bytes.append(format.eol);
     file.bytes.append(line).append(format.eol);
-    replaceFileContents(fileName, encodeFile(std::move(file.bytes), format, fileName, source), source);
+    replaceFileContents(fileName, encodeFile(std::move(file.bytes), format, fileName));
 }

@@ -141,12 +141,12 @@ bool isReadOnlyFile(const QString &path)
     return ::access(native.constData(), W_OK) != 0;
 }
 
-QByteArray readWholeFile(const QString &path, const QString &source, qsizetype spare)
+QByteArray readWholeFile(const QString &path, qsizetype spare)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         const int err = QFileInfo::exists(path) ? (QFileInfo(path).isDir() ? EISDIR : EACCES) : ENOENT;
-        throwFileError(err, path, source);
+        throwFileError(err, path);
     }
     // One buffer of the file's size, so that a large one can ask for huge
     // pages before it is filled; whatever a growing file adds comes after.
@@ -160,7 +160,7 @@ QByteArray readWholeFile(const QString &path, const QString &source, qsizetype s
     if (got >= 0 && file.error() == QFileDevice::NoError)
         bytes.append(file.readAll());
     if (got < 0 || file.error() != QFileDevice::NoError)
-        throw AppError(RuntimeError::PathFileAccess, source, file.errorString() + QStringLiteral(": ") + path);
+        throw AppError(ErrorKind::PathFileAccess, file.errorString() + QStringLiteral(": ") + path);
     return bytes;
 }
 
@@ -178,17 +178,17 @@ namespace {
 // replaceFileContents, or with `inPlace` false its new-file half only:
 // false then means that nothing was written. `data`, the bytes writeData
 // writes, is needed whole only for a rewrite in place.
-bool writeContents(const QString &path, const DataWriter &writeData, QByteArrayView data, const QString &source,
-                   const QString &oldContentsAt, bool inPlace)
+bool writeContents(const QString &path, const DataWriter &writeData, QByteArrayView data, const QString &oldContentsAt,
+                   bool inPlace)
 {
     if (path.isEmpty())
-        throwFileError(ENOENT, path, source);
+        throwFileError(ENOENT, path);
     const QByteArray target = nativePath(resolvedTarget(path));
 
     struct stat st {};
     const bool existed = ::stat(target.constData(), &st) == 0;
     if (existed && S_ISDIR(st.st_mode))
-        throwFileError(EISDIR, path, source);
+        throwFileError(EISDIR, path);
     const bool mayWriteInPlace = existed && ::access(target.constData(), W_OK) == 0;
     // A backup linked to the file is not one of its other names: it is to
     // keep the old file once the new one takes the file's name.
@@ -199,7 +199,7 @@ bool writeContents(const QString &path, const DataWriter &writeData, QByteArrayV
         --planned.st_nlink;
     if (mayWriteInPlace && plannedWriteOf(target, planned) == FileWrite::InPlace) {
         if (inPlace)
-            rewriteInPlace(target, data, path, source, oldContentsAt);
+            rewriteInPlace(target, data, path, oldContentsAt);
         return false;
     }
 
@@ -208,26 +208,25 @@ bool writeContents(const QString &path, const DataWriter &writeData, QByteArrayV
         return true;
     if (made.inPlaceHelps && mayWriteInPlace) {
         if (inPlace)
-            rewriteInPlace(target, data, path, source, oldContentsAt);
+            rewriteInPlace(target, data, path, oldContentsAt);
         return false;
     }
-    throwFileError(made.error, path, source);
+    throwFileError(made.error, path);
 }
 
 } // namespace
 
-bool replaceFileContents(const QString &path, QByteArrayView data, const QString &source, const QString &oldContentsAt)
+bool replaceFileContents(const QString &path, QByteArrayView data, const QString &oldContentsAt)
 {
-    return writeContents(path, writerOf(data), data, source, oldContentsAt, true);
+    return writeContents(path, writerOf(data), data, oldContentsAt, true);
 }
 
-bool replaceWithNewFile(const QString &path, QByteArrayView data, const QString &source, const QString &oldContentsAt)
+bool replaceWithNewFile(const QString &path, QByteArrayView data, const QString &oldContentsAt)
 {
-    return writeContents(path, writerOf(data), data, source, oldContentsAt, false);
+    return writeContents(path, writerOf(data), data, oldContentsAt, false);
 }
 
-bool replaceWithNewFile(const QString &path, const ContentsWriter &write, const QString &source,
-                        const QString &oldContentsAt)
+bool replaceWithNewFile(const QString &path, const ContentsWriter &write, const QString &oldContentsAt)
 {
     auto writeData = [&write](int fd) {
         qint64 at = 0;
@@ -240,20 +239,20 @@ bool replaceWithNewFile(const QString &path, const ContentsWriter &write, const 
         write(out);
         return err;
     };
-    return writeContents(path, writeData, QByteArrayView(), source, oldContentsAt, false);
+    return writeContents(path, writeData, QByteArrayView(), oldContentsAt, false);
 }
 
-TextFormat formatOfFile(const QString &path, const QString &source)
+TextFormat formatOfFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         const int err = QFileInfo::exists(path) ? (QFileInfo(path).isDir() ? EISDIR : EACCES) : ENOENT;
-        throwFileError(err, path, source);
+        throwFileError(err, path);
     }
     // A UTF-16 file is converted as a whole to tell whether it converts back.
     const QByteArray opening = file.peek(2);
     if (opening == "\xFF\xFE" || opening == "\xFE\xFF")
-        return decodeFile(readWholeFile(path, source)).format;
+        return decodeFile(readWholeFile(path)).format;
 
     // Otherwise the file is read in pieces through one small buffer: it is
     // UTF-8 when every piece is, an unfinished sequence at the end of a piece
@@ -269,7 +268,7 @@ TextFormat formatOfFile(const QString &path, const QString &source)
     for (;;) {
         const qint64 got = file.read(buffer.data() + carried, kPiece);
         if (got < 0)
-            throw AppError(RuntimeError::PathFileAccess, source, file.errorString() + QStringLiteral(": ") + path);
+            throw AppError(ErrorKind::PathFileAccess, file.errorString() + QStringLiteral(": ") + path);
         const QByteArrayView fresh(buffer.constData() + carried, qsizetype(got));
         if (first) {
             bom = fresh.startsWith("\xEF\xBB\xBF");
@@ -313,13 +312,13 @@ TextFormat formatOfFile(const QString &path, const QString &source)
     return format;
 }
 
-void copyAsBackup(const QString &path, const QString &backup, QByteArrayView bytes, const QString &source)
+void copyAsBackup(const QString &path, const QString &backup, QByteArrayView bytes)
 {
     const QByteArray name = nativePath(backup);
     struct stat file {};
     struct stat existing {};
     if (::stat(name.constData(), &existing) == 0 || ::stat(nativePath(resolvedTarget(path)).constData(), &file) != 0) {
-        replaceFileContents(backup, bytes, source);
+        replaceFileContents(backup, bytes);
         return;
     }
     struct stat like {};
@@ -328,7 +327,7 @@ void copyAsBackup(const QString &path, const QString &backup, QByteArrayView byt
     like.st_gid = ::getegid();
     const NewFile made = putNewFile(name, bytes, &like);
     if (made.error)
-        throwFileError(made.error, backup, source);
+        throwFileError(made.error, backup);
 }
 
 void separateBackup(const QString &path, const QString &backup)

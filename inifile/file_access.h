@@ -15,9 +15,9 @@ class OutputBuffer;
 // write to it. A missing file is not read-only.
 bool isReadOnlyFile(const QString &path);
 
-// The whole file; throws AppError (53 when it is missing).
+// The whole file; throws AppError (FileNotFound when it is missing).
 // `spare` bytes of room are kept after the contents, for an edit in place.
-QByteArray readWholeFile(const QString &path, const QString &source, qsizetype spare = 0);
+QByteArray readWholeFile(const QString &path, qsizetype spare = 0);
 
 // How replaceFileContents writes a file.
 enum class FileWrite {
@@ -50,22 +50,19 @@ FileWrite plannedWrite(const QString &path);
 // either. A missing file is created. Throws AppError on
 // failure. Returns true when the file was replaced by a new one, false when
 // it was rewritten in place.
-bool replaceFileContents(const QString &path, QByteArrayView data, const QString &source,
-                         const QString &oldContentsAt = QString());
+bool replaceFileContents(const QString &path, QByteArrayView data, const QString &oldContentsAt = QString());
 // replaceFileContents when a new file can take the old one's place; false,
 // and nothing written, when only a rewrite in place could do it.
-bool replaceWithNewFile(const QString &path, QByteArrayView data, const QString &source,
-                        const QString &oldContentsAt = QString());
+bool replaceWithNewFile(const QString &path, QByteArrayView data, const QString &oldContentsAt = QString());
 // The same, the contents given to `write`'s buffer a piece at a time
 // rather than whole; it must hand on every one of them (OutputBuffer::flush).
 using ContentsWriter = std::function<void(OutputBuffer &)>;
-bool replaceWithNewFile(const QString &path, const ContentsWriter &write, const QString &source,
-                        const QString &oldContentsAt = QString());
+bool replaceWithNewFile(const QString &path, const ContentsWriter &write, const QString &oldContentsAt = QString());
 
 // The format decodeFile would find in the file, read through a small buffer
 // rather than whole (a UTF-16 file excepted). Throws AppError like
 // readWholeFile.
-TextFormat formatOfFile(const QString &path, const QString &source);
+TextFormat formatOfFile(const QString &path);
 
 // Gives the current contents of `path` the second name `backup` without
 // copying them: a hard link, put in place in one step. It stays the old
@@ -79,7 +76,7 @@ bool linkAsBackup(const QString &path, const QString &backup);
 // own, like replaceFileContents. A new backup gets the file's permissions
 // (not the usual ones of a new file), so that it shows no more of the file
 // to others than the file does.
-void copyAsBackup(const QString &path, const QString &backup, QByteArrayView bytes, const QString &source);
+void copyAsBackup(const QString &path, const QString &backup, QByteArrayView bytes);
 
 // When `backup` is another name of the file `path` itself, as a rewrite
 // killed between linking the backup and replacing the file leaves it, gives

@@ -71,7 +71,7 @@ bool isHeld(const struct stat &st)
 }
 } // namespace
 
-FileLock::FileLock(const QString &path, const QString &source, std::chrono::milliseconds timeout)
+FileLock::FileLock(const QString &path, std::chrono::milliseconds timeout)
 {
     const QByteArray native = QFile::encodeName(path);
     const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -80,7 +80,7 @@ FileLock::FileLock(const QString &path, const QString &source, std::chrono::mill
         if (fd < 0) {
             if (errno == ENOENT)
                 return;
-            throwFileError(errno, path, source);
+            throwFileError(errno, path);
         }
         struct stat opened {};
         if (::fstat(fd, &opened) == 0 && isHeld(opened)) {
@@ -91,11 +91,11 @@ FileLock::FileLock(const QString &path, const QString &source, std::chrono::mill
             const int error = errno;
             if (error != EWOULDBLOCK && error != EINTR) {
                 ::close(fd);
-                throwFileError(error, path, source);
+                throwFileError(error, path);
             }
             if (std::chrono::steady_clock::now() >= deadline) {
                 ::close(fd);
-                throw AppError(RuntimeError::PathFileAccess, source,
+                throw AppError(ErrorKind::PathFileAccess,
                                path + QStringLiteral(" is being written by another program; nothing was written"));
             }
             std::this_thread::sleep_for(kRetry);

@@ -20,9 +20,8 @@
 // write may call steps that lock it again for their own part.
 class FileLock {
 public:
-    // Throws AppError (75) when the lock is not free within `timeout`.
-    FileLock(const QString &path, const QString &source,
-             std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
+    // Throws AppError (PathFileAccess) when the lock is not free within `timeout`.
+    FileLock(const QString &path, std::chrono::milliseconds timeout = std::chrono::milliseconds(5000));
     ~FileLock();
     FileLock(const FileLock &) = delete;
     FileLock &operator=(const FileLock &) = delete;

@@ -50,14 +50,13 @@ FileWrite plannedWriteOf(const QByteArray &target, const struct stat &st)
     return FileWrite::NewFile;
 }
 
-void rewriteInPlace(const QByteArray &target, QByteArrayView data, const QString &path, const QString &source,
-                    const QString &oldContentsAt)
+void rewriteInPlace(const QByteArray &target, QByteArrayView data, const QString &path, const QString &oldContentsAt)
 {
     // No O_CREAT: the file is there, and a sticky folder may refuse to
     // "create" a file of another user even when it exists.
     const int fd = ::open(target.constData(), O_RDWR | O_CLOEXEC);
     if (fd < 0)
-        throwFileError(errno, path, source);
+        throwFileError(errno, path);
     // A backup that is another name of the file itself keeps nothing.
     struct stat file {};
     struct stat kept {};
@@ -71,8 +70,8 @@ void rewriteInPlace(const QByteArray &target, QByteArrayView data, const QString
         old = readAllFrom(fd, err);
         try {
             if (err)
-                throwFileError(err, path, source);
-            copy = saveOldContents(QFile::decodeName(target), old, data, source);
+                throwFileError(err, path);
+            copy = saveOldContents(QFile::decodeName(target), old, data);
         } catch (...) {
             ::close(fd);
             throw;
@@ -101,7 +100,7 @@ void rewriteInPlace(const QByteArray &target, QByteArrayView data, const QString
         else
             qCWarning(lcFile) << "the contents" << path << "had before the failed write are kept in"
                               << (ownCopy ? copy : oldContentsAt);
-        throwFileError(err, path, source);
+        throwFileError(err, path);
     }
     if (ownCopy)
         removeFileOrWarn(QFile::encodeName(copy));

@@ -23,5 +23,4 @@ bool mayKeepOwner(const struct stat &st);
 // are flushed to disk. The new size is reserved before a single byte is
 // overwritten, so a full disk is found first. On a failure the old contents
 // are put back where possible. Throws AppError naming `path`.
-void rewriteInPlace(const QByteArray &target, QByteArrayView data, const QString &path, const QString &source,
-                    const QString &oldContentsAt);
+void rewriteInPlace(const QByteArray &target, QByteArrayView data, const QString &path, const QString &oldContentsAt);

@@ -57,19 +57,19 @@ QString oldContentsFolder()
            + QStringLiteral("/larkspur/old-contents");
 }
 
-QString saveOldContents(const QString &target, QByteArrayView old, QByteArrayView written, const QString &source)
+QString saveOldContents(const QString &target, QByteArrayView old, QByteArrayView written)
 {
     const QString folder = oldContentsFolder();
     const QString name = pathAsName(target) + QLatin1Char('.') + hashOf(written);
     const QString copy = folder + QLatin1Char('/') + name;
     if (!QDir().mkpath(folder))
-        throwFileError(EACCES, folder, source);
+        throwFileError(EACCES, folder);
     // Saved under a temporary name and renamed: a copy under its own name is
     // always complete.
     QByteArray temporary = QFile::encodeName(folder + QStringLiteral("/.") + name + QStringLiteral(".XXXXXX"));
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)
-        throwFileError(errno, copy, source);
+        throwFileError(errno, copy);
     int err = writeAllAt(fd, old, 0);
     if (!err && ::fsync(fd) != 0)
         err = errno;
@@ -79,7 +79,7 @@ QString saveOldContents(const QString &target, QByteArrayView old, QByteArrayVie
         err = errno;
     if (err) {
         removeFileOrWarn(temporary);
-        throwFileError(err, copy, source);
+        throwFileError(err, copy);
     }
     syncFolderOf(native);
     return copy;

@@ -22,7 +22,7 @@ QString oldContentsFolder();
 // before it is rewritten in place with `written`, and flushes the copy to
 // disk. Returns the copy's path. Throws AppError, leaving no file behind,
 // when the copy cannot be made: the file must then not be touched.
-QString saveOldContents(const QString &target, QByteArrayView old, QByteArrayView written, const QString &source);
+QString saveOldContents(const QString &target, QByteArrayView old, QByteArrayView written);
 
 // Removes what interrupted writes left of `target`'s copies: half-saved
 // copies, and copies the file no longer needs because it holds either the

@@ -9,8 +9,6 @@
 #include <QFileInfo>
 
 namespace {
-const QString kSource = QStringLiteral("WritePrivateProfileString");
-
 bool isHeaderLine(QByteArrayView line)
 {
     return line.size() >= 2 && line.front() == '[' && line.back() == ']';
@@ -45,12 +43,12 @@ void checkProfileWrite(const QString &section, const QString &key, const QString
     // A key line ends its key at the first "=": such a name would read back
     // as another key, whose value it would take over.
     if (key.contains(QLatin1Char('=')))
-        throw AppError(RuntimeError::InvalidArgument, kSource,
+        throw AppError(ErrorKind::InvalidArgument,
                        QStringLiteral("The key name \"%1\" holds \"=\", which a configuration file cannot store in a "
                                       "key name; nothing was written")
                            .arg(key));
     if (key.startsWith(QLatin1Char('[')) && value.endsWith(QLatin1Char(']')))
-        throw AppError(RuntimeError::InvalidArgument, kSource,
+        throw AppError(ErrorKind::InvalidArgument,
                        QStringLiteral("The line \"%1=%2\" would read back as a section header; nothing was written")
                            .arg(key, value));
 }
@@ -122,15 +120,15 @@ bool writeProfileValue(const QString &section, const QString &key, const QString
     checkProfileWrite(section, key, value);
     if (isReadOnlyFile(fileName))
         return false;
-    const FileLock lock(fileName, kSource);
+    const FileLock lock(fileName);
     QByteArray bytes;
     // Room for what the write adds (a header and a line, at most three
     // bytes for each UTF-16 unit), so that it goes into the same buffer.
     const qsizetype added = 3 * (section.size() + key.size() + value.size()) + 16;
     if (QFileInfo::exists(fileName))
-        bytes = readWholeFile(fileName, kSource, added);
+        bytes = readWholeFile(fileName, added);
     FileText text = decodeFile(std::move(bytes));
     QByteArray written = applyProfileWrite(std::move(text.bytes), text.format, section, key, value);
-    replaceFileContents(fileName, encodeFile(std::move(written), text.format, fileName, kSource), kSource);
+    replaceFileContents(fileName, encodeFile(std::move(written), text.format, fileName));
     return true;
 }

@@ -52,7 +52,7 @@ QByteArray encodeWindows1252(const QString &text)
             // A character beyond the BMP is two units; the message names it whole.
             const qsizetype units =
                 text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
-            throw AppError(RuntimeError::InvalidArgument, QStringLiteral("Larkspur"),
+            throw AppError(ErrorKind::InvalidArgument,
                            QStringLiteral("The text \"%1\" holds the character \"%2\", which this file's "
                                           "encoding (Windows-1252) cannot store; nothing was written")
                                .arg(text, text.mid(i, units)));
@@ -83,7 +83,7 @@ QByteArray utf16FromUtf8(QByteArrayView bytes, FileEncoding encoding)
                            QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     const QString text = decoder.decode(bytes);
     if (decoder.hasError())
-        throw AppError(RuntimeError::InvalidArgument, QStringLiteral("Larkspur"),
+        throw AppError(ErrorKind::InvalidArgument,
                        QStringLiteral("The text to write is not valid Unicode; nothing was written"));
     QStringEncoder encoder(utf16Converter(encoding), QStringConverter::Flag::Stateless);
     return encoder.encode(text);
@@ -123,32 +123,32 @@ FileText decodeFile(QByteArray fileBytes)
     return text;
 }
 
-void requireExactFile(const TextFormat &format, const QString &path, const QString &source)
+void requireExactFile(const TextFormat &format, const QString &path)
 {
     if (!format.exact)
-        throw AppError(RuntimeError::InvalidArgument, source,
+        throw AppError(ErrorKind::InvalidArgument,
                        QStringLiteral("%1 holds UTF-16 text that would not be written back unchanged (an odd "
                                       "number of bytes or an unpaired surrogate); nothing was written")
                            .arg(path));
 }
 
 namespace {
-[[noreturn]] void throwEncodingChanged(const QString &path, const QString &source)
+[[noreturn]] void throwEncodingChanged(const QString &path)
 {
-    throw AppError(RuntimeError::InvalidArgument, source,
+    throw AppError(ErrorKind::InvalidArgument,
                    QStringLiteral("%1 would be read in another encoding after this write, which would change "
                                   "text it holds; nothing was written")
                        .arg(path));
 }
 } // namespace
 
-QByteArray encodeFile(QByteArray bytes, const TextFormat &format, const QString &path, const QString &source)
+QByteArray encodeFile(QByteArray bytes, const TextFormat &format, const QString &path)
 {
-    requireExactFile(format, path, source);
+    requireExactFile(format, path);
     if (format.utf16())
         return utf16FromUtf8(bytes, format.fileEncoding);
     if (encodedByOpening(format)) {
-        requireSameOpening(QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), 3)), format, path, source);
+        requireSameOpening(QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), 3)), format, path);
         return bytes;
     }
     // The encoding is read from the bytes, so a write could change it:
@@ -157,7 +157,7 @@ QByteArray encodeFile(QByteArray bytes, const TextFormat &format, const QString 
     // Text the write does not touch would then read back changed.
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")
         || (!isAscii(bytes) && QByteArrayView(bytes).isValidUtf8()))
-        throwEncodingChanged(path, source);
+        throwEncodingChanged(path);
     return bytes;
 }
 
@@ -166,12 +166,12 @@ bool encodedByOpening(const TextFormat &format)
     return format.fileEncoding == FileEncoding::Utf8;
 }
 
-void requireSameOpening(QByteArrayView opening, const TextFormat &format, const QString &path, const QString &source)
+void requireSameOpening(QByteArrayView opening, const TextFormat &format, const QString &path)
 {
-    requireExactFile(format, path, source);
+    requireExactFile(format, path);
     // A U+FEFF opening a UTF-8 file without a mark would be read as one.
     if (!format.bom && opening.startsWith("\xEF\xBB\xBF"))
-        throwEncodingChanged(path, source);
+        throwEncodingChanged(path);
 }
 
 TextFormat detectTextFormat(QByteArrayView fileBytes)
@@ -198,7 +198,7 @@ QByteArray encodeText(const QString &text, TextEncoding encoding)
     QStringEncoder encoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
     QByteArray out = encoder.encode(text);
     if (encoder.hasError())
-        throw AppError(RuntimeError::InvalidArgument, QStringLiteral("Larkspur"),
+        throw AppError(ErrorKind::InvalidArgument,
                        QStringLiteral("The text \"%1\" is not valid Unicode; nothing was written").arg(text));
     return out;
 }
@@ -206,7 +206,7 @@ QByteArray encodeText(const QString &text, TextEncoding encoding)
 void requireSingleLine(const QString &text, const QString &what)
 {
     if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n')))
-        throw AppError(RuntimeError::InvalidArgument, QStringLiteral("Larkspur"),
+        throw AppError(ErrorKind::InvalidArgument,
                        QStringLiteral("The %1 holds a line break, which would split it over several lines of "
                                       "the file; nothing was written")
                            .arg(what));

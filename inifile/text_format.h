@@ -56,15 +56,15 @@ FileText decodeFile(QByteArray fileBytes);
 // written back exactly (see TextFormat::exact), or when the bytes would be
 // read in another encoding than the file's, changing its text (Windows-1252
 // text that became valid UTF-8, a byte-order mark where the file had none).
-QByteArray encodeFile(QByteArray bytes, const TextFormat &format, const QString &path, const QString &source);
+QByteArray encodeFile(QByteArray bytes, const TextFormat &format, const QString &path);
 // Whether a UTF-8 file's working bytes are its own bytes and encodeFile
 // needs only their opening (see requireSameOpening) to pass them.
 bool encodedByOpening(const TextFormat &format);
 // encodeFile's checks for such a file, given the first three bytes of its
 // working bytes.
-void requireSameOpening(QByteArrayView opening, const TextFormat &format, const QString &path, const QString &source);
+void requireSameOpening(QByteArrayView opening, const TextFormat &format, const QString &path);
 // Throws that same AppError; for writers that must refuse before any other step.
-void requireExactFile(const TextFormat &format, const QString &path, const QString &source);
+void requireExactFile(const TextFormat &format, const QString &path);
 
 // The format of a file's own bytes (decodeFile's, without keeping the text).
 TextFormat detectTextFormat(QByteArrayView fileBytes);

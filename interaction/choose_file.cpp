@@ -25,7 +25,7 @@ QString chooseFile(Interaction &ui, const QString &title, const QString &filter,
     try {
         return stripNulls(ui.openFileDialog(request));
     } catch (const AppError &e) {
-        ui.tell(QStringLiteral("CommonOpenDialog:") + QString::number(e.number()) + QStringLiteral(" - ")
+        ui.tell(QStringLiteral("CommonOpenDialog:") + QString::number(errorNumber(e.kind())) + QStringLiteral(" - ")
                     + e.description(),
                 MessageIcon::Critical);
         return QString();

@@ -14,5 +14,6 @@ bool Interaction::ask(const QString &text, MessageIcon icon, const QString &titl
 
 void Interaction::reportError(const AppError &error)
 {
-    tell(QString::number(error.number()) + QStringLiteral(" - ") + error.description(), MessageIcon::Critical);
+    tell(QString::number(errorNumber(error.kind())) + QStringLiteral(" - ") + error.description(),
+         MessageIcon::Critical);
 }

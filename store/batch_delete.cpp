@@ -32,7 +32,7 @@ void IniStore::deleteKeys(const QString &section, const QStringList &GivenKeys, 
     m_lastRemoved.clear();
     if (GivenKeys.isEmpty())
         return;
-    const FileLock lock(m_fileName, QStringLiteral("clsINIRegistry: DeleteKeys"));
+    const FileLock lock(m_fileName);
     const bool reloaded = reloadIfChangedLocked();
     const QStringList keys = reloaded && keysAfterReload ? keysAfterReload(*m_records) : GivenKeys;
     // Another program removed the section (or renamed it) meanwhile: there

@@ -8,24 +8,20 @@
 #include <limits>
 #include <new>
 
-namespace {
-const QString kLoadSource = QStringLiteral("clsINIRegistry: LoadINI");
-}
-
 bool IniStore::load()
 {
     try {
         if (m_fileName.isEmpty())
-            throw AppError(kStoreErrorNumber, kLoadSource, QStringLiteral("Filename is missing"));
+            throw AppError(ErrorKind::Store, QStringLiteral("Filename is missing"));
         if (!findsRegularFile(m_fileName))
-            throw AppError(kStoreErrorNumber, kLoadSource, m_fileName + QStringLiteral(" File Not Found"));
+            throw AppError(ErrorKind::Store, m_fileName + QStringLiteral(" File Not Found"));
         clearRecords();
         readFile();
         return true;
     } catch (const AppError &e) {
-        throw AppError(kLoadErrorNumber, QStringLiteral("Method: LoadINIFile"), e.description());
+        throw AppError(ErrorKind::LoadFailed, e.description());
     } catch (const std::bad_alloc &) {
-        throw AppError(kLoadErrorNumber, QStringLiteral("Method: LoadINIFile"), QStringLiteral("Out of memory"));
+        throw AppError(ErrorKind::LoadFailed, QStringLiteral("Out of memory"));
     }
 }
 
@@ -36,7 +32,7 @@ void IniStore::readFile()
     // Read between two looks at the file: when they differ, somebody wrote
     // it meanwhile, and nothing tells which version was read.
     const FileStamp before = stampOfFile(m_fileName);
-    FileText file = decodeFile(readWholeFile(m_fileName, kLoadSource));
+    FileText file = decodeFile(readWholeFile(m_fileName));
     const bool steady = stampOfFile(m_fileName) == before;
     const TextFormat format = file.format;
     RecordList &list = *m_records;
@@ -66,8 +62,7 @@ void IniStore::readFile()
         if (!eq)
             continue;
         if (line.length > std::numeric_limits<qint32>::max())
-            throw AppError(RuntimeError::OutOfMemory, kLoadSource,
-                           QStringLiteral("A key line of more than 2 GB cannot be loaded"));
+            throw AppError(ErrorKind::OutOfMemory, QStringLiteral("A key line of more than 2 GB cannot be loaded"));
         const auto keyLength = qint32(static_cast<const char *>(eq) - p);
         const auto valueLength = qint32(line.length - keyLength - 1);
         IniRecord *record = arena.makeLine(section, line.start, keyLength, valueLength, qint32(list.count() + 1));

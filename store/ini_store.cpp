@@ -1,15 +1,10 @@
 #include "ini_store.h"
 
-#include "app_error.h"
 #include "choose_file.h"
 #include "file_name_test.h"
 #include "interaction.h"
 #include "name_match.h"
 #include "text_helpers.h"
-
-namespace {
-const QString kFileNameSource = QStringLiteral("clsINIRegistry: FileName");
-}
 
 QString chooseIniFile(Interaction &ui)
 {
@@ -30,15 +25,10 @@ void IniStore::setFileName(const QString &value)
             m_fileName = stripNulls(trimBlanks(s));
             return;
         }
-        if (s.isEmpty() && m_fileName.isEmpty()) {
-            try {
-                throw AppError(kStoreErrorNumber, kFileNameSource,
-                               QStringLiteral("Invalid command line arguments: ") + m_fileName
-                                   + QStringLiteral(" File Not Found"));
-            } catch (const AppError &e) {
-                m_ui.tell(e.description() + QStringLiteral("\r\nSource= ") + e.source(), MessageIcon::Critical);
-            }
-        }
+        if (s.isEmpty() && m_fileName.isEmpty())
+            m_ui.tell(QStringLiteral("Invalid command line arguments: ") + m_fileName
+                          + QStringLiteral(" File Not Found\r\nSource= clsINIRegistry: FileName"),
+                      MessageIcon::Critical);
         for (;;) {
             if (namesExistingFile(s)) {
                 m_fileName = stripNulls(trimBlanks(s));
@@ -49,7 +39,7 @@ void IniStore::setFileName(const QString &value)
                 return;
         }
     } catch (const std::exception &e) {
-        m_ui.tell(QString::fromUtf8(e.what()) + QStringLiteral("\r\nSource: ") + kFileNameSource,
+        m_ui.tell(QString::fromUtf8(e.what()) + QStringLiteral("\r\nSource: clsINIRegistry: FileName"),
                   MessageIcon::Critical);
     }
 }

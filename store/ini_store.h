@@ -61,7 +61,7 @@ public:
     const QList<IniRecord *> &lastRemoved() const { return m_lastRemoved; }
     // `command` names the write in the version history ("delete key [Net] proxy").
     void rewriteFile(const QString &name, const QString &command = QString());
-    // Reads FileName into a new list; throws AppError 0x800403E8 on failure.
+    // Reads FileName into a new list; throws AppError (LoadFailed) on failure.
     bool load();
 
     // Every write starts from the file as it is now: a rewrite from the
@@ -91,7 +91,7 @@ public:
     // or the file is read-only or cannot be written.
     void restoreVersion(qint64 number);
 
-    // Refuses (AppError 5, nothing changed) texts the file's encoding
+    // Refuses (AppError InvalidArgument, nothing changed) texts the file's encoding
     // cannot hold, before any record or line is made for them.
     void requireEncodable(const QStringList &texts) const;
 

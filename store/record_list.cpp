@@ -5,7 +5,7 @@
 namespace {
 [[noreturn]] void throwNoRecord(qsizetype position)
 {
-    throw AppError(RuntimeError::SubscriptOutOfRange, QStringLiteral("clsINIRegistry: Registry"),
+    throw AppError(ErrorKind::OutOfRange,
                    QStringLiteral("Subscript out of range: there is no record %1").arg(position));
 }
 } // namespace

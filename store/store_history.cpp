@@ -15,14 +15,13 @@ void IniStore::keepVersion(const QString &command) const
 
 void IniStore::restoreVersion(qint64 number)
 {
-    const QString source = QStringLiteral("clsINIRegistry: RestoreVersion");
     if (!m_history)
-        throw AppError(kStoreErrorNumber, source, QStringLiteral("No version history is kept"));
-    const FileLock lock(m_fileName, source);
+        throw AppError(ErrorKind::Store, QStringLiteral("No version history is kept"));
+    const FileLock lock(m_fileName);
     const QByteArray bytes = m_history->contents(m_fileName, number);
     if (isReadOnlyFile(m_fileName))
-        throw AppError(RuntimeError::PathFileAccess, source, QStringLiteral("Path/File access error: ") + m_fileName);
+        throw AppError(ErrorKind::PathFileAccess, QStringLiteral("Path/File access error: ") + m_fileName);
     keepVersion(QStringLiteral("restore version %1").arg(number));
-    replaceFileContents(m_fileName, bytes, source);
+    replaceFileContents(m_fileName, bytes);
     reloadLocked();
 }

@@ -26,17 +26,16 @@ Q_LOGGING_CATEGORY(lcStore, "larkspur.store")
 
 WriteResult IniStore::setValue(const QString &section, const QString &key, const QString &value)
 {
-    const QString source = QStringLiteral("clsINIRegistry: SetRegValue");
     // The profile writer refuses what the file's encoding cannot hold.
     checkProfileWrite(section, key, value);
     WriteResult result = WriteResult::Written;
     if (!QFileInfo::exists(m_fileName))
-        throwFileError(ENOENT, m_fileName, source);
+        throwFileError(ENOENT, m_fileName);
     if (isReadOnlyFile(m_fileName)) {
         m_ui.tell(QStringLiteral("Cannot save setting, file is Read Only"), MessageIcon::Warning);
         result = WriteResult::ReadOnly;
     }
-    const FileLock lock(m_fileName, source);
+    const FileLock lock(m_fileName);
     const FileStamp before = stampOfFile(m_fileName);
     keepVersion(QStringLiteral("set [%1] %2").arg(section, key));
     const bool written = writeProfileValue(section, key, value, m_fileName);
@@ -64,13 +63,13 @@ WriteResult IniStore::setValue(const QString &section, const QString &key, const
 
 bool IniStore::reloadIfChanged()
 {
-    const FileLock lock(m_fileName, QStringLiteral("clsINIRegistry: LoadINI"));
+    const FileLock lock(m_fileName);
     return reloadIfChangedLocked();
 }
 
 bool IniStore::writeFollowing(const std::function<bool()> &write, const QString &command)
 {
-    const FileLock lock(m_fileName, QStringLiteral("clsINIRegistry: WriteFollowing"));
+    const FileLock lock(m_fileName);
     const FileStamp before = stampOfFile(m_fileName);
     keepVersion(command);
     const bool written = write();
@@ -85,7 +84,7 @@ void IniStore::requireEncodable(const QStringList &texts) const
     // file read as Windows-1252 made it a UTF-8 file.
     TextEncoding encoding = TextEncoding::Utf8;
     if (QFileInfo::exists(m_fileName))
-        encoding = detectTextFormat(readWholeFile(m_fileName, QStringLiteral("Larkspur"))).encoding();
+        encoding = detectTextFormat(readWholeFile(m_fileName)).encoding();
     for (const QString &text : texts)
         encodeText(text, encoding);
 }
@@ -105,7 +104,7 @@ bool IniStore::reloadIfChangedLocked()
 
 void IniStore::reload()
 {
-    const FileLock lock(m_fileName, QStringLiteral("clsINIRegistry: LoadINI"));
+    const FileLock lock(m_fileName);
     reloadLocked();
 }
 
@@ -131,7 +130,7 @@ void IniStore::followOwnWrite(const FileStamp &before)
 void IniStore::deleteKey(const QString &section, const QString &key)
 {
     m_lastRemoved.clear();
-    const FileLock lock(m_fileName, QStringLiteral("clsINIRegistry: DeleteKey"));
+    const FileLock lock(m_fileName);
     reloadIfChangedLocked();
     const qsizetype position = findRecord(section, key);
     IniRecord *removed = nullptr;
@@ -158,8 +157,7 @@ void IniStore::deleteKey(const QString &section, const QString &key)
 // failure part-way never loses the file.
 void IniStore::rewriteFile(const QString &name, const QString &command)
 {
-    const QString source = QStringLiteral("clsINIRegistry: CreateINIFile");
-    const FileLock lock(m_fileName, source);
+    const FileLock lock(m_fileName);
     // Rewritten from records that miss another program's lines, the file
     // would lose them: the records are made from the file as it is now.
     reloadIfChangedLocked();
@@ -173,26 +171,26 @@ void IniStore::rewriteFile(const QString &name, const QString &command)
     bool originalRead = false;
     auto originalBytes = [&]() -> const QByteArray & {
         if (!originalRead)
-            original = readWholeFile(m_fileName, source);
+            original = readWholeFile(m_fileName);
         originalRead = true;
         return original;
     };
     FileText text;
     if (fromScratch)
-        text.format = formatOfFile(m_fileName, source);
+        text.format = formatOfFile(m_fileName);
     else
         text = decodeFile(originalBytes());
     const TextFormat &format = text.format;
-    requireExactFile(format, m_fileName, source);
+    requireExactFile(format, m_fileName);
 
     // A rewrite that will be refused is refused before the backup is made:
     // the backup may hold the only copy of what an earlier rewrite dropped.
     if (fromScratch && isReadOnlyFile(m_fileName))
-        throw AppError(RuntimeError::PathFileAccess, source, QStringLiteral("Path/File access error: ") + m_fileName);
+        throw AppError(ErrorKind::PathFileAccess, QStringLiteral("Path/File access error: ") + m_fileName);
 
     const QString backup = backupPathFor(m_fileName);
     if (isReadOnlyFile(backup))
-        throwFileError(EACCES, backup, source);
+        throwFileError(EACCES, backup);
 
     QByteArray rebuilt;
     std::optional<ProfileBuilder> built;
@@ -236,9 +234,9 @@ void IniStore::rewriteFile(const QString &name, const QString &command)
     const bool streamed = built && encodedByOpening(format);
     QByteArray encoded;
     if (streamed)
-        requireSameOpening(built->opening(3), format, m_fileName, source);
+        requireSameOpening(built->opening(3), format, m_fileName);
     else if (write)
-        encoded = encodeFile(built ? built->bytes() : std::move(rebuilt), format, m_fileName, source);
+        encoded = encodeFile(built ? built->bytes() : std::move(rebuilt), format, m_fileName);
     auto encodedBytes = [&]() -> const QByteArray & {
         if (streamed && encoded.isNull())
             encoded = built->bytes();
@@ -246,8 +244,8 @@ void IniStore::rewriteFile(const QString &name, const QString &command)
     };
     auto newFile = [&] {
         return streamed ? replaceWithNewFile(
-                   m_fileName, [&](OutputBuffer &out) { built->writeTo(out); }, source, backup)
-                        : replaceWithNewFile(m_fileName, encoded, source, backup);
+                   m_fileName, [&](OutputBuffer &out) { built->writeTo(out); }, backup)
+                        : replaceWithNewFile(m_fileName, encoded, backup);
     };
     // Only a rewrite that will go ahead keeps a version: a refused one
     // leaves the file as the newest version already holds it.
@@ -263,18 +261,18 @@ void IniStore::rewriteFile(const QString &name, const QString &command)
     const bool backupLinked = !isReadOnlyFile(m_fileName) && plannedWrite(m_fileName) == FileWrite::NewFile
                               && linkAsBackup(m_fileName, backup);
     if (!backupLinked)
-        copyAsBackup(m_fileName, backup, originalBytes(), source);
+        copyAsBackup(m_fileName, backup, originalBytes());
 
     if (write && backupLinked && !newFile()) {
         // Its folder refused the new file after all, so the file is to be
         // rewritten in place, which would take its second name along: the
         // backup gets a file of its own with the old contents first.
         if (!QFile::remove(backup))
-            throwFileError(EACCES, backup, source);
-        copyAsBackup(m_fileName, backup, originalBytes(), source);
-        replaceFileContents(m_fileName, encodedBytes(), source, backup);
+            throwFileError(EACCES, backup);
+        copyAsBackup(m_fileName, backup, originalBytes());
+        replaceFileContents(m_fileName, encodedBytes(), backup);
     } else if (write && !backupLinked) {
-        replaceFileContents(m_fileName, encodedBytes(), source, backup);
+        replaceFileContents(m_fileName, encodedBytes(), backup);
     }
 
     // A record that several later ones hand their values to ends up with

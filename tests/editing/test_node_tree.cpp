@@ -108,20 +108,22 @@ private Q_SLOTS:
         QCOMPARE(nodes.indexOf(QStringLiteral("RootKey=9")), 0);
         QCOMPARE(nodes.indexOf(QStringLiteral("TreeKey=09")), 0);
 
-        auto failsWith = [&](qint32 number, auto &&call) {
+        auto failsWith = [&](ErrorKind kind, auto &&call) {
             try {
                 call();
             } catch (const AppError &e) {
-                return e.number() == number;
+                return e.kind() == kind;
             }
             return false;
         };
-        QVERIFY(failsWith(35602, [&] { nodes.append({}, QStringLiteral("RootKey=5"), record("T", {}, 5), 4, 4); }));
-        QVERIFY(failsWith(35601, [&] {
+        QVERIFY(failsWith(ErrorKind::KeyNotUnique,
+                          [&] { nodes.append({}, QStringLiteral("RootKey=5"), record("T", {}, 5), 4, 4); }));
+        QVERIFY(failsWith(ErrorKind::ElementNotFound, [&] {
             nodes.append(QStringLiteral("RootKey=77"), QStringLiteral("TreeKey=78"), record("T", "k", 78), 5, 6);
         }));
-        QVERIFY(failsWith(35603, [&] { nodes.append({}, QStringLiteral("Other=1"), record("T", {}, 1), 4, 4); }));
-        QVERIFY(failsWith(RuntimeError::InvalidArgument, [&] {
+        QVERIFY(failsWith(ErrorKind::InvalidKey,
+                          [&] { nodes.append({}, QStringLiteral("Other=1"), record("T", {}, 1), 4, 4); }));
+        QVERIFY(failsWith(ErrorKind::InvalidArgument, [&] {
             nodes.append(QStringLiteral("TreeKey=9"), QStringLiteral("TreeKey=10"), record("S", "k", 10), 5, 6);
         }));
         QCOMPARE(nodes.count(), 2);

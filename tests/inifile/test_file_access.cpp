@@ -41,7 +41,7 @@ private Q_SLOTS:
         TestFolder dir;
         const QString file = dir.write(QStringLiteral("a.ini"), "old contents");
         ::chmod(QFile::encodeName(file).constData(), 0640);
-        replaceFileContents(file, "new", QStringLiteral("test"));
+        replaceFileContents(file, "new");
         QCOMPARE(TestFolder::read(file), QByteArray("new"));
         QCOMPARE(modeOf(file), mode_t(0640));
         QCOMPARE(QDir(dir.path(QString())).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("a.ini")});
@@ -53,7 +53,7 @@ private Q_SLOTS:
         const QString real = dir.write(QStringLiteral("real.ini"), "a");
         const QString link = dir.path(QStringLiteral("link.ini"));
         QVERIFY(QFile::link(real, link));
-        replaceFileContents(link, "b", QStringLiteral("test"));
+        replaceFileContents(link, "b");
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(TestFolder::read(real), QByteArray("b"));
     }
@@ -70,14 +70,14 @@ private Q_SLOTS:
         QCOMPARE(plannedWrite(file), FileWrite::NewFile);
         QVERIFY(::link(QFile::encodeName(file).constData(), QFile::encodeName(other).constData()) == 0);
         QCOMPARE(plannedWrite(other), FileWrite::InPlace);
-        QVERIFY(!replaceFileContents(other, "new", QStringLiteral("test")));
+        QVERIFY(!replaceFileContents(other, "new"));
         QCOMPARE(TestFolder::read(file), QByteArray("new"));
         QCOMPARE(TestFolder::read(other), QByteArray("new"));
         QCOMPARE(QDir(oldContentsFolder()).entryList(QDir::Files | QDir::Hidden), QStringList());
 
         const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", QFile::encodeName(dir.write(QStringLiteral("not-a-folder"), "x")));
-        QVERIFY_THROWS_EXCEPTION(AppError, replaceFileContents(file, "newer", QStringLiteral("test")));
+        QVERIFY_THROWS_EXCEPTION(AppError, replaceFileContents(file, "newer"));
         qputenv("XDG_DATA_HOME", dataHome);
         QCOMPARE(TestFolder::read(other), QByteArray("new"));
         QCOMPARE(QDir(dir.path(QString())).entryList(QDir::Files | QDir::Hidden),
@@ -91,11 +91,10 @@ private Q_SLOTS:
         const TestDataHome home;
         TestFolder dir;
         const QString file = QFileInfo(dir.write(QStringLiteral("a.ini"), "current")).canonicalFilePath();
-        const QString source = QStringLiteral("test");
-        const QString neverStarted = saveOldContents(file, "current", "what was to be written", source);
-        const QString finished = saveOldContents(file, "before", "current", source);
-        const QString interrupted = saveOldContents(file, "before", "half written", source);
-        const QString otherFile = saveOldContents(file + QStringLiteral("x"), "current", "y", source);
+        const QString neverStarted = saveOldContents(file, "current", "what was to be written");
+        const QString finished = saveOldContents(file, "before", "current");
+        const QString interrupted = saveOldContents(file, "before", "half written");
+        const QString otherFile = saveOldContents(file + QStringLiteral("x"), "current", "y");
         const QString halfSaved =
             oldContentsFolder() + QStringLiteral("/.") + QFileInfo(interrupted).fileName() + QStringLiteral(".Ab12Cd");
         QVERIFY(QFile::copy(interrupted, halfSaved));
@@ -106,7 +105,7 @@ private Q_SLOTS:
         QTest::ignoreMessage(QtWarningMsg,
                              QRegularExpression(QStringLiteral("kept in.*") + QFileInfo(interrupted).fileName()));
         {
-            const FileLock lock(file, source);
+            const FileLock lock(file);
         }
         QVERIFY(!QFileInfo::exists(neverStarted));
         QVERIFY(!QFileInfo::exists(finished));
@@ -151,25 +150,22 @@ private Q_SLOTS:
         for (const QString &path : {linked, file}) {
             QCOMPARE(plannedWrite(path), path == linked ? FileWrite::InPlace : FileWrite::NewFile);
             try {
-                replaceFileContents(path, QByteArray(128 * 1024, 'n'), QStringLiteral("test"));
+                replaceFileContents(path, QByteArray(128 * 1024, 'n'));
                 QFAIL("a write to a full disk must fail");
             } catch (const AppError &e) {
-                QCOMPARE(e.number(), RuntimeError::DiskFull);
+                QCOMPARE(e.kind(), ErrorKind::DiskFull);
             }
         }
         // Written a piece at a time, the disk fills up part-way through.
         try {
-            replaceWithNewFile(
-                file,
-                [](OutputBuffer &out) {
-                    for (int i = 0; i < 4096; ++i)
-                        out.put(QByteArray(100, 'n'));
-                    out.flush();
-                },
-                QStringLiteral("test"));
+            replaceWithNewFile(file, [](OutputBuffer &out) {
+                for (int i = 0; i < 4096; ++i)
+                    out.put(QByteArray(100, 'n'));
+                out.flush();
+            });
             QFAIL("a write to a full disk must fail");
         } catch (const AppError &e) {
-            QCOMPARE(e.number(), RuntimeError::DiskFull);
+            QCOMPARE(e.kind(), ErrorKind::DiskFull);
         }
         for (const char *name : {"a.ini", "b.ini", "c.ini"})
             QCOMPARE(TestFolder::read(disk + QLatin1Char('/') + name), old);
@@ -205,7 +201,7 @@ private Q_SLOTS:
                 bytes.append(parts[random.bounded(parts.size())]);
             const QString file = dir.write(QStringLiteral("f.ini"), bytes);
             const TextFormat whole = decodeFile(bytes).format;
-            const TextFormat pieces = formatOfFile(file, QStringLiteral("test"));
+            const TextFormat pieces = formatOfFile(file);
             const QByteArray shown = bytes.right(24).toHex(' ');
             QVERIFY2(pieces.fileEncoding == whole.fileEncoding, shown.constData());
             QVERIFY2(pieces.bom == whole.bom, shown.constData());
@@ -218,31 +214,50 @@ private Q_SLOTS:
     {
         TestFolder dir;
         const QString file = dir.path(QStringLiteral("new.ini"));
-        replaceFileContents(file, "", QStringLiteral("test"));
+        replaceFileContents(file, "");
         QVERIFY(QFileInfo(file).isFile());
         QCOMPARE(QFileInfo(file).size(), 0);
     }
 
-    void failuresAreReportedWithNumberAndPath()
+    // The numbers users read in error boxes are the ones they always read.
+    void everyKindShowsItsKnownNumber()
+    {
+        QCOMPARE(errorNumber(ErrorKind::InvalidArgument), 5);
+        QCOMPARE(errorNumber(ErrorKind::OutOfMemory), 7);
+        QCOMPARE(errorNumber(ErrorKind::OutOfRange), 9);
+        QCOMPARE(errorNumber(ErrorKind::BadFileName), 52);
+        QCOMPARE(errorNumber(ErrorKind::FileNotFound), 53);
+        QCOMPARE(errorNumber(ErrorKind::DiskFull), 61);
+        QCOMPARE(errorNumber(ErrorKind::PermissionDenied), 70);
+        QCOMPARE(errorNumber(ErrorKind::PathFileAccess), 75);
+        QCOMPARE(errorNumber(ErrorKind::PathNotFound), 76);
+        QCOMPARE(errorNumber(ErrorKind::ObjectNotSet), 91);
+        QCOMPARE(errorNumber(ErrorKind::ElementNotFound), 35601);
+        QCOMPARE(errorNumber(ErrorKind::KeyNotUnique), 35602);
+        QCOMPARE(errorNumber(ErrorKind::InvalidKey), 35603);
+        QCOMPARE(errorNumber(ErrorKind::Store), 3000);
+        QCOMPARE(errorNumber(ErrorKind::LoadFailed), -2147220504);
+    }
+
+    void failuresAreReportedWithKindAndPath()
     {
         TestFolder dir;
         const QString blocker = dir.write(QStringLiteral("blocker"), "x");
         const QString inside = blocker + QStringLiteral("/a.ini");
         try {
-            replaceFileContents(inside, "x", QStringLiteral("test"));
+            replaceFileContents(inside, "x");
             QFAIL("a write below a regular file must fail");
         } catch (const AppError &e) {
-            QCOMPARE(e.number(), 76);
+            QCOMPARE(e.kind(), ErrorKind::PathNotFound);
             QVERIFY(e.description().endsWith(inside));
-            QCOMPARE(e.source(), QStringLiteral("test"));
         }
         try {
-            readWholeFile(dir.path(QStringLiteral("missing.ini")), QStringLiteral("test"));
+            readWholeFile(dir.path(QStringLiteral("missing.ini")));
             QFAIL("reading a missing file must fail");
         } catch (const AppError &e) {
-            QCOMPARE(e.number(), 53);
+            QCOMPARE(e.kind(), ErrorKind::FileNotFound);
         }
-        QVERIFY_THROWS_EXCEPTION(AppError, replaceFileContents(dir.path(QString()), "x", QStringLiteral("test")));
+        QVERIFY_THROWS_EXCEPTION(AppError, replaceFileContents(dir.path(QString()), "x"));
         QCOMPARE(TestFolder::read(blocker), QByteArray("x"));
     }
 };

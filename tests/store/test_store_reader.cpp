@@ -93,8 +93,7 @@ private Q_SLOTS:
             store.load();
             QFAIL("loading without a name must fail");
         } catch (const AppError &e) {
-            QCOMPARE(e.number(), qint32(-2147220504));
-            QCOMPARE(e.source(), QStringLiteral("Method: LoadINIFile"));
+            QCOMPARE(e.kind(), ErrorKind::LoadFailed);
             QCOMPARE(e.description(), QStringLiteral("Filename is missing"));
         }
 
@@ -107,7 +106,7 @@ private Q_SLOTS:
             store.load();
             QFAIL("loading a vanished file must fail");
         } catch (const AppError &e) {
-            QCOMPARE(e.number(), qint32(0x800403E8u));
+            QCOMPARE(e.kind(), ErrorKind::LoadFailed);
             QCOMPARE(e.description(), file + QStringLiteral(" File Not Found"));
         }
         QCOMPARE(store.records(), kept);

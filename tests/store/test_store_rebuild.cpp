@@ -164,7 +164,7 @@ private Q_SLOTS:
             }
 
             store.rewriteFile(path);
-            QCOMPARE(TestFolder::read(path), encodeFile(text, format, path, QStringLiteral("test")));
+            QCOMPARE(TestFolder::read(path), encodeFile(text, format, path));
             QCOMPARE(rows(records), expected);
         }
     }

@@ -88,7 +88,7 @@ private Q_SLOTS:
             o.store.setValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"));
             QFAIL("a vanished file must fail");
         } catch (const AppError &e) {
-            QCOMPARE(e.number(), 53);
+            QCOMPARE(e.kind(), ErrorKind::FileNotFound);
         }
         QVERIFY(!QFileInfo::exists(o.file));
         QCOMPARE(o.store.value(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("1"));
@@ -167,7 +167,7 @@ private Q_SLOTS:
             o.store.setValue(QStringLiteral("A"), QStringLiteral("k"), QString::fromUtf8("\xC4\x81"));
             QFAIL("a character without a Windows-1252 byte must be refused");
         } catch (const AppError &e) {
-            QCOMPARE(e.number(), RuntimeError::InvalidArgument);
+            QCOMPARE(e.kind(), ErrorKind::InvalidArgument);
             QVERIFY(e.description().contains(QStringLiteral("(Windows-1252)")));
             QVERIFY(e.description().endsWith(QStringLiteral("nothing was written")));
         }
@@ -189,7 +189,7 @@ private Q_SLOTS:
                 o.store.setValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"));
                 QFAIL("an inexact UTF-16 file must not be written");
             } catch (const AppError &e) {
-                QCOMPARE(e.number(), RuntimeError::InvalidArgument);
+                QCOMPARE(e.kind(), ErrorKind::InvalidArgument);
                 QVERIFY(e.description().endsWith(QStringLiteral("nothing was written")));
             }
             QVERIFY_THROWS_EXCEPTION(AppError, o.store.deleteKey(QStringLiteral("A"), QStringLiteral("j")));
@@ -249,7 +249,7 @@ private Q_SLOTS:
             o.store.setValue(QStringLiteral("A"), QStringLiteral("a=b"), QStringLiteral("v"));
             QFAIL("a key name holding \"=\" must be refused");
         } catch (const AppError &e) {
-            QCOMPARE(e.number(), 5);
+            QCOMPARE(e.kind(), ErrorKind::InvalidArgument);
             QVERIFY2(e.description().contains(QStringLiteral("\"a=b\" holds \"=\"")), qPrintable(e.description()));
         }
         QCOMPARE(o.bytes(), text);
@@ -347,7 +347,7 @@ private Q_SLOTS:
                 o.store.deleteKey(QStringLiteral("A"), QStringLiteral("k"));
                 QFAIL("a read-only file must not be rewritten");
             } catch (const AppError &e) {
-                QCOMPARE(e.number(), 75);
+                QCOMPARE(e.kind(), ErrorKind::PathFileAccess);
             }
         }
         QCOMPARE(o.bytes(), original);
