@@ -38,7 +38,8 @@ void updateMimeDatabase(const QString &mimeDir)
     process.setStandardErrorFile(QProcess::nullDevice());
     process.start(tool, {mimeDir});
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        qCWarning(lcFileAssoc) << "update-mime-database did not rebuild" << mimeDir << process.errorString();
+        qCWarning(lcFileAssoc) << "update-mime-database did not rebuild" << mimeDir << "exit code" << process.exitCode()
+                               << process.errorString();
 }
 } // namespace
 
@@ -53,7 +54,7 @@ void FileAssociation::report(const QString &text)
 
 bool FileAssociation::prepareFolder(const QString &folder)
 {
-    // Without a data folder of the user's own there is nowhere to write.
+    // An empty folder is no data folder at all: nowhere to write.
     if (folder.isEmpty() || !QDir().mkpath(folder)) {
         report(QStringLiteral("An error occured while attempting to to create a registery key."));
         return false;
@@ -100,35 +101,36 @@ bool FileAssociation::registerIniFiles(const QString &programPath)
         return false;
     }
 
-    const bool haveDataHome = !userDataHome().isEmpty();
-    const QString applications = haveDataHome ? userApplicationsDir() : QString();
+    // Without a data folder of the user's own there is nowhere to write.
+    const QString applications = userDataHome().isEmpty() ? QString() : userApplicationsDir();
     bool declare = false;
     const QString mimeType =
         mimeTypeForExtension(kExtension, m_knownMimeTypes(QStringLiteral("file") + kExtension.toLower()), declare);
 
-    // The extension (the entry's MIME type) and the file type with its verb
-    // (the entry's name and command) both end up in the desktop entry, so
-    // each one's place is the applications folder, made before anything is
-    // written. A step that fails has said so; the next one runs all the same.
+    // The extension (the entry's MIME type), the file type (its name) and the
+    // verb (its command) all end up in the desktop entry, so the applications
+    // folder is the place of each. Each part still checks its place and says
+    // so on its own, so that the person sees which parts failed, as always: two
+    // folder steps first (the extension; the file type with its verb), then
+    // one step per part. A step that fails has said so; the next one runs.
     prepareFolder(applications);
     prepareFolder(applications);
 
     // The extension: declared in a MIME package of our own when the desktop
-    // knows no type for it. It is only worth declaring where the entry that
-    // lists it can follow.
+    // knows no type for it, and only where the entry that lists it can follow.
     if (findFolder(applications) && declare) {
-        const QString mimeDir = userMimeDir();
         bool written = false;
         writeFile(mimePackagePath(), mimePackage({ownMimeDeclaration(kExtension)}), &written);
         if (written)
-            updateMimeDatabase(mimeDir);
+            updateMimeDatabase(userMimeDir());
     }
-    // The file type's description is the entry's name, written with the verb below.
+    // The file type: its description is the entry's name, written with the verb.
     findFolder(applications);
     // The verb: the entry itself, which runs the program on the file.
     if (findFolder(applications)) {
         const FileType type{kFileType, kDescription, {{kVerb, programPath + QStringLiteral(" %1")}}, std::nullopt};
-        // The program is exactly the file we were given, blanks and all.
+        // The program is exactly the file we were given, blanks and all, even
+        // where a shorter run of its words happens to name a file too.
         const FileProbe isProgram = [&programPath](const QString &path) { return path == programPath; };
         writeFile(applications + QLatin1Char('/') + desktopEntryFileName(kFileType),
                   desktopEntry(type, {mimeType}, isProgram));
