@@ -4,9 +4,6 @@
 #include <QRegularExpression>
 
 namespace {
-const QString kShell = QStringLiteral("shell");
-const QString kCommand = QStringLiteral("command");
-const QString kDefaultIcon = QStringLiteral("DefaultIcon");
 // The icon the installed program brings, for types whose icon the desktop cannot show.
 const QString kProgramIcon = QStringLiteral("larkspur");
 
@@ -70,42 +67,6 @@ QString line(const QString &key, const QString &value)
 }
 } // namespace
 
-QList<FileTypeClass> fileTypeClasses(const ClassStore &store)
-{
-    QList<FileTypeClass> types;
-    auto typeNamed = [&types](const QString &name) -> FileTypeClass * {
-        for (FileTypeClass &type : types) {
-            if (sameKeyName(type.name, name))
-                return &type;
-        }
-        return nullptr;
-    };
-    for (const ClassKey &key : store.keys()) {
-        const QStringList parts = key.name.split(QLatin1Char('\\'));
-        if (parts.size() != 4 || !sameKeyName(parts[1], kShell) || !sameKeyName(parts[3], kCommand) || !key.value)
-            continue;
-        FileTypeClass *type = typeNamed(parts[0]);
-        if (!type) {
-            const ClassKey *typeKey = store.find(parts[0]);
-            types.append({typeKey ? typeKey->name : parts[0], QString(), {}, {}, std::nullopt});
-            type = &types.last();
-        }
-        type->verbs.append({parts[2], *key.value});
-    }
-    for (FileTypeClass &type : types) {
-        const std::optional<QString> description = store.value(type.name);
-        type.description = description && !description->isEmpty() ? *description : type.name;
-        type.defaultIcon = store.value(type.name + QLatin1Char('\\') + kDefaultIcon);
-    }
-    for (const ClassKey &key : store.keys()) {
-        if (!key.name.startsWith(QLatin1Char('.')) || key.name.contains(QLatin1Char('\\')) || !key.value)
-            continue;
-        if (FileTypeClass *type = typeNamed(*key.value))
-            type->extensions.append(key.name);
-    }
-    return types;
-}
-
 QString desktopEntryFileName(const QString &fileType)
 {
     QString name;
@@ -118,7 +79,7 @@ QString desktopEntryFileName(const QString &fileType)
     return QStringLiteral("larkspur-") + name + QStringLiteral(".desktop");
 }
 
-QByteArray desktopEntry(const FileTypeClass &type, const QStringList &mimeTypes, const FileProbe &isFile)
+QByteArray desktopEntry(const FileType &type, const QStringList &mimeTypes, const FileProbe &isFile)
 {
     QStringList ids;
     for (const ShellVerb &verb : type.verbs)

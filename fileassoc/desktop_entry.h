@@ -1,6 +1,5 @@
 #pragma once
 
-#include "class_store.h"
 #include "shell_command.h"
 
 #include <QByteArray>
@@ -10,24 +9,19 @@
 
 #include <optional>
 
-// A verb of a file type: the name of its key under "shell" and its command.
+// A verb of a file type: the name the desktop shows and the command it runs.
 struct ShellVerb {
     QString name;
     QString command;
 };
 
-// A file type of the store as the desktop is told of it.
-struct FileTypeClass {
-    QString name; // the file-type key, "inifile"
-    QString description; // its default value, or its name when it has none
-    QStringList extensions; // the extension keys whose default value names it
-    QList<ShellVerb> verbs; // its "shell\<verb>\command" keys that hold a command
-    std::optional<QString> defaultIcon; // its "DefaultIcon" value
+// A file type as the desktop is told of it.
+struct FileType {
+    QString name; // "inifile", which names the entry's file
+    QString description; // what the desktop shows for the program, "Larkspur"
+    QList<ShellVerb> verbs; // the entry's actions, the first one also its own command
+    std::optional<QString> defaultIcon; // an icon reference "file,index"; none for the program's own
 };
-
-// Every file type in `store` that has at least one verb, in the order its
-// key was created.
-QList<FileTypeClass> fileTypeClasses(const ClassStore &store);
 
 // The file name of the desktop entry for a file type, "larkspur-inifile.desktop".
 QString desktopEntryFileName(const QString &fileType);
@@ -36,4 +30,4 @@ QString desktopEntryFileName(const QString &fileType);
 // the type's description, for files of `mimeTypes`, with one action per
 // verb named by the verb. It stays out of the menus: it is there for the
 // files, and the installed entry is the one a user starts the program from.
-QByteArray desktopEntry(const FileTypeClass &type, const QStringList &mimeTypes, const FileProbe &isFile);
+QByteArray desktopEntry(const FileType &type, const QStringList &mimeTypes, const FileProbe &isFile);

@@ -1,8 +1,6 @@
 #include "mime_package.h"
 
 #include <QMimeDatabase>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QXmlStreamWriter>
 
 MimeDeclaration ownMimeDeclaration(const QString &extension)
@@ -61,16 +59,4 @@ QStringList systemMimeTypesForFileName(const QString &fileName)
     for (const QMimeType &type : QMimeDatabase().mimeTypesForFileName(fileName))
         names << type.name();
     return names;
-}
-
-void updateMimeDatabase(const QString &mimeDir)
-{
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("update-mime-database"));
-    if (tool.isEmpty())
-        return;
-    QProcess process;
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
-    process.start(tool, {mimeDir});
-    process.waitForFinished(30000);
 }

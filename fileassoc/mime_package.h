@@ -26,7 +26,3 @@ QByteArray mimePackage(const QList<MimeDeclaration> &types);
 
 // What the desktop's MIME database says of a file named `fileName`, by name alone.
 QStringList systemMimeTypesForFileName(const QString &fileName);
-
-// Rebuilds the caches of the MIME folder `mimeDir` from its packages, when
-// the desktop's tool for it is installed; it writes inside `mimeDir` only.
-void updateMimeDatabase(const QString &mimeDir);

@@ -17,11 +17,6 @@ QString userDataHome()
     return QDir::cleanPath(home) + QStringLiteral("/.local/share");
 }
 
-QString classStorePath()
-{
-    return userDataHome() + QStringLiteral("/larkspur/classes.json");
-}
-
 QString userApplicationsDir()
 {
     return userDataHome() + QStringLiteral("/applications");

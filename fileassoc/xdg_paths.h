@@ -9,8 +9,6 @@ QString userDataHome();
 
 // The paths below are only meaningful while userDataHome() is not empty.
 
-// Where the keys of the file type registration are kept.
-QString classStorePath();
 // The user's desktop entries.
 QString userApplicationsDir();
 // The user's MIME database, and the package in it that declares our types.

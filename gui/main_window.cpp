@@ -3,19 +3,18 @@
 #include "app_error.h"
 #include "busy_cursor.h"
 #include "file_access.h"
+#include "file_association.h"
 #include "file_history.h"
 #include "find_dialog.h"
 #include "g_registry.h"
 #include "gui_log.h"
 #include "interaction.h"
-#include "mod_file_assoc.h"
 #include "node_tree_view.h"
 #include "program_icon.h"
 #include "splitter_bar.h"
 #include "tree_build.h"
 #include "twips.h"
 #include "value_list.h"
-#include "xdg_registry.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -154,13 +153,12 @@ void MainWindow::Form_Load()
     // program wherever it was moved to. Nothing here may stop the start.
     QString appPath;
     try {
-        appPath = ProgramPath(QCoreApplication::applicationDirPath());
+        appPath = FileAssociation::programPath(QCoreApplication::applicationDirPath());
     } catch (const std::exception &error) {
         qCWarning(lcGui) << "no program path for the shell verb:" << error.what();
     }
     try {
-        XdgRegistry desktop;
-        modFileAssoc(desktop, m_ui).RegisterShellVerb(appPath);
+        FileAssociation(m_ui).registerIniFiles(appPath);
     } catch (const std::exception &error) {
         qCWarning(lcGui) << "the shell verb was not registered:" << error.what();
     }

@@ -1,4 +1,3 @@
-#include "class_store.h"
 #include "desktop_entry.h"
 #include "mime_package.h"
 #include "shell_command.h"
@@ -18,20 +17,9 @@ QString exec(const QString &command, const QStringList &files = {})
 {
     return execLine(splitVerbCommand(command, filesAre(files)));
 }
-
-ClassStore storeOf(const QList<std::pair<QString, std::optional<QString>>> &keys)
-{
-    ClassStore store;
-    for (const auto &[name, value] : keys) {
-        store.create(name);
-        if (value)
-            store.setValue(name, *value);
-    }
-    return store;
-}
 } // namespace
 
-// How the keys become what the desktop reads: a verb's command as an Exec
+// How a registration becomes what the desktop reads: a verb's command as an Exec
 // line, the desktop entry of a file type, and the MIME types for extensions.
 class TestDesktopEntry : public QObject {
     Q_OBJECT
@@ -84,41 +72,6 @@ private Q_SLOTS:
 
     // --- File types ---
 
-    void fileTypesFromTheKeys()
-    {
-        const ClassStore store = storeOf({
-            {".INI", "inifile"},
-            {"inifile", "Larkspur"},
-            {"inifile\\shell\\Edit with Larkspur\\command", "/bin/larkspur %1"},
-            {".cfg", "INIFILE"},
-            {"plain", "No verbs here"},
-            {".txt", "plain"},
-            {"bare\\shell\\open\\command", "/bin/ed %1"},
-            {"bare\\shell\\novalue\\command", std::nullopt},
-            {"inifile\\shell\\Print\\command", "/bin/lp %1"},
-            {"inifile\\DefaultIcon", "/icons/ini.svg,0"},
-            {".empty", ""},
-        });
-        const QList<FileTypeClass> types = fileTypeClasses(store);
-        QCOMPARE(types.size(), 2);
-
-        QCOMPARE(types[0].name, QStringLiteral("inifile"));
-        QCOMPARE(types[0].description, QStringLiteral("Larkspur"));
-        QCOMPARE(types[0].extensions, (QStringList{".INI", ".cfg"}));
-        QCOMPARE(types[0].verbs.size(), 2);
-        QCOMPARE(types[0].verbs[0].name, QStringLiteral("Edit with Larkspur"));
-        QCOMPARE(types[0].verbs[0].command, QStringLiteral("/bin/larkspur %1"));
-        QCOMPARE(types[0].verbs[1].name, QStringLiteral("Print"));
-        QCOMPARE(types[0].defaultIcon, std::optional<QString>("/icons/ini.svg,0"));
-
-        // A type without a description is shown by its name.
-        QCOMPARE(types[1].name, QStringLiteral("bare"));
-        QCOMPARE(types[1].description, QStringLiteral("bare"));
-        QVERIFY(types[1].extensions.isEmpty());
-        QCOMPARE(types[1].verbs.size(), 1);
-        QVERIFY(!types[1].defaultIcon);
-    }
-
     void entryFileNames()
     {
         QCOMPARE(desktopEntryFileName("inifile"), QStringLiteral("larkspur-inifile.desktop"));
@@ -127,13 +80,12 @@ private Q_SLOTS:
 
     void theWholeEntry()
     {
-        FileTypeClass type{"inifile",
-                           "Larkspur; INI",
-                           {".INI"},
-                           {{"Edit with Larkspur", "/opt/l k/larkspur %1"},
-                            {"Edit with Larkspur", "/bin/ed %1"},
-                            {"&Print", "/bin/lp -d \"office 2\" %1"}},
-                           std::nullopt};
+        FileType type{"inifile",
+                      "Larkspur; INI",
+                      {{"Edit with Larkspur", "/opt/l k/larkspur %1"},
+                       {"Edit with Larkspur", "/bin/ed %1"},
+                       {"&Print", "/bin/lp -d \"office 2\" %1"}},
+                      std::nullopt};
         const QByteArray entry = desktopEntry(type, {"text/x-ini", "text/plain"}, filesAre({"/opt/l k/larkspur"}));
         QCOMPARE(QString::fromUtf8(entry), QStringLiteral("[Desktop Entry]\n"
                                                           "Type=Application\n"
@@ -161,7 +113,7 @@ private Q_SLOTS:
 
     void valuesAreEscapedForTheEntry()
     {
-        FileTypeClass type{"t", " two\nlines\\", {}, {{"v", "/opt/a\\b/ed %1"}}, std::nullopt};
+        FileType type{"t", " two\nlines\\", {{"v", "/opt/a\\b/ed %1"}}, std::nullopt};
         const QString entry = QString::fromUtf8(desktopEntry(type, {}, filesAre({"/opt/a\\b/ed"})));
         QVERIFY2(entry.contains("\nName=\\stwo\\nlines\\\\\n"), qPrintable(entry));
         // Quoted for the command line first, then escaped as a string: four backslashes.
@@ -191,7 +143,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, defaultIcon);
         QFETCH(QString, icon);
-        FileTypeClass type{"t", "T", {}, {{"v", "/bin/ed %1"}}, defaultIcon};
+        FileType type{"t", "T", {{"v", "/bin/ed %1"}}, defaultIcon};
         const QStringList files{"/icons/ini.svg", "/icons/ini.png", "/bin/larkspur", "ini.svg"};
         const QString entry = QString::fromUtf8(desktopEntry(type, {}, filesAre(files)));
         QVERIFY2(entry.contains("\nIcon=" + icon + "\n"), qPrintable(entry));
