@@ -3,7 +3,6 @@
 #include "main_window.h"
 
 #include "app_error.h"
-#include "g_registry.h"
 #include "gui_log.h"
 #include "ini_store.h"
 #include "node_tree_view.h"
@@ -85,7 +84,7 @@ void MainWindow::watchOpenFile()
         connect(m_watcher, &QFileSystemWatcher::fileChanged, this, touched);
         connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, touched);
     }
-    const QString file = gRegistry ? gRegistry->fileName() : QString();
+    const QString file = m_store ? m_store->fileName() : QString();
     // A write that replaces the file makes a new file under the old name:
     // the watch on the old one ends, and the folder tells of the new one.
     QStringList wanted;
@@ -112,14 +111,14 @@ bool MainWindow::busyWithPerson() const
 void MainWindow::followFile()
 {
     watchOpenFile();
-    if (!gRegistry || gRegistry->fileName().isEmpty())
+    if (!m_store || m_store->fileName().isEmpty())
         return;
     if (busyWithPerson()) {
         m_followTimer->start(kRetryMs);
         return;
     }
     try {
-        if (!gRegistry->reloadIfChanged())
+        if (!m_store->reloadIfChanged())
             return;
     } catch (const AppError &error) {
         // Half-way through another program's write, or gone: the tree keeps
@@ -132,9 +131,9 @@ void MainWindow::followFile()
 
 bool MainWindow::followStore()
 {
-    if (!gRegistry || gRegistry->loadCount() == m_treeLoad)
+    if (!m_store || m_store->loadCount() == m_treeLoad)
         return false;
-    m_treeLoad = gRegistry->loadCount();
+    m_treeLoad = m_store->loadCount();
     NodeCollection &nodes = m_tree->nodes();
     const TreeSight sight = sightOf(*m_tree);
     nodes.beginUpdate();

@@ -22,13 +22,13 @@ double MainWindow::clientHeightTwips() const
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_client && event->type() == QEvent::Resize)
-        Form_Resize();
+        relayout();
     else if (event->type() == QEvent::KeyPress)
         previewKey(watched, static_cast<QKeyEvent *>(event));
     return QMainWindow::eventFilter(watched, event);
 }
 
-void MainWindow::Form_Resize()
+void MainWindow::relayout()
 {
     // A minimised window reports no client area; laying out for it would
     // leave the tree without width after the restore.
@@ -47,22 +47,22 @@ void MainWindow::applyLayout()
     m_valuePane->setColumnWidth(0, twipsToPixels(m_layout.columnWidth, logicalDpiX()));
 }
 
-void MainWindow::Splitter_MouseDown(int Button, int, float, float)
+void MainWindow::splitterPressed(const QPoint &, Qt::MouseButtons buttons)
 {
-    if (Button == 1)
+    if (buttons == Qt::LeftButton)
         m_dragging = true;
 }
 
-void MainWindow::Splitter_MouseMove(int, int, float X, float)
+void MainWindow::splitterMoved(const QPoint &pos, Qt::MouseButtons)
 {
     if (!m_dragging)
         return;
-    m_layout.drag(X, clientWidthTwips());
+    m_layout.drag(pixelsToTwips(pos.x(), logicalDpiX()), clientWidthTwips());
     applyLayout();
 }
 
-void MainWindow::Splitter_MouseUp(int Button, int Shift, float X, float Y)
+void MainWindow::splitterReleased(const QPoint &pos, Qt::MouseButtons buttons)
 {
-    Splitter_MouseMove(Button, Shift, X, Y);
+    splitterMoved(pos, buttons);
     m_dragging = false;
 }

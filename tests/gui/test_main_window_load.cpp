@@ -1,5 +1,4 @@
 #include "class_store.h"
-#include "g_registry.h"
 #include "main_window.h"
 #include "node_tree_view.h"
 #include "scripted_ui.h"
@@ -26,7 +25,6 @@ class TestMainWindowLoad : public QObject {
     }
 
 private Q_SLOTS:
-    void cleanup() { gRegistry.reset(); }
 
     void aNewWindowRegistersTheEditorBesideIt()
     {
