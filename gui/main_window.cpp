@@ -3,6 +3,7 @@
 #include "app_error.h"
 #include "busy_cursor.h"
 #include "file_access.h"
+#include "file_follower.h"
 #include "file_history.h"
 #include "find_dialog.h"
 #include "gui_log.h"
@@ -40,8 +41,7 @@ MainWindow::MainWindow(Interaction &ui, QString commandLine, QWidget *parent)
 
     m_client = new QWidget(this);
     setCentralWidget(m_client);
-    // Every key typed in this window passes the window's own handlers
-    // first; the same filter sees the client area's resizes.
+    // Every key typed in this window passes the window's own handlers first.
     qApp->installEventFilter(this);
 
     m_tree = new NodeTreeView(m_client);
@@ -61,9 +61,7 @@ MainWindow::MainWindow(Interaction &ui, QString commandLine, QWidget *parent)
     m_tree->canEditLabel = [this] { return canRenameNode(); };
     m_valuePane->canEditValue = [this] { return canEditValue(); };
     m_valuePane->valueEdited = [this](const std::optional<QString> &text) { return onValueEdited(text); };
-    connect(m_splitter, &SplitterBar::pressed, this, &MainWindow::splitterPressed);
-    connect(m_splitter, &SplitterBar::moved, this, &MainWindow::splitterMoved);
-    connect(m_splitter, &SplitterBar::released, this, &MainWindow::splitterReleased);
+    m_paneLayout = new PaneLayout(m_client, m_tree, m_splitter, m_valuePane);
 
     // Told once per run; the message waits until the write that could not
     // keep its version is done and the file's lock is free.
@@ -71,9 +69,12 @@ MainWindow::MainWindow(Interaction &ui, QString commandLine, QWidget *parent)
         QTimer::singleShot(0, this, [this, text] { m_ui.tell(text, MessageIcon::Warning); });
     });
 
+    m_follower = new FileFollower([this] { return m_store.get(); }, [this] { return busyWithPerson(); },
+                                  [this] { followStore(); }, this);
+
     buildMenus();
     connectShortcuts();
-    applyLayout();
+    m_paneLayout->apply();
 
     // Open with the designed client area, centred on the screen.
     const QSize client(twipsToPixels(kDesignClientWidth, logicalDpiX()),
@@ -236,7 +237,7 @@ void MainWindow::showLoadedFile()
     }
     nodes.endUpdate();
     m_treeLoad = m_store->loadCount();
-    watchOpenFile();
+    m_follower->watchOpenFile();
     try {
         if (isReadOnlyFile(m_store->fileName()))
             m_ui.tell(m_store->fileName() + QStringLiteral(" is read only"), MessageIcon::Information);

@@ -6,6 +6,7 @@
 #include "find_state.h"
 #include "image_list.h"
 #include "ini_store.h"
+#include "pane_layout.h"
 #include "window_layout.h"
 
 #include <QMainWindow>
@@ -17,8 +18,7 @@
 #include <optional>
 
 class FileHistory;
-class QFileSystemWatcher;
-class QTimer;
+class FileFollower;
 class FindDialog;
 class NodeTreeView;
 class SplitterBar;
@@ -62,11 +62,6 @@ public:
     // Writes an edited value; false when it was not written, and the pane
     // goes back to what the file holds. An abandoned edit (no text) is accepted.
     bool onValueEdited(const std::optional<QString> &newString);
-
-    // The splitter bar, at a point of the bar's own (in pixels).
-    void splitterPressed(const QPoint &pos, Qt::MouseButtons buttons);
-    void splitterMoved(const QPoint &pos, Qt::MouseButtons buttons);
-    void splitterReleased(const QPoint &pos, Qt::MouseButtons buttons);
 
     // Menu commands.
     void openFile();
@@ -126,11 +121,11 @@ public:
     FindState &findState() { return m_findState; }
 
     bool editing() const { return m_editing; }
-    bool dragging() const { return m_dragging; }
-    const WindowLayout &layoutTwips() const { return m_layout; }
+    bool dragging() const { return m_paneLayout->dragging(); }
+    const WindowLayout &layoutTwips() const { return m_paneLayout->twips(); }
     // The client area (below the menu bar) in twips.
-    double clientWidthTwips() const;
-    double clientHeightTwips() const;
+    double clientWidthTwips() const { return m_paneLayout->clientWidthTwips(); }
+    double clientHeightTwips() const { return m_paneLayout->clientHeightTwips(); }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -143,8 +138,6 @@ protected:
 private:
     // Registers the shell verb again, so that it follows the program wherever it moved.
     void registerShellVerb();
-    // Lays the panes out again for the client area's new size.
-    void relayout();
     void connectShortcuts();
     // Enter in the tree: the selected key's value is edited in place.
     void editSelectedValue();
@@ -167,18 +160,15 @@ private:
     // when the store read the file again for it, and the tree was built
     // again from the new records (the caller's nodes are gone).
     bool deleteFromStore(const std::function<void()> &deletion);
-    // Following the file on disk (main_window_follow.cpp): the watch on the open
-    // file and its folder, the look at the file after a change, which waits
-    // while the person edits a value or answers a dialog, and the tree built
-    // again when the store holds new records, keeping the selected node,
-    // the closed sections and the scroll position where they still exist.
-    void watchOpenFile();
-    void followFile();
+    // The tree built again when the store holds new records, keeping the
+    // selected node, the closed sections and the scroll position where they
+    // still exist; true when it was.
     bool followStore();
+    // While a value is edited, the bar dragged or a dialog open, the file
+    // is not looked at.
     bool busyWithPerson() const;
     // Hands a key meant for this window's focused control to the key handlers first.
     void previewKey(QObject *receiver, const QKeyEvent *event);
-    void applyLayout();
     // Section and key names of the selected key node, read from the tree.
     QString selectedSection() const;
     QString selectedKey() const;
@@ -193,14 +183,12 @@ private:
     QPointer<FindDialog> m_findDialog;
     FindState m_findState;
     bool m_editing = false;
-    bool m_dragging = false;
     bool m_shown = false;
-    WindowLayout m_layout = WindowLayout::design();
+    PaneLayout *m_paneLayout = nullptr;
     QWidget *m_client = nullptr;
     const QKeyEvent *m_previewedKey = nullptr;
     QPointer<QWidget> m_previewedReceiver;
-    QFileSystemWatcher *m_watcher = nullptr;
-    QTimer *m_followTimer = nullptr;
+    FileFollower *m_follower = nullptr;
     // The store's load count the tree was built from.
     quint64 m_treeLoad = 0;
 };

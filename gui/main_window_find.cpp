@@ -11,6 +11,13 @@
 #include <QKeyEvent>
 #include <QTimer>
 
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress)
+        previewKey(watched, static_cast<QKeyEvent *>(event));
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void MainWindow::previewKey(QObject *receiver, const QKeyEvent *event)
 {
     auto *widget = qobject_cast<QWidget *>(receiver);

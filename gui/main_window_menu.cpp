@@ -3,6 +3,7 @@
 
 #include "app_error.h"
 #include "busy_cursor.h"
+#include "file_follower.h"
 #include "gui_log.h"
 #include "history_dialog.h"
 #include "interaction.h"
@@ -37,7 +38,7 @@ void MainWindow::loadFile(const QString &chosen)
         const qsizetype separator = windowTitle().indexOf(QStringLiteral(" - "));
         if (separator >= 0)
             setWindowTitle(windowTitle().left(separator));
-        watchOpenFile();
+        m_follower->watchOpenFile();
         return;
     }
     m_tree->nodes().clear();
