@@ -57,3 +57,77 @@ WriteResult writeKeyRecord(IniStore &store, const IniRecord &record, const QStri
 {
     return store.setValue(record.section(), record.key(), value);
 }
+
+void checkNewSection(const IniStore &store, const QString &sectionText)
+{
+    const QString section = trimBlanks(sectionText);
+    if (section.isEmpty())
+        return;
+    requireSingleLine(section, QStringLiteral("section name"));
+    store.requireEncodable({section});
+}
+
+void checkNewKey(const IniStore &store, const QString &section, const QString &keyText, const QString &value)
+{
+    const QString key = trimBlanks(keyText);
+    if (key.isEmpty())
+        return;
+    checkProfileWrite(section, key, value);
+    store.requireEncodable({section, key, value});
+}
+
+namespace {
+// Takes the record just appended out of the list again, unless the list
+// was replaced meanwhile.
+void dropAppended(IniStore &store, const IniRecord *record)
+{
+    RecordList &records = *store.records();
+    if (records.count() > 0 && records.at(records.count()) == record)
+        records.removeAt(records.count());
+}
+} // namespace
+
+IniRecord *addSection(IniStore &store, const QString &sectionText)
+{
+    IniRecord *const record = addSectionRecord(store, sectionText);
+    if (!record)
+        return nullptr;
+    if (writeSectionRecord(store, *record))
+        return record;
+    dropAppended(store, record);
+    return nullptr;
+}
+
+IniRecord *addKey(IniStore &store, const QString &section, const QString &keyText, const QString &value)
+{
+    // The value write lands on the first record of the key: an existing one
+    // keeps its own value again when the write does not happen.
+    const qsizetype existing = store.findRecord(section, trimBlanks(keyText));
+    const std::shared_ptr<RecordList> records = store.records();
+    IniRecord *kept = nullptr;
+    if (existing) {
+        kept = records->newRecord();
+        kept->setValueFrom(*records->at(existing));
+    }
+    IniRecord *const record = addKeyRecord(store, section, keyText, value);
+    if (!record)
+        return nullptr;
+    const quint64 loads = store.loadCount();
+    auto takeBack = [&] {
+        if (store.records() != records)
+            return;
+        dropAppended(store, record);
+        if (kept)
+            records->at(existing)->setValueFrom(*kept);
+    };
+    try {
+        if (writeKeyRecord(store, *record, value) == WriteResult::ReadOnly) {
+            takeBack();
+            return nullptr;
+        }
+    } catch (const AppError &) {
+        takeBack();
+        throw;
+    }
+    return store.loadCount() == loads ? record : nullptr;
+}

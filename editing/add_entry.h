@@ -20,3 +20,20 @@ bool writeSectionRecord(IniStore &store, const IniRecord &record);
 IniRecord *addKeyRecord(IniStore &store, const QString &section, const QString &keyText, const QString &value);
 // Writes the key's value to the file; 1 when the file is read-only.
 WriteResult writeKeyRecord(IniStore &store, const IniRecord &record, const QString &value);
+
+// The dialog's checks, without adding anything: AppError for a name or value
+// the add would refuse (see addSectionRecord and addKeyRecord). Blank names
+// pass; the add does nothing for them.
+void checkNewSection(const IniStore &store, const QString &sectionText);
+void checkNewKey(const IniStore &store, const QString &section, const QString &keyText, const QString &value);
+
+// New > Section and New > Key as the window runs them: the record is added
+// and the file written in one step, and a write that was refused (the box
+// has said why) or failed leaves the records as they were, an existing
+// record of the same key keeping its own value. Returns the new record, in
+// the store's records; nullptr when the name was blank, when nothing was
+// written, or when the write read the file again (the records are new).
+// A refused name or value throws AppError before anything changes, as does
+// a failed key write, after the records are put back.
+IniRecord *addSection(IniStore &store, const QString &sectionText);
+IniRecord *addKey(IniStore &store, const QString &section, const QString &keyText, const QString &value);

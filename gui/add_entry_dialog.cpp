@@ -2,14 +2,9 @@
 
 #include "add_entry.h"
 #include "app_error.h"
-#include "busy_cursor.h"
-#include "ini_store.h"
-#include "input_codes.h"
 #include "interaction.h"
-#include "node_collection.h"
 #include "program_icon.h"
-#include "tree_build.h"
-#include "tree_commands.h"
+#include "text_helpers.h"
 #include "twips.h"
 
 #include <QKeyEvent>
@@ -21,11 +16,19 @@ namespace {
 const QString kAddSection = QStringLiteral("Add Section");
 const QString kAddKey = QStringLiteral("Add Key");
 
+// Return and Enter, and Ctrl+M, which types the same carriage return.
+bool typesCarriageReturn(const QKeyEvent &event)
+{
+    const int key = event.key();
+    if ((event.modifiers() & Qt::ControlModifier) && key >= Qt::Key_A && key <= Qt::Key_Z)
+        return key == Qt::Key_M;
+    return key == Qt::Key_Return || key == Qt::Key_Enter || event.text().startsWith(QLatin1Char('\r'));
+}
 } // namespace
 
-AddEntryDialog::AddEntryDialog(QWidget *owner, Interaction &ui, IniStore *store, NodeCollection &nodes)
+AddEntryDialog::AddEntryDialog(QWidget *owner, Interaction &ui, const IniStore *store)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_ui(ui), m_store(store), m_nodes(nodes), m_owner(owner)
+      m_ui(ui), m_store(store)
 {
     setObjectName(QStringLiteral("frmAdd"));
     setWindowTitle(QStringLiteral("Form1"));
@@ -95,14 +98,10 @@ void AddEntryDialog::greyOut(QLineEdit *field)
 
 bool AddEntryDialog::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress) {
-        qint16 ascii = characterCode(*static_cast<QKeyEvent *>(event));
-        if (ascii != 0) {
-            Form_KeyPress(ascii);
-            // A key the handler used up (its code cleared) goes no further.
-            if (ascii == 0)
-                return true;
-        }
+    // Every field and button sees Enter as OK, and the key goes no further.
+    if (event->type() == QEvent::KeyPress && typesCarriageReturn(*static_cast<QKeyEvent *>(event))) {
+        onOkClicked();
+        return true;
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -117,103 +116,49 @@ void AddEntryDialog::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
-void AddEntryDialog::Form_KeyPress(qint16 &KeyAscii)
-{
-    if (KeyAscii == 13) {
-        KeyAscii = 0;
-        onOkClicked();
-    }
-}
-
 void AddEntryDialog::onCancelClicked()
 {
     reject();
 }
 
+AddEntryDialog::Entry AddEntryDialog::entry() const
+{
+    if (windowTitle() == kAddSection)
+        return {m_sectionEdit->text(), QString(), QString()};
+    return {m_sectionEdit->text(), m_keyEdit->text(), m_valueEdit->text()};
+}
+
 void AddEntryDialog::onOkClicked()
 {
     try {
-        if (windowTitle() == kAddSection)
-            addSection();
-        else if (windowTitle() == kAddKey)
-            addKey();
+        if ((windowTitle() == kAddSection && acceptableSection()) || (windowTitle() == kAddKey && acceptableKey()))
+            accept();
     } catch (const AppError &error) {
         m_ui.reportError(error);
     }
 }
 
-IniStore &AddEntryDialog::store() const
+const IniStore &AddEntryDialog::store() const
 {
     if (!m_store)
         throwObjectNotSet();
     return *m_store;
 }
 
-void AddEntryDialog::addSection()
+bool AddEntryDialog::acceptableSection() const
 {
-    IniStore &registry = store();
-    IniRecord *const record = addSectionRecord(registry, m_sectionEdit->text());
-    if (!record)
-        return;
-    try {
-        m_nodes.append(QString(), nodeKey(NodeKind::Root, record->id()), record, kSectionImage, kSectionImage);
-    } catch (const AppError &) {
-        // The store must not hold a record the tree does not show.
-        registry.records()->removeAt(registry.records()->count());
-        throw;
-    }
-    m_owner->update();
-    bool written;
-    {
-        const BusyCursor busy;
-        written = writeSectionRecord(registry, *record);
-    }
-    // The box has said why; the store and the tree stay as the file is.
-    if (!written)
-        takeBack(registry, record);
-    accept();
+    const IniStore &registry = store();
+    if (trimBlanks(m_sectionEdit->text()).isEmpty())
+        return false;
+    checkNewSection(registry, m_sectionEdit->text());
+    return true;
 }
 
-void AddEntryDialog::addKey()
+bool AddEntryDialog::acceptableKey() const
 {
-    IniStore &registry = store();
-    const qsizetype selected = m_nodes.selectedNode();
-    if (selected == 0)
-        throwObjectNotSet();
-    IniRecord *const record = addKeyRecord(registry, m_sectionEdit->text(), m_keyEdit->text(), m_valueEdit->text());
-    if (!record)
-        return;
-    const qsizetype parent = sectionNodeOf(m_nodes, selected);
-    try {
-        m_nodes.append(m_nodes.key(parent), nodeKey(NodeKind::Tree, record->id()), record, kKeyImage, kKeyOpenImage);
-    } catch (const AppError &) {
-        registry.records()->removeAt(registry.records()->count());
-        throw;
-    }
-    m_owner->update();
-    bool written = false;
-    try {
-        const BusyCursor busy;
-        written = writeKeyRecord(registry, *record, m_valueEdit->text()) == WriteResult::Written;
-    } catch (const AppError &error) {
-        m_ui.reportError(error);
-    }
-    // Not in the file (read-only, or the write failed): not in the store or
-    // the tree either. The dialog closes all the same.
-    if (!written)
-        takeBack(registry, record);
-    accept();
-}
-
-void AddEntryDialog::takeBack(IniStore &registry, IniRecord *record)
-{
-    for (const NodeKind kind : {NodeKind::Tree, NodeKind::Root}) {
-        const qsizetype node = m_nodes.indexOf(nodeKey(kind, record->id()));
-        if (node != 0 && m_nodes.record(node) == record)
-            m_nodes.removeAt(node);
-    }
-    RecordList &records = *registry.records();
-    if (records.count() > 0 && records.at(records.count()) == record)
-        records.removeAt(records.count());
-    m_owner->update();
+    const IniStore &registry = store();
+    if (trimBlanks(m_keyEdit->text()).isEmpty())
+        return false;
+    checkNewKey(registry, m_sectionEdit->text(), m_keyEdit->text(), m_valueEdit->text());
+    return true;
 }

@@ -1,12 +1,8 @@
 #pragma once
 
-#include "ini_record.h"
-
 #include <QDialog>
 
-class AppError;
 class Interaction;
-class NodeCollection;
 class IniStore;
 class QLabel;
 class QLineEdit;
@@ -14,19 +10,26 @@ class QPushButton;
 
 // The modal dialog that adds a section, or a key with its value. Its caption
 // is its mode ("Add Section" or "Add Key"), set by whoever shows it, which
-// also fills and disables the fields that do not apply. OK appends the record
-// to the store it was given (nullptr when there is none), adds its node to
-// the tree it was given and writes the file. A fresh dialog is made for
-// every use.
+// also fills and disables the fields that do not apply. OK closes it with
+// what the person entered, once the store it was given (nullptr when there
+// is none) would take it: a blank name keeps it open, a refused one is
+// reported and keeps it open too. Whoever showed it adds the entry. A fresh
+// dialog is made for every use.
 class AddEntryDialog : public QDialog {
     Q_OBJECT
 public:
-    AddEntryDialog(QWidget *owner, Interaction &ui, IniStore *store, NodeCollection &nodes);
+    AddEntryDialog(QWidget *owner, Interaction &ui, const IniStore *store);
+
+    // The texts as entered, untrimmed; the key and value are empty for a section.
+    struct Entry {
+        QString section;
+        QString key;
+        QString value;
+    };
+    Entry entry() const;
 
     void onOkClicked();
     void onCancelClicked();
-    // Sees every key before the focused field: Enter (13) runs OK.
-    void Form_KeyPress(qint16 &KeyAscii);
 
     // A field that does not apply: disabled, with the button face for background.
     static void greyOut(QLineEdit *field);
@@ -45,16 +48,13 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    void addSection();
-    void addKey();
+    // True when the entry can be handed on: a name is given and the store
+    // would take it (a refusal throws AppError).
+    bool acceptableSection() const;
+    bool acceptableKey() const;
     // The store, or error 91 when there is none.
-    IniStore &store() const;
-    // Takes out the record just added, and its node, when its line could
-    // not be written.
-    void takeBack(IniStore &registry, IniRecord *record);
+    const IniStore &store() const;
 
     Interaction &m_ui;
-    IniStore *m_store;
-    NodeCollection &m_nodes;
-    QWidget *m_owner;
+    const IniStore *m_store;
 };

@@ -89,20 +89,16 @@ FindDialog::FindDialog(FindHost *host, Interaction &ui, FindState &state)
     connect(m_cancelButton, &QPushButton::clicked, this, &FindDialog::onCancelClicked);
     connect(m_matchCaseCheck, &QCheckBox::clicked, this, &FindDialog::onMatchCaseClicked);
 
-    Form_Load();
+    // Every part of a record is searched until the person says otherwise.
+    m_sectionsCheck->setChecked(true);
+    m_keysCheck->setChecked(true);
+    m_valuesCheck->setChecked(true);
 }
 
 FindDialog::~FindDialog()
 {
     if (m_host)
         m_host->findClosed();
-}
-
-void FindDialog::Form_Load()
-{
-    m_sectionsCheck->setChecked(true);
-    m_keysCheck->setChecked(true);
-    m_valuesCheck->setChecked(true);
 }
 
 void FindDialog::onTextChanged()
@@ -114,10 +110,8 @@ bool FindDialog::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_textEdit && event->type() == QEvent::KeyPress) {
         const auto *key = static_cast<QKeyEvent *>(event);
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-            qint16 ascii = 13;
-            txtString_KeyPress(ascii);
-        }
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            findOnEnter();
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -132,9 +126,9 @@ void FindDialog::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
-void FindDialog::txtString_KeyPress(qint16 &KeyAscii)
+void FindDialog::findOnEnter()
 {
-    if (KeyAscii == 13 && !trimBlanks(m_textEdit->text()).isEmpty()) {
+    if (!trimBlanks(m_textEdit->text()).isEmpty()) {
         m_findButton->setEnabled(true);
         findNext();
     }

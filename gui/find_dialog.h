@@ -28,9 +28,7 @@ public:
     // The host is going away first; the dialog then tells nobody of its end.
     void detachHost() { m_host = nullptr; }
 
-    void Form_Load();
     void onTextChanged();
-    void txtString_KeyPress(qint16 &KeyAscii);
     void onFindClicked();
     void onMatchCaseClicked();
     void onCancelClicked();
@@ -51,6 +49,9 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    // Enter in the text box: a search, when there is text to find.
+    void findOnEnter();
+
     FindHost *m_host;
     Interaction &m_ui;
     FindState &m_state;

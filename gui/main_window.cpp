@@ -4,9 +4,9 @@
 #include "busy_cursor.h"
 #include "file_access.h"
 #include "file_association.h"
+#include "file_follower.h"
 #include "file_history.h"
 #include "find_dialog.h"
-#include "g_registry.h"
 #include "gui_log.h"
 #include "interaction.h"
 #include "node_tree_view.h"
@@ -40,8 +40,7 @@ MainWindow::MainWindow(Interaction &ui, QString commandLine, QWidget *parent)
 
     m_client = new QWidget(this);
     setCentralWidget(m_client);
-    // Every key typed in this window passes the window's own handlers
-    // first; the same filter sees the client area's resizes.
+    // Every key typed in this window passes the window's own handlers first.
     qApp->installEventFilter(this);
 
     m_tree = new NodeTreeView(m_client);
@@ -58,14 +57,10 @@ MainWindow::MainWindow(Interaction &ui, QString commandLine, QWidget *parent)
 
     connect(m_tree, &NodeTreeView::nodeClick, this, &MainWindow::onNodeClicked);
     connect(m_tree, &NodeTreeView::nodeCollapse, this, &MainWindow::onNodeCollapsed);
-    m_tree->beforeLabelEdit = [this](qint16 &cancel) { canRenameNode(cancel); };
-    m_valuePane->beforeLabelEdit = [this](qint16 &cancel) { canEditValue(cancel); };
-    m_valuePane->afterLabelEdit = [this](qint16 &cancel, const std::optional<QString> &text) {
-        onValueEdited(cancel, text);
-    };
-    connect(m_splitter, &SplitterBar::MouseDown, this, &MainWindow::Splitter_MouseDown);
-    connect(m_splitter, &SplitterBar::MouseMove, this, &MainWindow::Splitter_MouseMove);
-    connect(m_splitter, &SplitterBar::MouseUp, this, &MainWindow::Splitter_MouseUp);
+    m_tree->canEditLabel = [this] { return canRenameNode(); };
+    m_valuePane->canEditValue = [this] { return canEditValue(); };
+    m_valuePane->valueEdited = [this](const std::optional<QString> &text) { return onValueEdited(text); };
+    m_paneLayout = new PaneLayout(m_client, m_tree, m_splitter, m_valuePane);
 
     // Told once per run; the message waits until the write that could not
     // keep its version is done and the file's lock is free.
@@ -73,9 +68,12 @@ MainWindow::MainWindow(Interaction &ui, QString commandLine, QWidget *parent)
         QTimer::singleShot(0, this, [this, text] { m_ui.tell(text, MessageIcon::Warning); });
     });
 
+    m_follower = new FileFollower([this] { return m_store.get(); }, [this] { return busyWithPerson(); },
+                                  [this] { followStore(); }, this);
+
     buildMenus();
     connectShortcuts();
-    applyLayout();
+    m_paneLayout->apply();
 
     // Open with the designed client area, centred on the screen.
     const QSize client(twipsToPixels(kDesignClientWidth, logicalDpiX()),
@@ -87,7 +85,7 @@ MainWindow::MainWindow(Interaction &ui, QString commandLine, QWidget *parent)
         move(frame.topLeft());
     }
 
-    Form_Load();
+    registerShellVerb();
 }
 
 MainWindow::~MainWindow()
@@ -96,9 +94,9 @@ MainWindow::~MainWindow()
     // first, while the handlers they call still belong to a whole window.
     qApp->removeEventFilter(this);
     delete m_client;
-    if (FindDialog *dialog = findDialog()) {
-        dialog->detachHost();
-        delete dialog;
+    if (m_findDialog) {
+        m_findDialog->detachHost();
+        delete m_findDialog;
     }
 }
 
@@ -147,10 +145,9 @@ void MainWindow::buildMenus()
     connect(m_aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
 }
 
-void MainWindow::Form_Load()
+void MainWindow::registerShellVerb()
 {
-    // The shell verb is written again at every start, so that it follows the
-    // program wherever it was moved to. Nothing here may stop the start.
+    // Written again at every start. Nothing here may stop the start.
     QString appPath;
     try {
         appPath = FileAssociation::programPath(QCoreApplication::applicationDirPath());
@@ -185,25 +182,25 @@ void MainWindow::activate()
         try {
             switch (step) {
             case CreateStore:
-                if (!gRegistry)
+                if (!m_store)
                     createStore();
                 break;
             case CheckFileName:
-                if (!gRegistry->fileName().isEmpty())
+                if (!m_store->fileName().isEmpty())
                     return;
                 break;
             case ReadCommand:
                 commandText = m_commandLine;
                 break;
             case AssignFileName:
-                gRegistry->setFileName(commandText);
+                m_store->setFileName(commandText);
                 break;
             case Load:
                 busy.emplace();
-                gRegistry->load();
+                m_store->load();
                 break;
             case Caption:
-                setWindowTitle(windowTitle() + QStringLiteral(" - ") + gRegistry->fileName());
+                setWindowTitle(windowTitle() + QStringLiteral(" - ") + m_store->fileName());
                 break;
             }
         } catch (const AppError &error) {
@@ -237,11 +234,11 @@ void MainWindow::showLoadedFile()
         qCWarning(lcGui) << "the tree was not expanded:" << error.what();
     }
     nodes.endUpdate();
-    m_treeLoad = gRegistry->loadCount();
-    watchOpenFile();
+    m_treeLoad = m_store->loadCount();
+    m_follower->watchOpenFile();
     try {
-        if (isReadOnlyFile(gRegistry->fileName()))
-            m_ui.tell(gRegistry->fileName() + QStringLiteral(" is read only"), MessageIcon::Information);
+        if (isReadOnlyFile(m_store->fileName()))
+            m_ui.tell(m_store->fileName() + QStringLiteral(" is read only"), MessageIcon::Information);
     } catch (const std::exception &error) {
         qCWarning(lcGui) << "the read-only notice was not shown:" << error.what();
     }
@@ -249,7 +246,7 @@ void MainWindow::showLoadedFile()
 
 void MainWindow::fillTree()
 {
-    ::fillTree(m_tree->nodes(), *gRegistry->records());
+    ::fillTree(m_tree->nodes(), *m_store->records());
 }
 
 bool MainWindow::sectionNodeExists(const QString &section) const
@@ -257,23 +254,18 @@ bool MainWindow::sectionNodeExists(const QString &section) const
     return ::sectionNodeExists(m_tree->nodes(), section);
 }
 
-void MainWindow::Form_Unload(qint16 &Cancel)
+bool MainWindow::canClose() const
 {
-    if (m_editing) {
-        Cancel = 1;
-        return;
-    }
-    gRegistry.reset();
+    return !m_editing;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    qint16 cancel = 0;
-    Form_Unload(cancel);
-    if (cancel) {
+    if (!canClose()) {
         event->ignore();
         return;
     }
+    m_store.reset();
     event->accept();
     // Other windows of ours, shown or hidden, do not keep the program alive.
     QCoreApplication::quit();

@@ -1,21 +1,24 @@
 #pragma once
 
+#include "add_entry_dialog.h"
+#include "find_dialog.h"
 #include "find_host.h"
 #include "find_state.h"
 #include "image_list.h"
+#include "ini_store.h"
+#include "pane_layout.h"
 #include "window_layout.h"
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QtCore/qnamespace.h>
 
 #include <functional>
 #include <memory>
 #include <optional>
 
 class FileHistory;
-class AddEntryDialog;
-class QFileSystemWatcher;
-class QTimer;
+class FileFollower;
 class FindDialog;
 class NodeTreeView;
 class SplitterBar;
@@ -29,9 +32,9 @@ class Interaction;
 
 // The main window: the section tree on the left, the value of the selected
 // key on the right, the bar between them, and the menu bar. It owns the
-// program's store, gRegistry, from its first activation until it closes, and
-// hands it to the dialogs it opens, with the version history it creates
-// from the environment. `ui` (which must outlive the window) is how it and
+// program's store from its first activation until it closes, and hands it to
+// the dialogs it opens, with the version history it creates from the
+// environment. `ui` (which must outlive the window) is how it and
 // its store talk to the person; `commandLine` is the program's argument
 // text, the file to open.
 class MainWindow : public QMainWindow, public FindHost {
@@ -44,23 +47,21 @@ public:
     // name yet. Runs after the window is first shown and whenever one of our
     // own dialogs closes.
     void activate();
-    void Form_Load();
-    void Form_Unload(qint16 &Cancel);
+    // False while a value is being edited: the window stays open.
+    bool canClose() const;
     void fillTree();
     bool sectionNodeExists(const QString &section) const;
 
     // Tree and value pane.
     void onNodeClicked(qsizetype node);
     void onNodeCollapsed(qsizetype node);
-    void canRenameNode(qint16 &Cancel);
-    void canEditValue(qint16 &Cancel);
-    void onValueEdited(qint16 &Cancel, const std::optional<QString> &newString);
-
-    // Layout and splitter.
-    void Form_Resize();
-    void Splitter_MouseDown(int Button, int Shift, float X, float Y);
-    void Splitter_MouseMove(int Button, int Shift, float X, float Y);
-    void Splitter_MouseUp(int Button, int Shift, float X, float Y);
+    // Node names are never edited in place.
+    bool canRenameNode() const;
+    // A value edit may always start; the window counts as busy until it ends.
+    bool canEditValue();
+    // Writes an edited value; false when it was not written, and the pane
+    // goes back to what the file holds. An abandoned edit (no text) is accepted.
+    bool onValueEdited(const std::optional<QString> &newString);
 
     // Menu commands.
     void openFile();
@@ -74,9 +75,9 @@ public:
     void findNext();
     void showAbout();
 
-    // Keys, seen before the focused control gets them; neither consumes the key.
-    void Form_KeyDown(qint16 KeyCode, qint16 Shift);
-    void Form_KeyPress(qint16 KeyAscii);
+    // A key, seen before the focused control gets it, and not consumed: F3
+    // runs Next when the find dialog could, Ctrl+F shows the find dialog.
+    void previewKeyPress(const QKeyEvent &event);
 
     // Opens `path` as File > Open File does with the name its dialog returns.
     void loadFile(const QString &path);
@@ -89,7 +90,9 @@ public:
     void findClosed() override;
     const IniStore *findStore() const override;
     // The loaded find dialog, or nullptr.
-    FindDialog *findDialog() const;
+    FindDialog *findDialog() const { return m_findDialog.data(); }
+    // The window's store; nullptr before the first activation and after the close.
+    IniStore *store() const { return m_store.get(); }
 
     NodeTreeView *m_tree = nullptr;
     ValueList *m_valuePane = nullptr;
@@ -118,11 +121,11 @@ public:
     FindState &findState() { return m_findState; }
 
     bool editing() const { return m_editing; }
-    bool dragging() const { return m_dragging; }
-    const WindowLayout &layoutTwips() const { return m_layout; }
+    bool dragging() const { return m_paneLayout->dragging(); }
+    const WindowLayout &layoutTwips() const { return m_paneLayout->twips(); }
     // The client area (below the menu bar) in twips.
-    double clientWidthTwips() const;
-    double clientHeightTwips() const;
+    double clientWidthTwips() const { return m_paneLayout->clientWidthTwips(); }
+    double clientHeightTwips() const { return m_paneLayout->clientHeightTwips(); }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -133,6 +136,8 @@ protected:
     void dropEvent(QDropEvent *event) override;
 
 private:
+    // Registers the shell verb again, so that it follows the program wherever it moved.
+    void registerShellVerb();
     void connectShortcuts();
     // Enter in the tree: the selected key's value is edited in place.
     void editSelectedValue();
@@ -144,25 +149,26 @@ private:
     void buildMenus();
     // Builds and expands the tree of the store's records, then points out a read-only file.
     void showLoadedFile();
-    // Shows a fresh add dialog, prepared by `prepare`, modally over this window.
-    void showAddDialog(const std::function<void(AddEntryDialog &)> &prepare);
+    // Shows a fresh add dialog, prepared by `prepare`, modally over this
+    // window, and hands what the person entered to `add`.
+    void showAddDialog(const std::function<void(AddEntryDialog &)> &prepare,
+                       const std::function<void(const AddEntryDialog::Entry &)> &add);
+    // Adds the key entered, and its node under the selected node's section.
+    void addKeyNode(const AddEntryDialog::Entry &entry);
     // Runs a delete on the store; when it fails, the nodes of the records it
     // took out before failing go too, and the failure is passed on. True
     // when the store read the file again for it, and the tree was built
     // again from the new records (the caller's nodes are gone).
     bool deleteFromStore(const std::function<void()> &deletion);
-    // Following the file on disk (frm_ini_follow.cpp): the watch on the open
-    // file and its folder, the look at the file after a change, which waits
-    // while the person edits a value or answers a dialog, and the tree built
-    // again when the store holds new records, keeping the selected node,
-    // the closed sections and the scroll position where they still exist.
-    void watchOpenFile();
-    void followFile();
+    // The tree built again when the store holds new records, keeping the
+    // selected node, the closed sections and the scroll position where they
+    // still exist; true when it was.
     bool followStore();
+    // While a value is edited, the bar dragged or a dialog open, the file
+    // is not looked at.
     bool busyWithPerson() const;
     // Hands a key meant for this window's focused control to the key handlers first.
     void previewKey(QObject *receiver, const QKeyEvent *event);
-    void applyLayout();
     // Section and key names of the selected key node, read from the tree.
     QString selectedSection() const;
     QString selectedKey() const;
@@ -173,16 +179,16 @@ private:
     Interaction &m_ui;
     const QString m_commandLine;
     std::shared_ptr<FileHistory> m_history;
+    std::unique_ptr<IniStore> m_store;
+    QPointer<FindDialog> m_findDialog;
     FindState m_findState;
     bool m_editing = false;
-    bool m_dragging = false;
     bool m_shown = false;
-    WindowLayout m_layout = WindowLayout::design();
+    PaneLayout *m_paneLayout = nullptr;
     QWidget *m_client = nullptr;
     const QKeyEvent *m_previewedKey = nullptr;
     QPointer<QWidget> m_previewedReceiver;
-    QFileSystemWatcher *m_watcher = nullptr;
-    QTimer *m_followTimer = nullptr;
+    FileFollower *m_follower = nullptr;
     // The store's load count the tree was built from.
     quint64 m_treeLoad = 0;
 };

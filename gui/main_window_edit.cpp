@@ -1,13 +1,14 @@
 // The Edit menu's New and Delete commands.
 #include "main_window.h"
 
+#include "add_entry.h"
 #include "add_entry_dialog.h"
 #include "app_error.h"
 #include "busy_cursor.h"
-#include "g_registry.h"
 #include "gui_log.h"
 #include "interaction.h"
 #include "node_tree_view.h"
+#include "tree_build.h"
 #include "tree_commands.h"
 #include "value_list.h"
 
@@ -18,12 +19,22 @@ const QString kCrLf = QStringLiteral("\r\n");
 const QString kDeleteTitle = QStringLiteral("Delete ") + QStringLiteral("stext");
 } // namespace
 
-void MainWindow::showAddDialog(const std::function<void(AddEntryDialog &)> &prepare)
+void MainWindow::showAddDialog(const std::function<void(AddEntryDialog &)> &prepare,
+                               const std::function<void(const AddEntryDialog::Entry &)> &add)
 {
+    std::optional<AddEntryDialog::Entry> entry;
     {
-        AddEntryDialog dialog(this, m_ui, gRegistry.get(), m_tree->nodes());
+        AddEntryDialog dialog(this, m_ui, m_store.get());
         prepare(dialog);
-        dialog.exec();
+        if (dialog.exec() == QDialog::Accepted)
+            entry = dialog.entry();
+    }
+    if (entry) {
+        try {
+            add(*entry);
+        } catch (const AppError &error) {
+            m_ui.reportError(error);
+        }
     }
     // A key written into a file another program had changed meanwhile makes
     // the store read the file again.
@@ -34,11 +45,25 @@ void MainWindow::showAddDialog(const std::function<void(AddEntryDialog &)> &prep
 
 void MainWindow::newSection()
 {
-    showAddDialog([](AddEntryDialog &dialog) {
-        dialog.setWindowTitle(QStringLiteral("Add Section"));
-        AddEntryDialog::greyOut(dialog.m_keyEdit);
-        AddEntryDialog::greyOut(dialog.m_valueEdit);
-    });
+    showAddDialog(
+        [](AddEntryDialog &dialog) {
+            dialog.setWindowTitle(QStringLiteral("Add Section"));
+            AddEntryDialog::greyOut(dialog.m_keyEdit);
+            AddEntryDialog::greyOut(dialog.m_valueEdit);
+        },
+        [this](const AddEntryDialog::Entry &entry) {
+            if (!m_store)
+                throwObjectNotSet();
+            IniRecord *record = nullptr;
+            {
+                const BusyCursor busy;
+                record = addSection(*m_store, entry.section);
+            }
+            if (record)
+                m_tree->nodes().append(QString(), nodeKey(NodeKind::Root, record->id()), record, kSectionImage,
+                                       kSectionImage);
+            update();
+        });
 }
 
 void MainWindow::newKey()
@@ -49,14 +74,37 @@ void MainWindow::newKey()
         if (selected == 0)
             throwObjectNotSet();
         const QString section = nodes.text(sectionNodeOf(nodes, selected));
-        showAddDialog([&section](AddEntryDialog &dialog) {
-            dialog.setWindowTitle(QStringLiteral("Add Key"));
-            dialog.m_sectionEdit->setText(section);
-            AddEntryDialog::greyOut(dialog.m_sectionEdit);
-        });
+        showAddDialog(
+            [&section](AddEntryDialog &dialog) {
+                dialog.setWindowTitle(QStringLiteral("Add Key"));
+                dialog.m_sectionEdit->setText(section);
+                AddEntryDialog::greyOut(dialog.m_sectionEdit);
+            },
+            [this](const AddEntryDialog::Entry &entry) { addKeyNode(entry); });
     } catch (const AppError &error) {
         m_ui.reportError(error);
     }
+}
+
+void MainWindow::addKeyNode(const AddEntryDialog::Entry &entry)
+{
+    NodeCollection &nodes = m_tree->nodes();
+    if (!m_store)
+        throwObjectNotSet();
+    const qsizetype selected = nodes.selectedNode();
+    if (selected == 0)
+        throwObjectNotSet();
+    IniRecord *record = nullptr;
+    {
+        const BusyCursor busy;
+        record = addKey(*m_store, entry.section, entry.key, entry.value);
+    }
+    // Not in the file (read-only, or the write failed): not in the store or
+    // the tree either.
+    if (record)
+        nodes.append(nodes.key(sectionNodeOf(nodes, selected)), nodeKey(NodeKind::Tree, record->id()), record,
+                     kKeyImage, kKeyOpenImage);
+    update();
 }
 
 void MainWindow::deleteKey()
@@ -70,7 +118,7 @@ void MainWindow::deleteKey()
             m_ui.tell(QStringLiteral("Key Not Selected or Invalid"), MessageIcon::Critical);
             return;
         }
-        if (!gRegistry)
+        if (!m_store)
             throwObjectNotSet();
         const qsizetype parent = nodes.parentNode(selected);
         const QString section = nodes.text(parent);
@@ -85,10 +133,10 @@ void MainWindow::deleteKey()
                               + QStringLiteral("Do you wish to continue?"),
                           MessageIcon::Question, QStringLiteral("Delete Section?")))
                 return;
-            if (!deleteFromStore([&] { gRegistry->deleteKey(section, key); }))
+            if (!deleteFromStore([&] { m_store->deleteKey(section, key); }))
                 nodes.removeAt(parent);
         } else {
-            if (!deleteFromStore([&] { gRegistry->deleteKey(section, key); }))
+            if (!deleteFromStore([&] { m_store->deleteKey(section, key); }))
                 nodes.removeAt(selected);
         }
         showSelectedValue();
@@ -108,7 +156,7 @@ void MainWindow::deleteSection()
             m_ui.tell(QStringLiteral("Section not selected or invalid"), MessageIcon::Critical);
             return;
         }
-        if (!gRegistry)
+        if (!m_store)
             throwObjectNotSet();
         const QString section = nodes.text(selected);
         if (!m_ui.ask(QStringLiteral("You are about to delete the entire '") + section + QStringLiteral("' section")
@@ -118,8 +166,8 @@ void MainWindow::deleteSection()
         // One record per node of the section, then a single rewrite.
         const QStringList keys = sectionDeletionKeys(nodes, section);
         if (!deleteFromStore([&] {
-                gRegistry->deleteKeys(
-                    section, keys, [&](const RecordList &records) { return sectionDeletionKeysOf(records, section); });
+                m_store->deleteKeys(section, keys,
+                                    [&](const RecordList &records) { return sectionDeletionKeysOf(records, section); });
             }))
             nodes.removeAt(selected);
         m_tree->viewport()->update();
@@ -135,7 +183,7 @@ bool MainWindow::deleteFromStore(const std::function<void()> &deletion)
     // rewrite, which may take a while, so that no closed box stays on screen.
     repaint();
     const BusyCursor busy;
-    const quint64 loads = gRegistry->loadCount();
+    const quint64 loads = m_store->loadCount();
     try {
         deletion();
     } catch (const AppError &) {
@@ -143,19 +191,19 @@ bool MainWindow::deleteFromStore(const std::function<void()> &deletion)
             throw;
         // Whatever the store took out before it failed leaves the tree too.
         try {
-            dropNodesOf(m_tree->nodes(), gRegistry->lastRemoved());
+            dropNodesOf(m_tree->nodes(), m_store->lastRemoved());
         } catch (const AppError &error) {
             qCWarning(lcGui) << "nodes of removed records kept:" << error.description();
         }
         showSelectedValue();
         throw;
     }
-    if (gRegistry->loadCount() != loads) {
+    if (m_store->loadCount() != loads) {
         // The command ran on records read again, which still hold what it
         // removed from the file (a section's header): the tree shows the
         // file as written.
         try {
-            gRegistry->reload();
+            m_store->reload();
         } catch (const AppError &error) {
             qCWarning(lcGui) << "the written file was not read again:" << error.description();
         }

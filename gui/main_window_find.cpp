@@ -2,8 +2,6 @@
 #include "main_window.h"
 
 #include "find_dialog.h"
-#include "g_registry.h"
-#include "input_codes.h"
 #include "interaction.h"
 #include "node_tree_view.h"
 #include "tree_commands.h"
@@ -13,11 +11,12 @@
 #include <QKeyEvent>
 #include <QTimer>
 
-namespace {
-constexpr qint16 kCtrlF = 6;
-constexpr qint16 kVirtualKeyF3 = 114;
-const QString kFindForm = QStringLiteral("frmFind");
-} // namespace
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress)
+        previewKey(watched, static_cast<QKeyEvent *>(event));
+    return QMainWindow::eventFilter(watched, event);
+}
 
 void MainWindow::previewKey(QObject *receiver, const QKeyEvent *event)
 {
@@ -32,26 +31,14 @@ void MainWindow::previewKey(QObject *receiver, const QKeyEvent *event)
         return;
     m_previewedKey = event;
     m_previewedReceiver = widget;
-    Form_KeyDown(virtualKeyCode(event->key()), shiftValue(event->modifiers()));
-    if (const qint16 ascii = characterCode(*event))
-        Form_KeyPress(ascii);
-}
-
-FindDialog *MainWindow::findDialog() const
-{
-    if (!m_ui.isWindowLoaded(kFindForm))
-        return nullptr;
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        if (auto *dialog = qobject_cast<FindDialog *>(widget); dialog && dialog->objectName() == kFindForm)
-            return dialog;
-    return nullptr;
+    previewKeyPress(*event);
 }
 
 void MainWindow::showFind()
 {
-    FindDialog *dialog = findDialog();
-    if (!dialog)
-        dialog = new FindDialog(this, m_ui, m_findState);
+    if (!m_findDialog)
+        m_findDialog = new FindDialog(this, m_ui, m_findState);
+    FindDialog *dialog = m_findDialog;
     dialog->show();
     dialog->raise();
     dialog->activateWindow();
@@ -73,17 +60,13 @@ void MainWindow::showAbout()
               MessageIcon::Information, QStringLiteral("About Us"));
 }
 
-void MainWindow::Form_KeyDown(qint16 KeyCode, qint16)
+void MainWindow::previewKeyPress(const QKeyEvent &event)
 {
     FindDialog *dialog = findDialog();
-    const bool enabled = dialog && dialog->canFindNext();
-    if (KeyCode == kVirtualKeyF3 && enabled)
+    if (event.key() == Qt::Key_F3 && dialog && dialog->canFindNext())
         dialog->findNext();
-}
-
-void MainWindow::Form_KeyPress(qint16 KeyAscii)
-{
-    if (KeyAscii == kCtrlF)
+    // Ctrl with F, whatever other modifiers are held.
+    if ((event.modifiers() & Qt::ControlModifier) && event.key() == Qt::Key_F)
         showFind();
 }
 
@@ -102,15 +85,15 @@ void MainWindow::showFindHit(const IniRecord &record)
 
     m_valuePane->clearItems();
     const qsizetype selected = nodes.selectedNode();
-    if (selected == 0 || !gRegistry)
+    if (selected == 0 || !m_store)
         return;
     const QString section = nodes.text(sectionNodeOf(nodes, selected));
-    m_valuePane->addItem(1, QStringLiteral("RegValue"), gRegistry->value(section, nodes.text(selected)));
+    m_valuePane->addItem(1, QStringLiteral("RegValue"), m_store->value(section, nodes.text(selected)));
 }
 
 const IniStore *MainWindow::findStore() const
 {
-    return gRegistry.get();
+    return m_store.get();
 }
 
 void MainWindow::findClosed()

@@ -1,9 +1,7 @@
-// The window follows its file: when another program changes it, the tree
-// is read again, keeping what the person was looking at.
+// The tree built again when the store read its file again, keeping what the
+// person was looking at.
 #include "main_window.h"
 
-#include "app_error.h"
-#include "g_registry.h"
 #include "gui_log.h"
 #include "ini_store.h"
 #include "node_tree_view.h"
@@ -11,19 +9,10 @@
 #include "value_list.h"
 
 #include <QApplication>
-#include <QFileInfo>
-#include <QFileSystemWatcher>
 #include <QScrollBar>
 #include <QSet>
-#include <QTimer>
 
 namespace {
-// Changes come in bursts (a write, then a rename, then the folder's entry):
-// one look after the burst.
-constexpr int kSettleMs = 100;
-// While the person is busy (an edit, a dialog), the next look.
-constexpr int kRetryMs = 250;
-
 // What the person sees of the tree, by names, so that it can be found again
 // in a tree built from other records.
 struct TreeSight {
@@ -74,67 +63,16 @@ qsizetype nodeFor(const NodeCollection &nodes, const TreeSight &sight)
 }
 } // namespace
 
-void MainWindow::watchOpenFile()
-{
-    if (!m_watcher) {
-        m_watcher = new QFileSystemWatcher(this);
-        m_followTimer = new QTimer(this);
-        m_followTimer->setSingleShot(true);
-        connect(m_followTimer, &QTimer::timeout, this, &MainWindow::followFile);
-        const auto touched = [this] { m_followTimer->start(kSettleMs); };
-        connect(m_watcher, &QFileSystemWatcher::fileChanged, this, touched);
-        connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, touched);
-    }
-    const QString file = gRegistry ? gRegistry->fileName() : QString();
-    // A write that replaces the file makes a new file under the old name:
-    // the watch on the old one ends, and the folder tells of the new one.
-    QStringList wanted;
-    if (!file.isEmpty()) {
-        const QFileInfo info(file);
-        wanted << info.absoluteFilePath() << info.absolutePath();
-    }
-    QStringList stale = m_watcher->files() + m_watcher->directories();
-    for (const QString &path : std::as_const(wanted))
-        stale.removeAll(path);
-    if (!stale.isEmpty())
-        m_watcher->removePaths(stale);
-    for (const QString &path : std::as_const(wanted))
-        if (!m_watcher->files().contains(path) && !m_watcher->directories().contains(path) && QFileInfo::exists(path)
-            && !m_watcher->addPath(path))
-            qCWarning(lcGui) << "changes of" << path << "are not followed";
-}
-
 bool MainWindow::busyWithPerson() const
 {
-    return m_editing || m_dragging || QApplication::activeModalWidget() != nullptr;
-}
-
-void MainWindow::followFile()
-{
-    watchOpenFile();
-    if (!gRegistry || gRegistry->fileName().isEmpty())
-        return;
-    if (busyWithPerson()) {
-        m_followTimer->start(kRetryMs);
-        return;
-    }
-    try {
-        if (!gRegistry->reloadIfChanged())
-            return;
-    } catch (const AppError &error) {
-        // Half-way through another program's write, or gone: the tree keeps
-        // showing what was read last, and the next change is looked at again.
-        qCWarning(lcGui) << "the changed file was not read again:" << error.description();
-        return;
-    }
-    followStore();
+    return m_editing || m_paneLayout->dragging() || QApplication::activeModalWidget() != nullptr;
 }
 
 bool MainWindow::followStore()
 {
-    if (!gRegistry || gRegistry->loadCount() == m_treeLoad)
+    if (!m_store || m_store->loadCount() == m_treeLoad)
         return false;
-    m_treeLoad = gRegistry->loadCount();
+    m_treeLoad = m_store->loadCount();
     NodeCollection &nodes = m_tree->nodes();
     const TreeSight sight = sightOf(*m_tree);
     nodes.beginUpdate();

@@ -3,7 +3,7 @@
 
 #include "app_error.h"
 #include "busy_cursor.h"
-#include "g_registry.h"
+#include "file_follower.h"
 #include "gui_log.h"
 #include "history_dialog.h"
 #include "interaction.h"
@@ -22,23 +22,23 @@ void MainWindow::openFile()
 void MainWindow::loadFile(const QString &chosen)
 {
     const BusyCursor busy;
-    if (!gRegistry)
+    if (!m_store)
         createStore();
-    gRegistry->setFileName(chosen);
+    m_store->setFileName(chosen);
     try {
-        gRegistry->load();
+        m_store->load();
     } catch (const AppError &error) {
         m_ui.tell(error.description(), MessageIcon::Critical);
         // The store named a file it could not read: it keeps neither that
         // name nor the old file's records, the window shows none, and the
         // caption no file.
-        gRegistry->closeFile();
+        m_store->closeFile();
         m_tree->nodes().clear();
         m_valuePane->clearItems();
         const qsizetype separator = windowTitle().indexOf(QStringLiteral(" - "));
         if (separator >= 0)
             setWindowTitle(windowTitle().left(separator));
-        watchOpenFile();
+        m_follower->watchOpenFile();
         return;
     }
     m_tree->nodes().clear();
@@ -48,7 +48,7 @@ void MainWindow::loadFile(const QString &chosen)
         const QString caption = windowTitle();
         const qsizetype separator = caption.indexOf(QStringLiteral(" - "));
         setWindowTitle((separator < 0 ? caption : caption.left(separator)) + QStringLiteral(" - ")
-                       + gRegistry->fileName());
+                       + m_store->fileName());
     } catch (const std::exception &error) {
         qCWarning(lcGui) << "the caption was not changed:" << error.what();
     }
@@ -56,17 +56,17 @@ void MainWindow::loadFile(const QString &chosen)
 
 void MainWindow::createStore()
 {
-    gRegistry = std::make_unique<IniStore>(m_ui, m_history);
+    m_store = std::make_unique<IniStore>(m_ui, m_history);
 }
 
 void MainWindow::showHistory()
 {
-    if (!gRegistry || gRegistry->fileName().isEmpty()) {
+    if (!m_store || m_store->fileName().isEmpty()) {
         m_ui.tell(QStringLiteral("No file is open"), MessageIcon::Warning);
         return;
     }
     {
-        HistoryDialog dialog(this, m_ui, *gRegistry);
+        HistoryDialog dialog(this, m_ui, *m_store);
         dialog.exec();
     }
     // A restore read the file again: the tree shows it as restored.

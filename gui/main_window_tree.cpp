@@ -3,7 +3,6 @@
 
 #include "app_error.h"
 #include "busy_cursor.h"
-#include "g_registry.h"
 #include "gui_log.h"
 #include "interaction.h"
 #include "node_tree_view.h"
@@ -40,9 +39,9 @@ void MainWindow::onNodeClicked(qsizetype node)
     // A section node has no value: the pane stays empty.
     if (selected != 0 && nodes.parentNode(selected) != 0) {
         try {
-            if (!gRegistry)
+            if (!m_store)
                 throwObjectNotSet();
-            m_valuePane->addItem(1, kValueItemKey, gRegistry->value(selectedSection(), selectedKey()));
+            m_valuePane->addItem(1, kValueItemKey, m_store->value(selectedSection(), selectedKey()));
         } catch (const std::exception &error) {
             qCWarning(lcGui) << "no value shown for node" << node << ":" << error.what();
         }
@@ -66,34 +65,37 @@ void MainWindow::onNodeCollapsed(qsizetype)
     m_valuePane->clearItems();
 }
 
-void MainWindow::canRenameNode(qint16 &Cancel)
+bool MainWindow::canRenameNode() const
 {
-    Cancel = 1;
+    return false;
 }
 
-void MainWindow::canEditValue(qint16 &)
+bool MainWindow::canEditValue()
 {
     m_editing = true;
+    return true;
 }
 
-void MainWindow::onValueEdited(qint16 &Cancel, const std::optional<QString> &newString)
+bool MainWindow::onValueEdited(const std::optional<QString> &newString)
 {
     m_editing = false;
     // An abandoned edit changes nothing.
     if (!newString)
-        return;
+        return true;
+    bool accepted = true;
     try {
-        if (!gRegistry)
+        if (!m_store)
             throwObjectNotSet();
         const BusyCursor busy;
-        if (gRegistry->setValue(selectedSection(), selectedKey(), *newString) == WriteResult::ReadOnly)
-            Cancel = 1;
+        if (m_store->setValue(selectedSection(), selectedKey(), *newString) == WriteResult::ReadOnly)
+            accepted = false;
         // Written into a file another program had changed, the value came
         // with new records; the tree follows once the editor has closed.
         QTimer::singleShot(0, this, [this] { followStore(); });
     } catch (const AppError &error) {
         m_ui.reportError(error);
         // Not written: the pane goes on showing what the file holds.
-        Cancel = 1;
+        accepted = false;
     }
+    return accepted;
 }

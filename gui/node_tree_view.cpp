@@ -109,12 +109,8 @@ void NodeTreeView::selectionChanged(const QItemSelection &selected, const QItemS
 
 bool NodeTreeView::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
 {
-    if ((trigger & editTriggers()) && index.isValid() && beforeLabelEdit) {
-        qint16 cancel = 0;
-        beforeLabelEdit(cancel);
-        if (cancel)
-            return false;
-    }
+    if ((trigger & editTriggers()) && index.isValid() && canEditLabel && !canEditLabel())
+        return false;
     return QAbstractItemView::edit(index, trigger, event);
 }
 

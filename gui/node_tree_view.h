@@ -35,8 +35,8 @@ public:
     // both fit, so that a key is never shown without the section it is in.
     void showNodeWithSection(qsizetype index);
 
-    // Asked before a node's text would be edited; setting `cancel` refuses.
-    std::function<void(qint16 &cancel)> beforeLabelEdit;
+    // Asked before a node's text would be edited; false refuses.
+    std::function<bool()> canEditLabel;
 
     QRect visualRect(const QModelIndex &index) const override;
     void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;

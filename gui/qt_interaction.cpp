@@ -192,14 +192,3 @@ QString QtInteraction::openFileDialog(const OpenFileRequest &request)
     const QStringList chosen = dialog->selectedFiles();
     return chosen.isEmpty() ? QString() : QFileInfo(chosen.first()).absoluteFilePath();
 }
-
-QStringList QtInteraction::loadedForms() const
-{
-    QStringList names;
-    const QWidgetList widgets = QApplication::topLevelWidgets();
-    for (const QWidget *widget : widgets) {
-        if (widget->isWindow() && !widget->objectName().isEmpty())
-            names.append(widget->objectName());
-    }
-    return names;
-}

@@ -9,8 +9,4 @@ class QtInteraction : public Interaction {
 public:
     Answer messageBox(const QString &text, MessageButtons buttons, MessageIcon icon, const QString &title) override;
     QString openFileDialog(const OpenFileRequest &request) override;
-    // Every top-level window that exists, shown or hidden; unnamed ones
-    // (Qt's own popups and tooltips) are left out, since no form can be
-    // asked for by an empty name.
-    QStringList loadedForms() const override;
 };

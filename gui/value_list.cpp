@@ -18,10 +18,7 @@ public:
 
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
-        qint16 cancel = 0;
-        if (m_list->beforeLabelEdit)
-            m_list->beforeLabelEdit(cancel);
-        if (cancel)
+        if (m_list->canEditValue && !m_list->canEditValue())
             return nullptr;
         m_open = true;
         return QStyledItemDelegate::createEditor(parent, option, index);
@@ -36,13 +33,11 @@ public:
         m_open = false;
         const auto *line = qobject_cast<QLineEdit *>(editor);
         const QString text = line ? line->text() : index.data().toString();
-        qint16 cancel = 0;
         if (text == index.data().toString()) {
-            finish(cancel, std::nullopt);
+            finish(std::nullopt);
             return;
         }
-        finish(cancel, text);
-        if (!cancel)
+        if (finish(text))
             model->setData(index, text);
     }
 
@@ -52,16 +47,12 @@ public:
         if (!m_open)
             return;
         m_open = false;
-        qint16 cancel = 0;
-        finish(cancel, std::nullopt);
+        finish(std::nullopt);
     }
 
 private:
-    void finish(qint16 &cancel, const std::optional<QString> &text) const
-    {
-        if (m_list->afterLabelEdit)
-            m_list->afterLabelEdit(cancel, text);
-    }
+    // True when the new text is accepted.
+    bool finish(const std::optional<QString> &text) const { return !m_list->valueEdited || m_list->valueEdited(text); }
 
     // A value cut off by the column's width shows whole in a tooltip.
     bool helpEvent(QHelpEvent *event, QAbstractItemView *view, const QStyleOptionViewItem &option,

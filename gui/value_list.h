@@ -26,8 +26,11 @@ public:
     // True while an in-place edit is open.
     bool isEditing() const { return state() == QAbstractItemView::EditingState; }
 
-    std::function<void(qint16 &cancel)> beforeLabelEdit;
-    std::function<void(qint16 &cancel, const std::optional<QString> &newText)> afterLabelEdit;
+    // Asked before an item's text would be edited; false refuses.
+    std::function<bool()> canEditValue;
+    // Told when an edit ends, with the new text (none when it was abandoned
+    // or left the text as it was); false keeps the item's old text.
+    std::function<bool(const std::optional<QString> &newText)> valueEdited;
 
 protected:
     void closeEditor(QWidget *editor, QAbstractItemDelegate::EndEditHint hint) override;

@@ -28,10 +28,9 @@ struct OpenFileRequest {
     qint32 ownerWindow = 0;
 };
 
-// Everything that needs a person: message boxes, the open-file dialog and the
-// list of our open top-level windows. Whoever owns the store and the windows
-// hands one in: the editor a Qt one, the command-line tool one that writes to
-// stderr, tests a scripted one.
+// Everything that needs a person: message boxes and the open-file dialog.
+// Whoever owns the store and the windows hands one in: the editor a Qt one,
+// the command-line tool one that writes to stderr, tests a scripted one.
 class Interaction {
 public:
     virtual ~Interaction() = default;
@@ -40,10 +39,6 @@ public:
     virtual Answer messageBox(const QString &text, MessageButtons buttons, MessageIcon icon, const QString &title) = 0;
     // Returns the chosen file's absolute path, or "" when cancelled.
     virtual QString openFileDialog(const OpenFileRequest &request) = 0;
-    // Object names of the top-level windows currently loaded.
-    virtual QStringList loadedForms() const { return {}; }
-    // True when one of our loaded top-level windows has exactly this name.
-    bool isWindowLoaded(const QString &name) const { return loadedForms().contains(name); }
 
     // A message box with an OK button; an empty title becomes the application title.
     void tell(const QString &text, MessageIcon icon = MessageIcon::None, const QString &title = QString());

@@ -1,6 +1,5 @@
 #include "find_dialog.h"
 #include "find_state.h"
-#include "g_registry.h"
 #include "main_window.h"
 #include "node_tree_view.h"
 #include "test_files.h"
@@ -59,7 +58,6 @@ class TestFindDialog : public QObject {
 private Q_SLOTS:
     void cleanup()
     {
-        gRegistry.reset();
         for (QWidget *widget : QApplication::topLevelWidgets())
             if (qobject_cast<FindDialog *>(widget))
                 delete widget;
@@ -286,7 +284,7 @@ private Q_SLOTS:
         QVERIFY(ended);
         // Exit asks nothing and runs no unload handling.
         QVERIFY(ui.messages.isEmpty());
-        QVERIFY(gRegistry);
+        QVERIFY(w->store());
     }
 
     void theAboutBox()

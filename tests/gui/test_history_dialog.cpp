@@ -1,5 +1,4 @@
 #include "diff_rows_model.h"
-#include "g_registry.h"
 #include "history_dialog.h"
 #include "main_window.h"
 #include "test_files.h"
@@ -53,7 +52,6 @@ class TestHistoryDialog : public QObject {
     }
 
 private Q_SLOTS:
-    void cleanup() { gRegistry.reset(); }
 
     void twoDeletesThenRestoreTheFirstVersion()
     {

@@ -1,4 +1,3 @@
-#include "g_registry.h"
 #include "main_window.h"
 #include "node_tree_view.h"
 #include "splitter_bar.h"
@@ -49,7 +48,6 @@ class TestMainWindow : public QObject {
     }
 
 private Q_SLOTS:
-    void cleanup() { gRegistry.reset(); }
 
     void startsWithAWritableFile()
     {
@@ -183,16 +181,16 @@ private Q_SLOTS:
         w->m_openAction->trigger();
         QCOMPARE(ui.messages.size(), 1);
         QVERIFY2(ui.messages[0].text.contains(unreadable), qPrintable(ui.messages[0].text));
-        QVERIFY(gRegistry);
-        QCOMPARE(gRegistry->fileName(), QString());
-        QCOMPARE(gRegistry->records()->count(), 0);
+        QVERIFY(w->store());
+        QCOMPARE(w->store()->fileName(), QString());
+        QCOMPARE(w->store()->records()->count(), 0);
         QCOMPARE(w->m_tree->nodes().count(), 0);
         QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor"));
 
         // With no file, the next activation loads the one the program was
         // started on, as at start-up.
         w->activate();
-        QCOMPARE(gRegistry->fileName(), path);
+        QCOMPARE(w->store()->fileName(), path);
         QCOMPARE(treeRows(*w).first(), QStringLiteral("Net"));
         QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + path);
         QCOMPARE(TestFolder::read(path), QByteArray(kSample));
@@ -209,7 +207,6 @@ private Q_SLOTS:
         QCOMPARE(ui.dialogs[0].title, QStringLiteral("Open Configuration (INI) File"));
         QCOMPARE(ui.messages[0].text, QStringLiteral("Filename is missing"));
         w.reset();
-        gRegistry.reset();
 
         // An empty file opens with an empty tree and no message.
         ScriptedUi quiet;
@@ -433,12 +430,12 @@ private Q_SLOTS:
 
         QVERIFY(!w->close());
         QVERIFY(w->isVisible());
-        QVERIFY(gRegistry);
+        QVERIFY(w->store());
 
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
         QVERIFY(!w->editing());
         QVERIFY(w->close());
-        QVERIFY(!gRegistry);
+        QVERIFY(!w->store());
     }
 
     void resizeKeepsTheProportion()

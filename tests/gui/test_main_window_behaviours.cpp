@@ -1,6 +1,5 @@
 #include "add_entry_dialog.h"
 #include "find_dialog.h"
-#include "g_registry.h"
 #include "main_window.h"
 #include "node_tree_view.h"
 #include "qt_interaction.h"
@@ -88,12 +87,12 @@ void clickCancel(QFileDialog &dialog)
 }
 
 // Every record of the store as "section|key|value", in order.
-QStringList storeRecords()
+QStringList storeRecords(const MainWindow &w)
 {
     QStringList out;
-    if (!gRegistry)
+    if (!w.store())
         return out;
-    for (IniRecord *record : *gRegistry->records())
+    for (IniRecord *record : *w.store()->records())
         out << record->section() + u'|' + record->key() + u'|' + record->value();
     return out;
 }
@@ -143,7 +142,6 @@ private Q_SLOTS:
 
     void cleanup()
     {
-        gRegistry.reset();
         for (QWidget *widget : QApplication::topLevelWidgets())
             if (qobject_cast<FindDialog *>(widget))
                 delete widget;
@@ -163,7 +161,7 @@ private Q_SLOTS:
         QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("8080"));
         const QString caption = w->windowTitle();
         const QStringList rows = treeRows(*w);
-        const QStringList records = storeRecords();
+        const QStringList records = storeRecords(*w);
 
         ui.steps << typeName(hidden) << clickCancel;
         w->m_openAction->trigger();
@@ -175,10 +173,10 @@ private Q_SLOTS:
             QCOMPARE(request.title, QStringLiteral("Open Configuration (INI) File"));
         QVERIFY(ui.messages.isEmpty());
 
-        QCOMPARE(gRegistry->fileName(), path);
+        QCOMPARE(w->store()->fileName(), path);
         QCOMPARE(w->windowTitle(), caption);
         QCOMPARE(treeRows(*w), rows);
-        QCOMPARE(storeRecords(), records);
+        QCOMPARE(storeRecords(*w), records);
         // The current file is read again, so the tree is built anew: no
         // node is selected and the value pane is empty.
         QCOMPARE(w->m_tree->nodes().selectedNode(), 0);
@@ -253,7 +251,7 @@ private Q_SLOTS:
         QCOMPARE(TestFolder::read(path), text);
         // Not in the file, so neither in the store nor in the tree.
         QCOMPARE(treeRows(*w), (QStringList{"A", "  k"}));
-        QCOMPARE(storeRecords(), (QStringList{"A||", "A|k|1"}));
+        QCOMPARE(storeRecords(*w), (QStringList{"A||", "A|k|1"}));
     }
 
     void deletingAKeyOfAReadOnlyFileLeavesTheFileAsItWas()
@@ -278,7 +276,7 @@ private Q_SLOTS:
         // Refused before any backup was made.
         QVERIFY(!QFileInfo::exists(dir.path(QStringLiteral("a.old"))));
         // Store, tree and pane stay as the file is.
-        QCOMPARE(storeRecords(), (QStringList{"A||", "A|k|1", "A|j|2"}));
+        QCOMPARE(storeRecords(*w), (QStringList{"A||", "A|k|1", "A|j|2"}));
         QCOMPARE(treeRows(*w), (QStringList{"A", "  k", "  j"}));
         QCOMPARE(w->m_valuePane->itemCount(), 1);
         QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("1"));
@@ -353,7 +351,7 @@ private Q_SLOTS:
         QCOMPARE(QApplication::exec(), 0);
         QVERIFY(!w->isVisible());
         // The window's unload ran: the store is gone.
-        QVERIFY(!gRegistry);
+        QVERIFY(!w->store());
         QVERIFY(ui.messages.isEmpty());
     }
 };

@@ -1,5 +1,4 @@
 #include "add_entry_dialog.h"
-#include "g_registry.h"
 #include "main_window.h"
 #include "node_tree_view.h"
 #include "test_files.h"
@@ -51,7 +50,6 @@ class TestMainWindowEdit : public QObject {
     }
 
 private Q_SLOTS:
-    void cleanup() { gRegistry.reset(); }
 
     void newSectionThroughTheDialog()
     {
@@ -84,7 +82,7 @@ private Q_SLOTS:
         QCOMPARE(treeRows(*w), (QStringList{"A", "  k", "New"}));
         const qsizetype added = w->m_tree->nodes().count();
         QCOMPARE(w->m_tree->nodes().key(added), QStringLiteral("RootKey=3"));
-        QCOMPARE(gRegistry->records()->count(), 3);
+        QCOMPARE(w->store()->records()->count(), 3);
         QVERIFY(ui.messages.isEmpty());
 
         // A key for the section that exists in the file only as its header.
@@ -117,7 +115,7 @@ private Q_SLOTS:
         });
         QCOMPARE(TestFolder::read(path), text);
         QCOMPARE(treeRows(*w), (QStringList{"A", "  k"}));
-        QCOMPARE(gRegistry->records()->count(), 2);
+        QCOMPARE(w->store()->records()->count(), 2);
     }
 
     void newKeyGoesUnderTheSelectedSection()
@@ -151,7 +149,7 @@ private Q_SLOTS:
         });
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\nk=1\r\nnew=v\r\n[B]\r\nj=3\r\n"));
         QCOMPARE(treeRows(*w), (QStringList{"A", "  k", "  new", "B", "  j", "  J"}));
-        const RecordList &records = *gRegistry->records();
+        const RecordList &records = *w->store()->records();
         QCOMPARE(records.at(4)->value(), QStringLiteral("3"));
         QCOMPARE(records.at(records.count())->value(), QString());
     }
@@ -176,8 +174,8 @@ private Q_SLOTS:
         QCOMPARE(TestFolder::read(path), text);
         // Not in the file, so neither in the store nor in the tree.
         QCOMPARE(treeRows(*w), (QStringList{"A", "  k"}));
-        QCOMPARE(gRegistry->records()->count(), 2);
-        QCOMPARE(gRegistry->findRecord(QStringLiteral("A"), QStringLiteral("j")), 0);
+        QCOMPARE(w->store()->records()->count(), 2);
+        QCOMPARE(w->store()->findRecord(QStringLiteral("A"), QStringLiteral("j")), 0);
     }
 
     void aKeyThatCannotBeWrittenIsRefusedBeforeAnythingChanges()
@@ -209,7 +207,7 @@ private Q_SLOTS:
             });
             QCOMPARE(TestFolder::read(path), text);
             QCOMPARE(treeRows(*w), (QStringList{"A", "  k"}));
-            QCOMPARE(gRegistry->records()->count(), 2);
+            QCOMPARE(w->store()->records()->count(), 2);
         }
         // What the file can hold goes in.
         withDialog(w->m_newKeyAction, [&](AddEntryDialog &d) {
@@ -409,7 +407,7 @@ private Q_SLOTS:
         // Nothing was deleted from the file: the store and the tree keep the key,
         // and the pane shows the node still highlighted.
         QCOMPARE(treeRows(*w), (QStringList{"A", "  k", "  j"}));
-        QCOMPARE(gRegistry->findRecord(QStringLiteral("A"), QStringLiteral("k")), 2);
+        QCOMPARE(w->store()->findRecord(QStringLiteral("A"), QStringLiteral("k")), 2);
         const NodeCollection &nodes = w->m_tree->nodes();
         QCOMPARE(nodes.text(nodes.selectedNode()), QStringLiteral("k"));
         QCOMPARE(w->m_valuePane->itemCount(), 1);

@@ -1,5 +1,4 @@
 #include "add_entry_dialog.h"
-#include "g_registry.h"
 #include "ini_store.h"
 #include "main_window.h"
 #include "node_tree_view.h"
@@ -57,7 +56,6 @@ class TestMainWindowFollow : public QObject {
     }
 
 private Q_SLOTS:
-    void cleanup() { gRegistry.reset(); }
 
     void anOutsideChangeShowsWithinASecondAndKeepsTheView()
     {
@@ -75,13 +73,13 @@ private Q_SLOTS:
         w->m_tree->verticalScrollBar()->setValue(3);
         const int scroll = w->m_tree->verticalScrollBar()->value();
         QVERIFY(scroll > 0);
-        const quint64 loads = gRegistry->loadCount();
+        const quint64 loads = w->store()->loadCount();
 
         // Replaced by a new file: a new section, a new value for the selected key.
         text.replace("a2=2", "a2=changed");
         replaceByOther(path, text + "[New]\r\nn=1\r\n");
         QTRY_VERIFY_WITH_TIMEOUT(windowtest::nodeByText(*w, QStringLiteral("New"), QStringLiteral("n")), 1000);
-        QCOMPARE(gRegistry->loadCount(), loads + 1);
+        QCOMPARE(w->store()->loadCount(), loads + 1);
         QCOMPARE(selectedText(*w), QStringLiteral("a2"));
         QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("changed"));
         QVERIFY(!nodes.isExpanded(windowtest::nodeByText(*w, QStringLiteral("B"))));
@@ -105,7 +103,7 @@ private Q_SLOTS:
         const QString path = dir.write(QStringLiteral("a.ini"), "[A]\r\na1=1\r\na2=2\r\n");
         auto w = windowtest::start(path);
         QVERIFY(w);
-        const quint64 loads = gRegistry->loadCount();
+        const quint64 loads = w->store()->loadCount();
         windowtest::select(*w, QStringLiteral("A"), QStringLiteral("a1"));
         editValue(*w, QStringLiteral("9"), [] {});
         ui.answers.enqueue(Answer::Yes);
@@ -120,7 +118,7 @@ private Q_SLOTS:
         w->m_newSectionAction->trigger();
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\na1=9\r\n[N]\r\n"));
         QTest::qWait(400);
-        QCOMPARE(gRegistry->loadCount(), loads);
+        QCOMPARE(w->store()->loadCount(), loads);
         QCOMPARE(windowtest::treeRows(*w), (QStringList{"A", "  a1", "N"}));
     }
 
@@ -157,12 +155,12 @@ private Q_SLOTS:
         auto w = windowtest::start(path);
         QVERIFY(w);
         windowtest::select(*w, QStringLiteral("A"), QStringLiteral("a1"));
-        const quint64 loads = gRegistry->loadCount();
+        const quint64 loads = w->store()->loadCount();
         editValue(*w, QStringLiteral("mine"), [&] {
             replaceByOther(path, "[A]\r\na1=1\r\nb=2\r\n");
             QTest::qWait(600);
             QVERIFY(w->editing());
-            QCOMPARE(gRegistry->loadCount(), loads);
+            QCOMPARE(w->store()->loadCount(), loads);
         });
         QTRY_VERIFY_WITH_TIMEOUT(windowtest::nodeByText(*w, QStringLiteral("A"), QStringLiteral("b")), 1000);
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\na1=mine\r\nb=2\r\n"));

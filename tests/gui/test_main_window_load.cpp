@@ -1,4 +1,3 @@
-#include "g_registry.h"
 #include "main_window.h"
 #include "node_tree_view.h"
 #include "scripted_ui.h"
@@ -25,7 +24,6 @@ class TestMainWindowLoad : public QObject {
     }
 
 private Q_SLOTS:
-    void cleanup() { gRegistry.reset(); }
 
     void aNewWindowRegistersTheEditorBesideIt()
     {

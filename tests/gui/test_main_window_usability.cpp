@@ -1,6 +1,5 @@
 #include "add_entry_dialog.h"
 #include "find_dialog.h"
-#include "g_registry.h"
 #include "main_window.h"
 #include "node_tree_view.h"
 #include "program_icon.h"
@@ -82,7 +81,6 @@ class TestMainWindowUsability : public QObject {
     }
 
 private Q_SLOTS:
-    void cleanup() { gRegistry.reset(); }
 
     void rowsHaveOneHeightThatFitsPicturesAndText()
     {
@@ -290,7 +288,7 @@ private Q_SLOTS:
         w->m_findAction->trigger();
         QVERIFY(w->findDialog());
         QCOMPARE(imageOf(w->findDialog()->windowIcon()), icon);
-        AddEntryDialog add(w.get(), ui, gRegistry.get(), w->m_tree->nodes());
+        AddEntryDialog add(w.get(), ui, w->store());
         QCOMPARE(imageOf(add.windowIcon()), icon);
     }
 };

@@ -507,36 +507,6 @@ private Q_SLOTS:
         QCOMPARE(ui.openFileDialog(request), QString());
         QVERIFY(ran);
     }
-
-    void loadedFormsNamesEveryWindowShownOrHidden()
-    {
-        QWidget main;
-        main.setObjectName(QStringLiteral("frmMain"));
-        main.show();
-        auto find = std::make_unique<QWidget>();
-        find->setObjectName(QStringLiteral("frmFind"));
-        // A dialog owned by the main window is still a window of its own.
-        auto *add = new QDialog(&main);
-        add->setObjectName(QStringLiteral("frmAdd"));
-        auto *field = new QLineEdit(&main);
-        field->setObjectName(QStringLiteral("txtValue"));
-        QWidget unnamed;
-
-        QtInteraction ui;
-        QStringList forms = ui.loadedForms();
-        QVERIFY2(forms.contains(QStringLiteral("frmMain")), qPrintable(forms.join(u',')));
-        QVERIFY2(forms.contains(QStringLiteral("frmFind")), qPrintable(forms.join(u',')));
-        QVERIFY2(forms.contains(QStringLiteral("frmAdd")), qPrintable(forms.join(u',')));
-        QVERIFY2(!forms.contains(QStringLiteral("txtValue")), qPrintable(forms.join(u',')));
-        QVERIFY2(!forms.contains(QString()), qPrintable(forms.join(u',')));
-
-        const bool findLoaded = ui.isWindowLoaded(QStringLiteral("frmFind"));
-        find.reset();
-        const bool findLoadedAfterDelete = ui.isWindowLoaded(QStringLiteral("frmFind"));
-        QVERIFY(findLoaded);
-        QVERIFY(!findLoadedAfterDelete);
-        QVERIFY(!ui.loadedForms().contains(QStringLiteral("frmFind")));
-    }
 };
 
 QTEST_MAIN(TestQtInteraction)

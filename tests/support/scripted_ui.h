@@ -29,13 +29,11 @@ public:
 
     Answer messageBox(const QString &text, MessageButtons buttons, MessageIcon icon, const QString &title) override;
     QString openFileDialog(const OpenFileRequest &request) override;
-    QStringList loadedForms() const override { return forms; }
 
     QList<Message> messages;
     QList<OpenFileRequest> dialogs;
     QQueue<Answer> answers;
     QQueue<QString> dialogAnswers;
-    QStringList forms;
 
 private:
     ScriptedUi *m_previous;

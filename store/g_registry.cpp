@@ -1,3 +1,0 @@
-#include "g_registry.h"
-
-std::unique_ptr<IniStore> gRegistry;
