@@ -15,7 +15,7 @@ class UpperMatcher;
 // A file of a million lines makes a million records, so a record is a few
 // integers: where its key and value are in the loaded bytes (decoded when
 // asked), which entry of the section table is its section, and its ID.
-// Records are made by their list's arena (RecordList::NewRecord, the
+// Records are made by their list's arena (RecordList::newRecord, the
 // reader) and live as long as it does.
 class IniRecord {
 public:

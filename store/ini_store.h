@@ -56,7 +56,7 @@ public:
     // means the same on the new ones.
     using KeysOf = std::function<QStringList(const RecordList &)>;
     void deleteKeys(const QString &section, const QStringList &keys, const KeysOf &keysAfterReload = {});
-    // The records the last DeleteKey or DeleteKeys took out of the list; none
+    // The records the last deleteKey or deleteKeys took out of the list; none
     // when its rewrite failed, which leaves every record where it was.
     const QList<IniRecord *> &lastRemoved() const { return m_lastRemoved; }
     // `command` names the write in the version history ("delete key [Net] proxy").
@@ -68,7 +68,7 @@ public:
     // records first reads the file again when somebody else changed it since
     // the records were read (or last written by this store), and applies its
     // command to those fresh records, so that no line another program wrote
-    // is lost. Each read, by LoadINI or by such a command, counts here: a
+    // is lost. Each read, by load() or by such a command, counts here: a
     // holder of records knows from a new count that they were replaced.
     quint64 loadCount() const { return m_loadCount; }
     // True when the file on disk is no longer the one the records hold.

@@ -193,7 +193,7 @@ FuzzSession::Expected FuzzSession::expected(const Operation &op) const
             return Expected{Outcome::Written, m_text, base, true, true, false, QByteArray()};
         }
         const QStringList &keys = *shown;
-        // In memory, as DeleteKey for each key in turn, each rewrite handing
+        // In memory, as deleteKey for each key in turn, each rewrite handing
         // values on; the one rewrite writes what is left.
         QList<model::Record> left = base;
         QList<model::Record> after = base;
