@@ -34,14 +34,12 @@ public:
     // A field that does not apply: disabled, with the button face for background.
     static void greyOut(QLineEdit *field);
 
-    QLineEdit *m_sectionEdit = nullptr;
-    QLineEdit *m_keyEdit = nullptr;
-    QLineEdit *m_valueEdit = nullptr;
-    QLabel *m_sectionLabel = nullptr;
-    QLabel *m_keyLabel = nullptr;
-    QLabel *m_valueLabel = nullptr;
-    QPushButton *m_okButton = nullptr;
-    QPushButton *m_cancelButton = nullptr;
+    QLineEdit *sectionEdit() const { return m_sectionEdit; }
+    QLineEdit *keyEdit() const { return m_keyEdit; }
+    QLineEdit *valueEdit() const { return m_valueEdit; }
+    QLabel *sectionLabel() const { return m_sectionLabel; }
+    QPushButton *okButton() const { return m_okButton; }
+    QPushButton *cancelButton() const { return m_cancelButton; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -57,4 +55,13 @@ private:
 
     Interaction &m_ui;
     const IniStore *m_store;
+
+    QLineEdit *m_sectionEdit = nullptr;
+    QLineEdit *m_keyEdit = nullptr;
+    QLineEdit *m_valueEdit = nullptr;
+    QLabel *m_sectionLabel = nullptr;
+    QLabel *m_keyLabel = nullptr;
+    QLabel *m_valueLabel = nullptr;
+    QPushButton *m_okButton = nullptr;
+    QPushButton *m_cancelButton = nullptr;
 };

@@ -33,16 +33,14 @@ public:
     void onMatchCaseClicked();
     void onCancelClicked();
 
-    QLineEdit *m_textEdit = nullptr;
-    QLabel *m_textLabel = nullptr;
-    QPushButton *m_findButton = nullptr;
-    QPushButton *m_cancelButton = nullptr;
-    QGroupBox *m_optionsBox = nullptr;
-    QCheckBox *m_sectionsCheck = nullptr;
-    QCheckBox *m_keysCheck = nullptr;
-    QCheckBox *m_valuesCheck = nullptr;
-    QCheckBox *m_wholeStringCheck = nullptr;
-    QCheckBox *m_matchCaseCheck = nullptr;
+    QLineEdit *textEdit() const { return m_textEdit; }
+    QPushButton *findButton() const { return m_findButton; }
+    QPushButton *cancelButton() const { return m_cancelButton; }
+    QCheckBox *sectionsCheck() const { return m_sectionsCheck; }
+    QCheckBox *keysCheck() const { return m_keysCheck; }
+    QCheckBox *valuesCheck() const { return m_valuesCheck; }
+    QCheckBox *wholeStringCheck() const { return m_wholeStringCheck; }
+    QCheckBox *matchCaseCheck() const { return m_matchCaseCheck; }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -55,4 +53,15 @@ private:
     FindHost *m_host;
     Interaction &m_ui;
     FindState &m_state;
+
+    QLineEdit *m_textEdit = nullptr;
+    QLabel *m_textLabel = nullptr;
+    QPushButton *m_findButton = nullptr;
+    QPushButton *m_cancelButton = nullptr;
+    QGroupBox *m_optionsBox = nullptr;
+    QCheckBox *m_sectionsCheck = nullptr;
+    QCheckBox *m_keysCheck = nullptr;
+    QCheckBox *m_valuesCheck = nullptr;
+    QCheckBox *m_wholeStringCheck = nullptr;
+    QCheckBox *m_matchCaseCheck = nullptr;
 };

@@ -28,11 +28,11 @@ public:
     // Whether Restore wrote a version back.
     bool restored() const { return m_restored; }
 
-    QTreeWidget *m_versionList = nullptr;
-    QLabel *m_diffLabel = nullptr;
-    QListView *m_diffView = nullptr;
-    QPushButton *m_restoreButton = nullptr;
-    QPushButton *m_closeButton = nullptr;
+    QTreeWidget *versionList() const { return m_versionList; }
+    QLabel *diffLabel() const { return m_diffLabel; }
+    QListView *diffView() const { return m_diffView; }
+    QPushButton *restoreButton() const { return m_restoreButton; }
+    QPushButton *closeButton() const { return m_closeButton; }
 
 private:
     void fillVersions();
@@ -44,4 +44,10 @@ private:
     // The file as it is now, read once when the dialog opens.
     QByteArray m_current;
     bool m_restored = false;
+
+    QTreeWidget *m_versionList = nullptr;
+    QLabel *m_diffLabel = nullptr;
+    QListView *m_diffView = nullptr;
+    QPushButton *m_restoreButton = nullptr;
+    QPushButton *m_closeButton = nullptr;
 };

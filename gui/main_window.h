@@ -94,28 +94,29 @@ public:
     // The window's store; nullptr before the first activation and after the close.
     IniStore *store() const { return m_store.get(); }
 
-    NodeTreeView *m_tree = nullptr;
-    ValueList *m_valuePane = nullptr;
-    SplitterBar *m_splitter = nullptr;
-    ImageList m_images;
+    // The window's controls.
+    NodeTreeView *tree() const { return m_tree; }
+    ValueList *valuePane() const { return m_valuePane; }
+    SplitterBar *splitter() const { return m_splitter; }
 
-    QMenu *m_fileMenu = nullptr;
-    QAction *m_openAction = nullptr;
-    QAction *m_fileSeparator = nullptr;
-    QAction *m_historyAction = nullptr;
-    QAction *m_exitAction = nullptr;
-    QMenu *m_editMenu = nullptr;
-    QMenu *m_newMenu = nullptr;
-    QAction *m_newSectionAction = nullptr;
-    QAction *m_newKeyAction = nullptr;
-    QAction *m_newSeparator = nullptr;
-    QMenu *m_deleteMenu = nullptr;
-    QAction *m_deleteSectionAction = nullptr;
-    QAction *m_deleteKeyAction = nullptr;
-    QAction *m_findSeparator = nullptr;
-    QAction *m_findAction = nullptr;
-    QAction *m_findNextAction = nullptr;
-    QAction *m_aboutAction = nullptr;
+    // The menus and their commands.
+    QMenu *fileMenu() const { return m_fileMenu; }
+    QAction *openAction() const { return m_openAction; }
+    QAction *fileSeparator() const { return m_fileSeparator; }
+    QAction *historyAction() const { return m_historyAction; }
+    QAction *exitAction() const { return m_exitAction; }
+    QMenu *editMenu() const { return m_editMenu; }
+    QMenu *newMenu() const { return m_newMenu; }
+    QAction *newSectionAction() const { return m_newSectionAction; }
+    QAction *newKeyAction() const { return m_newKeyAction; }
+    QAction *newSeparator() const { return m_newSeparator; }
+    QMenu *deleteMenu() const { return m_deleteMenu; }
+    QAction *deleteSectionAction() const { return m_deleteSectionAction; }
+    QAction *deleteKeyAction() const { return m_deleteKeyAction; }
+    QAction *findSeparator() const { return m_findSeparator; }
+    QAction *findAction() const { return m_findAction; }
+    QAction *findNextAction() const { return m_findNextAction; }
+    QAction *aboutAction() const { return m_aboutAction; }
 
     // The last hit of the find dialogs this window opens.
     FindState &findState() { return m_findState; }
@@ -178,6 +179,30 @@ private:
 
     Interaction &m_ui;
     const QString m_commandLine;
+
+    NodeTreeView *m_tree = nullptr;
+    ValueList *m_valuePane = nullptr;
+    SplitterBar *m_splitter = nullptr;
+    ImageList m_images;
+
+    QMenu *m_fileMenu = nullptr;
+    QAction *m_openAction = nullptr;
+    QAction *m_fileSeparator = nullptr;
+    QAction *m_historyAction = nullptr;
+    QAction *m_exitAction = nullptr;
+    QMenu *m_editMenu = nullptr;
+    QMenu *m_newMenu = nullptr;
+    QAction *m_newSectionAction = nullptr;
+    QAction *m_newKeyAction = nullptr;
+    QAction *m_newSeparator = nullptr;
+    QMenu *m_deleteMenu = nullptr;
+    QAction *m_deleteSectionAction = nullptr;
+    QAction *m_deleteKeyAction = nullptr;
+    QAction *m_findSeparator = nullptr;
+    QAction *m_findAction = nullptr;
+    QAction *m_findNextAction = nullptr;
+    QAction *m_aboutAction = nullptr;
+
     std::shared_ptr<FileHistory> m_history;
     std::unique_ptr<IniStore> m_store;
     QPointer<FindDialog> m_findDialog;

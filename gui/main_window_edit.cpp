@@ -48,8 +48,8 @@ void MainWindow::newSection()
     showAddDialog(
         [](AddEntryDialog &dialog) {
             dialog.setWindowTitle(QStringLiteral("Add Section"));
-            AddEntryDialog::greyOut(dialog.m_keyEdit);
-            AddEntryDialog::greyOut(dialog.m_valueEdit);
+            AddEntryDialog::greyOut(dialog.keyEdit());
+            AddEntryDialog::greyOut(dialog.valueEdit());
         },
         [this](const AddEntryDialog::Entry &entry) {
             if (!m_store)
@@ -77,8 +77,8 @@ void MainWindow::newKey()
         showAddDialog(
             [&section](AddEntryDialog &dialog) {
                 dialog.setWindowTitle(QStringLiteral("Add Key"));
-                dialog.m_sectionEdit->setText(section);
-                AddEntryDialog::greyOut(dialog.m_sectionEdit);
+                dialog.sectionEdit()->setText(section);
+                AddEntryDialog::greyOut(dialog.sectionEdit());
             },
             [this](const AddEntryDialog::Entry &entry) { addKeyNode(entry); });
     } catch (const AppError &error) {

@@ -48,14 +48,14 @@ void report(const char *name, double ms)
 // Clicks `node` as a user would and returns the milliseconds until the pane shows its value.
 double clickNode(MainWindow &form, qsizetype node)
 {
-    form.m_tree->scrollTo(form.m_tree->model()->index(int(form.m_tree->nodes().rowOfNode(node)), 0));
+    form.tree()->scrollTo(form.tree()->model()->index(int(form.tree()->nodes().rowOfNode(node)), 0));
     QCoreApplication::processEvents();
-    const QRect r = form.m_tree->nodeRect(node);
+    const QRect r = form.tree()->nodeRect(node);
     QElapsedTimer timer;
     timer.start();
-    QTest::mouseClick(form.m_tree->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 60, r.center().y()));
+    QTest::mouseClick(form.tree()->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 60, r.center().y()));
     const double ms = double(timer.nsecsElapsed()) / 1e6;
-    if (form.m_valuePane->itemCount() != 1)
+    if (form.valuePane()->itemCount() != 1)
         std::fprintf(stderr, "bench-gui: node %lld showed no value\n", static_cast<long long>(node));
     return ms;
 }
@@ -89,12 +89,12 @@ double addThroughDialog(QAction *command, const QString &key, const QString &val
         if (!dialog)
             return;
         if (section.isEmpty()) {
-            dialog->m_keyEdit->setText(key);
-            dialog->m_valueEdit->setText(value);
+            dialog->keyEdit()->setText(key);
+            dialog->valueEdit()->setText(value);
         } else {
-            dialog->m_sectionEdit->setText(section);
+            dialog->sectionEdit()->setText(section);
         }
-        dialog->m_okButton->click();
+        dialog->okButton()->click();
     });
     QElapsedTimer timer;
     timer.start();
@@ -105,7 +105,7 @@ double addThroughDialog(QAction *command, const QString &key, const QString &val
 void editCommands(MainWindow &form, BenchUi &ui)
 {
     ui.sayYes = true;
-    NodeCollection &nodes = form.m_tree->nodes();
+    NodeCollection &nodes = form.tree()->nodes();
     const qsizetype big = sectionNode(nodes, QStringLiteral("Big"));
     if (big == 0) {
         std::fputs("bench-gui: the file has no section named Big\n", stderr);
@@ -121,9 +121,9 @@ void editCommands(MainWindow &form, BenchUi &ui)
     form.deleteKey();
     report("delete_key_ms", double(timer.nsecsElapsed()) / 1e6);
 
-    report("new_section_ms", addThroughDialog(form.m_newSectionAction, {}, {}, QStringLiteral("Added")));
+    report("new_section_ms", addThroughDialog(form.newSectionAction(), {}, {}, QStringLiteral("Added")));
     nodes.setSelectedNode(nodes.count());
-    report("new_key_ms", addThroughDialog(form.m_newKeyAction, QStringLiteral("added"), QStringLiteral("1"), {}));
+    report("new_key_ms", addThroughDialog(form.newKeyAction(), QStringLiteral("added"), QStringLiteral("1"), {}));
 
     nodes.setSelectedNode(sectionNode(nodes, QStringLiteral("Big")));
     timer.restart();
@@ -142,7 +142,7 @@ void findMiss(MainWindow &form, BenchUi &ui)
         std::fputs("bench-gui: the find dialog did not open\n", stderr);
         return;
     }
-    dialog->m_textEdit->setText(QStringLiteral("no such text anywhere"));
+    dialog->textEdit()->setText(QStringLiteral("no such text anywhere"));
     QElapsedTimer timer;
     timer.start();
     dialog->onFindClicked();
@@ -164,11 +164,11 @@ void openHistory(MainWindow &form)
                 return;
             dialog->repaint();
             times.append(double(timer.nsecsElapsed()) / 1e6);
-            versions = dialog->m_versionList->topLevelItemCount();
+            versions = dialog->versionList()->topLevelItemCount();
             dialog->reject();
         });
         timer.start();
-        form.m_historyAction->trigger();
+        form.historyAction()->trigger();
     }
     if (times.size() != 3) {
         std::fputs("bench-gui: the History dialog did not open\n", stderr);
@@ -198,10 +198,10 @@ int main(int argc, char **argv)
     BenchUi ui;
     MainWindow form(ui, QString::fromLocal8Bit(argv[1]));
     form.show();
-    while (!form.store() || form.store()->fileName().isEmpty() || form.m_tree->nodes().count() == 0)
+    while (!form.store() || form.store()->fileName().isEmpty() || form.tree()->nodes().count() == 0)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QCoreApplication::processEvents();
-    form.m_tree->viewport()->repaint();
+    form.tree()->viewport()->repaint();
     report("open_ms", double(sinceStart.nsecsElapsed()) / 1e6);
     if (edit)
         editCommands(form, ui);
@@ -213,7 +213,7 @@ int main(int argc, char **argv)
         return 0;
 
     // 99 key nodes spread over the file, then the last one.
-    const NodeCollection &nodes = form.m_tree->nodes();
+    const NodeCollection &nodes = form.tree()->nodes();
     QList<qsizetype> keys;
     for (int i = 1; i <= 99; ++i) {
         qsizetype n = nodes.count() * i / 100;

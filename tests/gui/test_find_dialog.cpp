@@ -33,13 +33,13 @@ class TestFindDialog : public QObject {
     {
         auto w = windowtest::start(path);
         if (w)
-            w->m_tree->setFocus();
+            w->tree()->setFocus();
         return w;
     }
 
     static FindDialog *openFind(MainWindow &w)
     {
-        w.m_findAction->trigger();
+        w.findAction()->trigger();
         FindDialog *dialog = w.findDialog();
         if (dialog) {
             dialog->activateWindow();
@@ -51,8 +51,8 @@ class TestFindDialog : public QObject {
 
     static QString selectedKey(const MainWindow &w)
     {
-        const qsizetype n = w.m_tree->nodes().selectedNode();
-        return n ? w.m_tree->nodes().key(n) : QString();
+        const qsizetype n = w.tree()->nodes().selectedNode();
+        return n ? w.tree()->nodes().key(n) : QString();
     }
 
 private Q_SLOTS:
@@ -73,22 +73,22 @@ private Q_SLOTS:
         QVERIFY(d);
         QCOMPARE(d->windowTitle(), QStringLiteral("Find"));
         QVERIFY(!d->parentWidget());
-        QVERIFY(!d->m_findButton->isEnabled());
-        QVERIFY(d->m_sectionsCheck->isChecked() && d->m_keysCheck->isChecked() && d->m_valuesCheck->isChecked());
-        QVERIFY(!d->m_wholeStringCheck->isChecked() && !d->m_matchCaseCheck->isChecked());
-        QCOMPARE(d->m_wholeStringCheck->text(), QStringLiteral("Match &whole sting only"));
+        QVERIFY(!d->findButton()->isEnabled());
+        QVERIFY(d->sectionsCheck()->isChecked() && d->keysCheck()->isChecked() && d->valuesCheck()->isChecked());
+        QVERIFY(!d->wholeStringCheck()->isChecked() && !d->matchCaseCheck()->isChecked());
+        QCOMPARE(d->wholeStringCheck()->text(), QStringLiteral("Match &whole sting only"));
 
-        QTest::keyClicks(d->m_textEdit, QStringLiteral("  "));
-        QVERIFY(!d->m_findButton->isEnabled());
+        QTest::keyClicks(d->textEdit(), QStringLiteral("  "));
+        QVERIFY(!d->findButton()->isEnabled());
         // Enter with a blank text runs nothing.
-        QTest::keyClick(d->m_textEdit, Qt::Key_Return);
+        QTest::keyClick(d->textEdit(), Qt::Key_Return);
         QVERIFY(ui.messages.isEmpty());
-        QTest::keyClicks(d->m_textEdit, QStringLiteral("x"));
-        QVERIFY(d->m_findButton->isEnabled());
-        QTest::keyClick(d->m_textEdit, Qt::Key_Backspace);
-        QVERIFY(!d->m_findButton->isEnabled());
+        QTest::keyClicks(d->textEdit(), QStringLiteral("x"));
+        QVERIFY(d->findButton()->isEnabled());
+        QTest::keyClick(d->textEdit(), Qt::Key_Backspace);
+        QVERIFY(!d->findButton()->isEnabled());
         // Escape leaves the dialog where it is.
-        QTest::keyClick(d->m_textEdit, Qt::Key_Escape);
+        QTest::keyClick(d->textEdit(), Qt::Key_Escape);
         QVERIFY(d->isVisible());
     }
 
@@ -99,20 +99,20 @@ private Q_SLOTS:
         auto w = start(dir.write(QStringLiteral("a.ini"), kExample));
         QVERIFY(w);
         FindDialog *d = openFind(*w);
-        QTest::keyClicks(d->m_textEdit, QStringLiteral("alpha"));
-        QTest::keyClick(d->m_textEdit, Qt::Key_Return);
+        QTest::keyClicks(d->textEdit(), QStringLiteral("alpha"));
+        QTest::keyClick(d->textEdit(), Qt::Key_Return);
         QVERIFY(!d->isVisible());
         QCOMPARE(w->findState().lastFoundId, 2);
         QCOMPARE(selectedKey(*w), QStringLiteral("TreeKey=2"));
-        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("Alpha"));
+        QCOMPARE(w->valuePane()->itemText(1), QStringLiteral("Alpha"));
 
         // F3 in the main window, with any modifier, while the dialog is hidden.
-        QTest::keyClick(w->m_tree, Qt::Key_F3, Qt::ShiftModifier);
+        QTest::keyClick(w->tree(), Qt::Key_F3, Qt::ShiftModifier);
         QCOMPARE(selectedKey(*w), QStringLiteral("TreeKey=4"));
-        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("alpha beta"));
+        QCOMPARE(w->valuePane()->itemText(1), QStringLiteral("alpha beta"));
         QVERIFY(!d->isVisible());
 
-        w->m_findNextAction->trigger();
+        w->findNextAction()->trigger();
         QCOMPARE(ui.messages.size(), 1);
         QCOMPARE(ui.messages[0].text, QStringLiteral("Seaching has finished. Press F3 to find 'alpha' again"));
         QCOMPARE(ui.messages[0].icon, MessageIcon::Information);
@@ -120,14 +120,14 @@ private Q_SLOTS:
         QCOMPARE(w->findState().lastFoundId, 0);
         QVERIFY(!d->isVisible());
 
-        QTest::keyClick(w->m_tree, Qt::Key_F3, Qt::ControlModifier);
+        QTest::keyClick(w->tree(), Qt::Key_F3, Qt::ControlModifier);
         QCOMPARE(selectedKey(*w), QStringLiteral("TreeKey=2"));
 
         // Ctrl+F brings the same dialog back with its text.
-        QTest::keyClick(w->m_tree, Qt::Key_F, Qt::ControlModifier);
+        QTest::keyClick(w->tree(), Qt::Key_F, Qt::ControlModifier);
         QCOMPARE(w->findDialog(), d);
         QVERIFY(d->isVisible());
-        QCOMPARE(d->m_textEdit->text(), QStringLiteral("alpha"));
+        QCOMPARE(d->textEdit()->text(), QStringLiteral("alpha"));
     }
 
     void oneF3IsOneRunEvenAcrossAMessageBox()
@@ -137,15 +137,15 @@ private Q_SLOTS:
         auto w = start(dir.write(QStringLiteral("a.ini"), kExample));
         QVERIFY(w);
         FindDialog *d = openFind(*w);
-        QTest::keyClicks(d->m_textEdit, QStringLiteral("alpha"));
-        d->m_findButton->click();
+        QTest::keyClicks(d->textEdit(), QStringLiteral("alpha"));
+        d->findButton()->click();
         w->activateWindow();
         QVERIFY(QTest::qWaitFor([&] { return w->isActiveWindow(); }));
-        w->m_tree->setFocus();
-        QTest::keyClick(w->m_tree, Qt::Key_F3);
+        w->tree()->setFocus();
+        QTest::keyClick(w->tree(), Qt::Key_F3);
         QCOMPARE(selectedKey(*w), QStringLiteral("TreeKey=4"));
         // The end of the run: one message, and the next run starts at the top.
-        QTest::keyPress(w->m_tree, Qt::Key_F3);
+        QTest::keyPress(w->tree(), Qt::Key_F3);
         QCOMPARE(ui.messages.size(), 1);
         QCOMPARE(w->findState().lastFoundId, 0);
         QCOMPARE(selectedKey(*w), QStringLiteral("TreeKey=4"));
@@ -159,13 +159,13 @@ private Q_SLOTS:
         auto w = start(path);
         QVERIFY(w);
         FindDialog *d = openFind(*w);
-        QTest::keyClicks(d->m_textEdit, QStringLiteral("alpha"));
-        d->m_findButton->click();
+        QTest::keyClicks(d->textEdit(), QStringLiteral("alpha"));
+        d->findButton()->click();
         w->activateWindow();
         QVERIFY(QTest::qWaitFor([&] { return w->isActiveWindow(); }));
-        w->m_valuePane->setFocus();
-        w->m_valuePane->setCurrentItem(w->m_valuePane->topLevelItem(0));
-        QTest::keyClick(w->m_valuePane, Qt::Key_F2);
+        w->valuePane()->setFocus();
+        w->valuePane()->setCurrentItem(w->valuePane()->topLevelItem(0));
+        QTest::keyClick(w->valuePane(), Qt::Key_F2);
         QVERIFY(w->editing());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_F3);
         QCOMPARE(selectedKey(*w), QStringLiteral("TreeKey=4"));
@@ -181,14 +181,14 @@ private Q_SLOTS:
         auto w = start(dir.write(QStringLiteral("a.ini"), kExample));
         QVERIFY(w);
         FindDialog *d = openFind(*w);
-        d->m_keysCheck->setChecked(false);
-        d->m_valuesCheck->setChecked(false);
-        QTest::keyClicks(d->m_textEdit, QStringLiteral("Other"));
-        d->m_findButton->click();
+        d->keysCheck()->setChecked(false);
+        d->valuesCheck()->setChecked(false);
+        QTest::keyClicks(d->textEdit(), QStringLiteral("Other"));
+        d->findButton()->click();
         QCOMPARE(selectedKey(*w), QStringLiteral("RootKey=3"));
-        QCOMPARE(w->m_valuePane->itemCount(), 1);
-        QCOMPARE(w->m_valuePane->itemKey(1), QStringLiteral("RegValue"));
-        QCOMPARE(w->m_valuePane->itemText(1), QString());
+        QCOMPARE(w->valuePane()->itemCount(), 1);
+        QCOMPARE(w->valuePane()->itemKey(1), QStringLiteral("RegValue"));
+        QCOMPARE(w->valuePane()->itemText(1), QString());
     }
 
     void notFoundAndTheCaseBox()
@@ -198,23 +198,23 @@ private Q_SLOTS:
         auto w = start(dir.write(QStringLiteral("a.ini"), kExample));
         QVERIFY(w);
         FindDialog *d = openFind(*w);
-        QTest::keyClicks(d->m_textEdit, QStringLiteral("zeta"));
-        d->m_findButton->click();
+        QTest::keyClicks(d->textEdit(), QStringLiteral("zeta"));
+        d->findButton()->click();
         QCOMPARE(ui.messages.size(), 1);
         QCOMPARE(ui.messages[0].text, QStringLiteral("'zeta' not found"));
         QCOMPARE(ui.messages[0].icon, MessageIcon::Warning);
         QVERIFY(d->isVisible());
 
         // After a hit, two clicks on the case box leave the option but restart at the top.
-        d->m_textEdit->setText(QStringLiteral("alpha"));
-        d->m_findButton->click();
+        d->textEdit()->setText(QStringLiteral("alpha"));
+        d->findButton()->click();
         QCOMPARE(w->findState().lastFoundId, 2);
-        w->m_findAction->trigger();
-        QTest::mouseClick(d->m_matchCaseCheck, Qt::LeftButton);
-        QTest::mouseClick(d->m_matchCaseCheck, Qt::LeftButton);
-        QVERIFY(!d->m_matchCaseCheck->isChecked());
+        w->findAction()->trigger();
+        QTest::mouseClick(d->matchCaseCheck(), Qt::LeftButton);
+        QTest::mouseClick(d->matchCaseCheck(), Qt::LeftButton);
+        QVERIFY(!d->matchCaseCheck()->isChecked());
         QCOMPARE(w->findState().lastFoundId, 0);
-        d->m_findButton->click();
+        d->findButton()->click();
         QCOMPARE(w->findState().lastFoundId, 2);
     }
 
@@ -225,28 +225,28 @@ private Q_SLOTS:
         auto w = start(dir.write(QStringLiteral("a.ini"), kExample));
         QVERIFY(w);
         // Before the dialog was ever opened F3 and Next do nothing.
-        QTest::keyClick(w->m_tree, Qt::Key_F3);
-        w->m_findNextAction->trigger();
+        QTest::keyClick(w->tree(), Qt::Key_F3);
+        w->findNextAction()->trigger();
         QVERIFY(ui.messages.isEmpty());
-        QCOMPARE(w->m_tree->nodes().selectedNode(), 0);
+        QCOMPARE(w->tree()->nodes().selectedNode(), 0);
 
         FindDialog *d = openFind(*w);
-        QTest::keyClicks(d->m_textEdit, QStringLiteral("alpha"));
-        d->m_findButton->click();
-        w->m_findAction->trigger();
+        QTest::keyClicks(d->textEdit(), QStringLiteral("alpha"));
+        d->findButton()->click();
+        w->findAction()->trigger();
         QPointer<FindDialog> gone = d;
-        d->m_cancelButton->click();
+        d->cancelButton()->click();
         QTRY_VERIFY(!gone);
         QVERIFY(!w->findDialog());
-        QTest::keyClick(w->m_tree, Qt::Key_F3);
+        QTest::keyClick(w->tree(), Qt::Key_F3);
         QCOMPARE(selectedKey(*w), QStringLiteral("TreeKey=2"));
 
         // A new dialog starts empty, yet goes on behind the old hit.
         d = openFind(*w);
-        QCOMPARE(d->m_textEdit->text(), QString());
-        QVERIFY(d->m_sectionsCheck->isChecked());
-        QTest::keyClicks(d->m_textEdit, QStringLiteral("alpha"));
-        d->m_findButton->click();
+        QCOMPARE(d->textEdit()->text(), QString());
+        QVERIFY(d->sectionsCheck()->isChecked());
+        QTest::keyClicks(d->textEdit(), QStringLiteral("alpha"));
+        d->findButton()->click();
         QCOMPARE(selectedKey(*w), QStringLiteral("TreeKey=4"));
     }
 
@@ -257,16 +257,16 @@ private Q_SLOTS:
         auto w = start(dir.write(QStringLiteral("a.ini"), "[A]\r\nx=1\r\ny=2\r\n[B]\r\nz=target\r\n"));
         QVERIFY(w);
         // Delete y: the node of z moves to position 4, its record keeps ID 5.
-        NodeCollection &nodes = w->m_tree->nodes();
+        NodeCollection &nodes = w->tree()->nodes();
         nodes.setSelectedNode(nodes.indexOf(QStringLiteral("TreeKey=3")));
         ui.answers.enqueue(Answer::Yes);
         w->deleteKey();
         QCOMPARE(nodes.count(), 4);
         FindDialog *d = openFind(*w);
-        QTest::keyClicks(d->m_textEdit, QStringLiteral("target"));
-        d->m_findButton->click();
+        QTest::keyClicks(d->textEdit(), QStringLiteral("target"));
+        d->findButton()->click();
         QCOMPARE(selectedKey(*w), QStringLiteral("TreeKey=5"));
-        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("target"));
+        QCOMPARE(w->valuePane()->itemText(1), QStringLiteral("target"));
     }
 
     void exitEndsTheProgramWithTheDialogOpen()
@@ -277,7 +277,7 @@ private Q_SLOTS:
         QVERIFY(w);
         QVERIFY(openFind(*w));
         bool ended = false;
-        QTimer::singleShot(0, w.get(), [&] { w->m_exitAction->trigger(); });
+        QTimer::singleShot(0, w.get(), [&] { w->exitAction()->trigger(); });
         // A watchdog, in case Exit did not end the loop.
         QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
         ended = QApplication::exec() == 0;
@@ -293,7 +293,7 @@ private Q_SLOTS:
         TestFolder dir;
         auto w = start(dir.write(QStringLiteral("a.ini"), kExample));
         QVERIFY(w);
-        w->m_aboutAction->trigger();
+        w->aboutAction()->trigger();
         QCOMPARE(ui.messages.size(), 1);
         QCOMPARE(ui.messages[0].title, QStringLiteral("About Us"));
         QCOMPARE(ui.messages[0].icon, MessageIcon::Information);

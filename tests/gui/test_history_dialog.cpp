@@ -37,17 +37,17 @@ class TestHistoryDialog : public QObject {
             ran = true;
             inDialog(*dialog);
             if (dialog->isVisible())
-                dialog->m_closeButton->click();
+                dialog->closeButton()->click();
         });
-        w.m_historyAction->trigger();
+        w.historyAction()->trigger();
         return ran;
     }
 
     static QStringList column(const HistoryDialog &dialog, int column)
     {
         QStringList out;
-        for (int row = 0; row < dialog.m_versionList->topLevelItemCount(); ++row)
-            out << dialog.m_versionList->topLevelItem(row)->text(column);
+        for (int row = 0; row < dialog.versionList()->topLevelItemCount(); ++row)
+            out << dialog.versionList()->topLevelItem(row)->text(column);
         return out;
     }
 
@@ -63,10 +63,10 @@ private Q_SLOTS:
         QVERIFY(w);
         windowtest::select(*w, QStringLiteral("Net"), QStringLiteral("proxy"));
         ui.answers.enqueue(Answer::Yes);
-        w->m_deleteKeyAction->trigger();
+        w->deleteKeyAction()->trigger();
         windowtest::select(*w, QStringLiteral("Old"));
         ui.answers.enqueue(Answer::Yes);
-        w->m_deleteSectionAction->trigger();
+        w->deleteSectionAction()->trigger();
         QCOMPARE(TestFolder::read(path), QByteArray("[Net]\r\nhost=h\r\n"));
 
         QStringList numbers;
@@ -77,14 +77,14 @@ private Q_SLOTS:
             numbers = column(dialog, 0);
             commands = column(dialog, 2);
             // The first version is the last row: a click on it shows its diff.
-            QTreeWidget *list = dialog.m_versionList;
+            QTreeWidget *list = dialog.versionList();
             const QRect rect = list->visualItemRect(list->topLevelItem(1));
             QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
-            label = dialog.m_diffLabel->text();
-            for (const DiffLine &row : static_cast<DiffRowsModel *>(dialog.m_diffView->model())->rows())
+            label = dialog.diffLabel()->text();
+            for (const DiffLine &row : static_cast<DiffRowsModel *>(dialog.diffView()->model())->rows())
                 if (row.kind == DiffLine::Removed)
                     removed << row.text;
-            QTest::mouseClick(dialog.m_restoreButton, Qt::LeftButton);
+            QTest::mouseClick(dialog.restoreButton(), Qt::LeftButton);
         });
         QVERIFY(ran);
         QCOMPARE(numbers, (QStringList{"2", "1"}));
@@ -99,7 +99,7 @@ private Q_SLOTS:
         // The restore is a version of its own; the dialog offers it.
         QVERIFY(withHistoryDialog(*w, [&](HistoryDialog &dialog) {
             commands = column(dialog, 2);
-            QVERIFY(dialog.m_restoreButton->isEnabled());
+            QVERIFY(dialog.restoreButton()->isEnabled());
         }));
         QCOMPARE(commands.first(), QStringLiteral("restore version 1"));
         QCOMPARE(ui.messages.size(), 2);
@@ -112,21 +112,21 @@ private Q_SLOTS:
         TestFolder dir;
         auto w = windowtest::start(dir.write(QStringLiteral("a.ini"), "[A]\r\nk=1\r\n"));
         QVERIFY(w);
-        QCOMPARE(w->m_fileMenu->actions(),
-                 (QList<QAction *>{w->m_openAction, w->m_fileSeparator, w->m_historyAction, w->m_exitAction}));
-        QCOMPARE(w->m_historyAction->text(), QStringLiteral("&History..."));
+        QCOMPARE(w->fileMenu()->actions(),
+                 (QList<QAction *>{w->openAction(), w->fileSeparator(), w->historyAction(), w->exitAction()}));
+        QCOMPARE(w->historyAction()->text(), QStringLiteral("&History..."));
         QCOMPARE(w->menuBar()->actions(),
-                 (QList<QAction *>{w->m_fileMenu->menuAction(), w->m_editMenu->menuAction(), w->m_aboutAction}));
-        QCOMPARE(w->m_editMenu->actions(),
-                 (QList<QAction *>{w->m_newMenu->menuAction(), w->m_newSeparator, w->m_deleteMenu->menuAction(),
-                                   w->m_findSeparator, w->m_findAction, w->m_findNextAction}));
+                 (QList<QAction *>{w->fileMenu()->menuAction(), w->editMenu()->menuAction(), w->aboutAction()}));
+        QCOMPARE(w->editMenu()->actions(),
+                 (QList<QAction *>{w->newMenu()->menuAction(), w->newSeparator(), w->deleteMenu()->menuAction(),
+                                   w->findSeparator(), w->findAction(), w->findNextAction()}));
 
         // A file without versions yet: nothing to restore.
         bool enabled = true;
         int rows = -1;
         QVERIFY(withHistoryDialog(*w, [&](HistoryDialog &dialog) {
-            enabled = dialog.m_restoreButton->isEnabled();
-            rows = dialog.m_versionList->topLevelItemCount();
+            enabled = dialog.restoreButton()->isEnabled();
+            rows = dialog.versionList()->topLevelItemCount();
         }));
         QCOMPARE(rows, 0);
         QVERIFY(!enabled);
@@ -148,7 +148,7 @@ private Q_SLOTS:
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("no version of .* was kept")));
             windowtest::select(*w, QStringLiteral("A"), key);
             ui.answers.enqueue(Answer::Yes);
-            w->m_deleteKeyAction->trigger();
+            w->deleteKeyAction()->trigger();
             QTest::qWait(50);
         }
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\nz=3\r\n"));

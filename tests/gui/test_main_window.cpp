@@ -32,10 +32,10 @@ class TestMainWindow : public QObject {
     {
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        w.m_valuePane->setFocus();
-        w.m_valuePane->setCurrentItem(w.m_valuePane->topLevelItem(0));
-        QTest::keyClick(w.m_valuePane, Qt::Key_F2);
-        QVERIFY(w.m_valuePane->isEditing());
+        w.valuePane()->setFocus();
+        w.valuePane()->setCurrentItem(w.valuePane()->topLevelItem(0));
+        QTest::keyClick(w.valuePane(), Qt::Key_F2);
+        QVERIFY(w.valuePane()->isEditing());
         QVERIFY(w.editing());
         auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
         QVERIFY(editor);
@@ -44,7 +44,7 @@ class TestMainWindow : public QObject {
         QTest::keyClicks(editor, text);
         QTest::keyClick(editor, endKey);
         // Return commits through a queued call.
-        QTRY_VERIFY(!w.m_valuePane->isEditing());
+        QTRY_VERIFY(!w.valuePane()->isEditing());
     }
 
 private Q_SLOTS:
@@ -60,10 +60,10 @@ private Q_SLOTS:
         QVERIFY(ui.messages.isEmpty());
         QVERIFY(ui.dialogs.isEmpty());
         QCOMPARE(treeRows(*w), (QStringList{"Net", "  host", "  port", "Empty", "Disp", "  w", "  h"}));
-        QCOMPARE(w->m_tree->nodes().selectedNode(), 0);
-        QCOMPARE(w->m_valuePane->itemCount(), 0);
-        QVERIFY(w->m_deleteSectionAction->isEnabled());
-        QVERIFY(w->m_deleteKeyAction->isEnabled());
+        QCOMPARE(w->tree()->nodes().selectedNode(), 0);
+        QCOMPARE(w->valuePane()->itemCount(), 0);
+        QVERIFY(w->deleteSectionAction()->isEnabled());
+        QVERIFY(w->deleteKeyAction()->isEnabled());
 
         // Later activations do nothing once a file is open.
         w->activate();
@@ -77,12 +77,12 @@ private Q_SLOTS:
         TestFolder dir;
         auto w = start(dir.write(QStringLiteral("app.ini"), "a=1\r\n[A]\r\nx=1\r\n[B]\r\n[A]\r\ny=2\r\n"));
         QVERIFY(w);
-        QAbstractItemModelTester tester(w->m_tree->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(w->tree()->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(treeRows(*w), (QStringList{"", "A", "  x", "B", "  ", "  y"}));
-        w->m_tree->setNodeExpanded(nodeByText(*w, "A"), false);
+        w->tree()->setNodeExpanded(nodeByText(*w, "A"), false);
         QCOMPARE(treeRows(*w), (QStringList{"", "A", "B", "  ", "  y"}));
-        w->m_tree->setNodeExpanded(nodeByText(*w, "A"), true);
-        w->m_tree->nodes().removeAt(nodeByText(*w, "B"));
+        w->tree()->setNodeExpanded(nodeByText(*w, "A"), true);
+        w->tree()->nodes().removeAt(nodeByText(*w, "B"));
         QCOMPARE(treeRows(*w), (QStringList{"", "A", "  x"}));
     }
 
@@ -99,7 +99,7 @@ private Q_SLOTS:
         QCOMPARE(ui.messages[1].text, QStringLiteral("Filename is missing"));
         QCOMPARE(ui.messages[1].icon, MessageIcon::Critical);
         QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor"));
-        QCOMPARE(w->m_tree->nodes().count(), 0);
+        QCOMPARE(w->tree()->nodes().count(), 0);
 
         // The next activation asks again; this time a file is picked.
         TestFolder dir;
@@ -108,7 +108,7 @@ private Q_SLOTS:
         w->activate();
         QCOMPARE(ui.dialogs.size(), 2);
         QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + path);
-        QCOMPARE(w->m_tree->nodes().count(), 7);
+        QCOMPARE(w->tree()->nodes().count(), 7);
     }
 
     void openFileAfterACancelledStart()
@@ -119,7 +119,7 @@ private Q_SLOTS:
         QTRY_COMPARE(ui.messages.size(), 2);
 
         // Cancelled in the dialog: nothing changes.
-        w->m_openAction->trigger();
+        w->openAction()->trigger();
         QCOMPARE(ui.dialogs.size(), 2);
         QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor"));
 
@@ -129,7 +129,7 @@ private Q_SLOTS:
             paths << dir.write(QLatin1StringView(name), QByteArray("[") + name + "]\r\nk=v\r\n");
         for (const QString &path : paths) {
             ui.dialogAnswers.enqueue(path);
-            w->m_openAction->trigger();
+            w->openAction()->trigger();
             QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + path);
         }
         QCOMPARE(treeRows(*w), (QStringList{"three.ini", "  k"}));
@@ -150,16 +150,16 @@ private Q_SLOTS:
         auto w = start(path);
         QVERIFY(w);
         click(*w, nodeByText(*w, "Net", "host"));
-        QCOMPARE(w->m_valuePane->itemCount(), 1);
+        QCOMPARE(w->valuePane()->itemCount(), 1);
 
         // The same file again shows what another program wrote meanwhile.
         dir.write(QStringLiteral("app.ini"), "[Other]\r\nx=1\r\n");
         TestFolder::makeReadOnly(path);
         ui.dialogAnswers.enqueue(path);
-        w->m_openAction->trigger();
+        w->openAction()->trigger();
         QCOMPARE(treeRows(*w), (QStringList{"Other", "  x"}));
-        QCOMPARE(w->m_valuePane->itemCount(), 0);
-        QCOMPARE(w->m_tree->nodes().selectedNode(), 0);
+        QCOMPARE(w->valuePane()->itemCount(), 0);
+        QCOMPARE(w->tree()->nodes().selectedNode(), 0);
         QCOMPARE(ui.messages.size(), 1);
         QCOMPARE(ui.messages[0].text, path + QStringLiteral(" is read only"));
         QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + path);
@@ -178,13 +178,13 @@ private Q_SLOTS:
 
         const QString unreadable = QStringLiteral("/proc/self/mem");
         ui.dialogAnswers.enqueue(unreadable);
-        w->m_openAction->trigger();
+        w->openAction()->trigger();
         QCOMPARE(ui.messages.size(), 1);
         QVERIFY2(ui.messages[0].text.contains(unreadable), qPrintable(ui.messages[0].text));
         QVERIFY(w->store());
         QCOMPARE(w->store()->fileName(), QString());
         QCOMPARE(w->store()->records()->count(), 0);
-        QCOMPARE(w->m_tree->nodes().count(), 0);
+        QCOMPARE(w->tree()->nodes().count(), 0);
         QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor"));
 
         // With no file, the next activation loads the one the program was
@@ -215,7 +215,7 @@ private Q_SLOTS:
         QVERIFY(w);
         QTRY_COMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + empty);
         QVERIFY(quiet.messages.isEmpty());
-        QCOMPARE(w->m_tree->nodes().count(), 0);
+        QCOMPARE(w->tree()->nodes().count(), 0);
         w.reset(); // before the person it talks to goes
     }
 
@@ -231,7 +231,7 @@ private Q_SLOTS:
         QCOMPARE(ui.messages[0].text, path + QStringLiteral(" is read only"));
         QCOMPARE(ui.messages[0].icon, MessageIcon::Information);
         QCOMPARE(ui.messages[0].title, QStringLiteral("Larkspur"));
-        QCOMPARE(w->m_tree->nodes().count(), 7);
+        QCOMPARE(w->tree()->nodes().count(), 7);
         w->activate();
         QCOMPARE(ui.messages.size(), 1);
     }
@@ -244,28 +244,28 @@ private Q_SLOTS:
         QVERIFY(w);
 
         click(*w, nodeByText(*w, "Net", "port"));
-        QCOMPARE(w->m_valuePane->itemCount(), 1);
-        QCOMPARE(w->m_valuePane->itemKey(1), QStringLiteral("RegValue"));
-        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("8080"));
-        QVERIFY(!w->m_deleteSectionAction->isEnabled());
-        QVERIFY(w->m_deleteKeyAction->isEnabled());
+        QCOMPARE(w->valuePane()->itemCount(), 1);
+        QCOMPARE(w->valuePane()->itemKey(1), QStringLiteral("RegValue"));
+        QCOMPARE(w->valuePane()->itemText(1), QStringLiteral("8080"));
+        QVERIFY(!w->deleteSectionAction()->isEnabled());
+        QVERIFY(w->deleteKeyAction()->isEnabled());
 
         click(*w, nodeByText(*w, "Disp", "h"));
-        QCOMPARE(w->m_valuePane->itemCount(), 1);
-        QCOMPARE(w->m_valuePane->itemText(1), QString());
+        QCOMPARE(w->valuePane()->itemCount(), 1);
+        QCOMPARE(w->valuePane()->itemText(1), QString());
 
         click(*w, nodeByText(*w, "Empty"));
-        QCOMPARE(w->m_valuePane->itemCount(), 0);
-        QVERIFY(w->m_deleteSectionAction->isEnabled());
-        QVERIFY(!w->m_deleteKeyAction->isEnabled());
+        QCOMPARE(w->valuePane()->itemCount(), 0);
+        QVERIFY(w->deleteSectionAction()->isEnabled());
+        QVERIFY(!w->deleteKeyAction()->isEnabled());
 
         // Moving with the keyboard keeps the pane in step with the selection.
-        w->m_tree->setFocus();
-        QTest::keyClick(w->m_tree, Qt::Key_Down);
-        QTest::keyClick(w->m_tree, Qt::Key_Down);
-        QCOMPARE(w->m_tree->nodes().selectedNode(), nodeByText(*w, "Disp", "w"));
-        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("1024"));
-        QVERIFY(w->m_deleteKeyAction->isEnabled());
+        w->tree()->setFocus();
+        QTest::keyClick(w->tree(), Qt::Key_Down);
+        QTest::keyClick(w->tree(), Qt::Key_Down);
+        QCOMPARE(w->tree()->nodes().selectedNode(), nodeByText(*w, "Disp", "w"));
+        QCOMPARE(w->valuePane()->itemText(1), QStringLiteral("1024"));
+        QVERIFY(w->deleteKeyAction()->isEnabled());
     }
 
     void aPressReleasedElsewhereStillShowsItsNode()
@@ -276,11 +276,11 @@ private Q_SLOTS:
         auto w = start(path);
         QVERIFY(w);
         click(*w, nodeByText(*w, "Net", "host"));
-        const QRect r = w->m_tree->nodeRect(nodeByText(*w, "Disp", "w"));
-        QTest::mousePress(w->m_tree->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 60, r.center().y()));
-        QTest::mouseRelease(w->m_tree->viewport(), Qt::LeftButton, {}, QPoint(-50, -50));
-        QCOMPARE(w->m_tree->nodes().selectedNode(), nodeByText(*w, "Disp", "w"));
-        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("1024"));
+        const QRect r = w->tree()->nodeRect(nodeByText(*w, "Disp", "w"));
+        QTest::mousePress(w->tree()->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 60, r.center().y()));
+        QTest::mouseRelease(w->tree()->viewport(), Qt::LeftButton, {}, QPoint(-50, -50));
+        QCOMPARE(w->tree()->nodes().selectedNode(), nodeByText(*w, "Disp", "w"));
+        QCOMPARE(w->valuePane()->itemText(1), QStringLiteral("1024"));
         // So an edit goes to the key the tree shows selected.
         editValue(*w, QStringLiteral("800"), Qt::Key_Return);
         QCOMPARE(TestFolder::read(path),
@@ -294,21 +294,21 @@ private Q_SLOTS:
         auto w = start(dir.write(QStringLiteral("app.ini"), kSample));
         QVERIFY(w);
         click(*w, nodeByText(*w, "Disp", "w"));
-        QCOMPARE(w->m_valuePane->itemCount(), 1);
+        QCOMPARE(w->valuePane()->itemCount(), 1);
 
         // A click on the branch arrow of another section collapses it.
         const qsizetype net = nodeByText(*w, "Net");
-        const QRect r = w->m_tree->nodeRect(net);
-        QTest::mouseClick(w->m_tree->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 5, r.center().y()));
-        QVERIFY(!w->m_tree->nodes().isExpanded(net));
-        QCOMPARE(w->m_valuePane->itemCount(), 0);
-        QCOMPARE(w->m_tree->nodes().selectedNode(), nodeByText(*w, "Disp", "w"));
+        const QRect r = w->tree()->nodeRect(net);
+        QTest::mouseClick(w->tree()->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 5, r.center().y()));
+        QVERIFY(!w->tree()->nodes().isExpanded(net));
+        QCOMPARE(w->valuePane()->itemCount(), 0);
+        QCOMPARE(w->tree()->nodes().selectedNode(), nodeByText(*w, "Disp", "w"));
         QCOMPARE(treeRows(*w), (QStringList{"Net", "Empty", "Disp", "  w", "  h"}));
 
         // The keyboard opens it again.
         click(*w, net);
-        QTest::keyClick(w->m_tree, Qt::Key_Right);
-        QVERIFY(w->m_tree->nodes().isExpanded(net));
+        QTest::keyClick(w->tree(), Qt::Key_Right);
+        QVERIFY(w->tree()->nodes().isExpanded(net));
     }
 
     void treeLabelsAreNeverEdited()
@@ -320,9 +320,9 @@ private Q_SLOTS:
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
         click(*w, nodeByText(*w, "Net", "host"));
-        w->m_tree->setFocus();
-        QTest::keyClick(w->m_tree, Qt::Key_F2);
-        QVERIFY(!w->m_tree->findChild<QLineEdit *>());
+        w->tree()->setFocus();
+        QTest::keyClick(w->tree(), Qt::Key_F2);
+        QVERIFY(!w->tree()->findChild<QLineEdit *>());
         QVERIFY(!qobject_cast<QLineEdit *>(QApplication::focusWidget()));
     }
 
@@ -338,12 +338,12 @@ private Q_SLOTS:
         editValue(*w, QStringLiteral("9090"), Qt::Key_Return);
         QVERIFY(!w->editing());
         QVERIFY(ui.messages.isEmpty());
-        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("9090"));
+        QCOMPARE(w->valuePane()->itemText(1), QStringLiteral("9090"));
         QCOMPARE(TestFolder::read(path),
                  QByteArray("[Net]\r\nhost=example.org\r\nport=9090\r\n[Empty]\r\n[Disp]\r\nw=1024\r\nh=\r\n"));
         click(*w, nodeByText(*w, "Net", "host"));
         click(*w, port);
-        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("9090"));
+        QCOMPARE(w->valuePane()->itemText(1), QStringLiteral("9090"));
 
         // The empty text is a value like any other.
         editValue(*w, QString(), Qt::Key_Return);
@@ -359,11 +359,11 @@ private Q_SLOTS:
         auto w = start(path);
         QVERIFY(w);
         click(*w, nodeByText(*w, "Net", "host "));
-        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral(" example.org"));
+        QCOMPARE(w->valuePane()->itemText(1), QStringLiteral(" example.org"));
 
         editValue(*w, QStringLiteral("other"), Qt::Key_Escape);
         QVERIFY(!w->editing());
-        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral(" example.org"));
+        QCOMPARE(w->valuePane()->itemText(1), QStringLiteral(" example.org"));
 
         // Committing the unchanged text rewrites nothing, not even the spacing.
         editValue(*w, QStringLiteral(" example.org"), Qt::Key_Return);
@@ -387,13 +387,13 @@ private Q_SLOTS:
         QCOMPARE(ui.messages.size(), 2);
         QCOMPARE(ui.messages[1].text, QStringLiteral("Cannot save setting, file is Read Only"));
         QCOMPARE(ui.messages[1].icon, MessageIcon::Warning);
-        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("example.org"));
+        QCOMPARE(w->valuePane()->itemText(1), QStringLiteral("example.org"));
         QCOMPARE(TestFolder::read(path), QByteArray(kSample));
         QVERIFY(!w->editing());
         // The store keeps the new value in memory.
         click(*w, nodeByText(*w, "Net", "port"));
         click(*w, host);
-        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("changed"));
+        QCOMPARE(w->valuePane()->itemText(1), QStringLiteral("changed"));
     }
 
     void aFailedWriteIsReportedAndTheOldTextComesBack()
@@ -410,7 +410,7 @@ private Q_SLOTS:
         QVERIFY(ui.messages[0].text.startsWith(QStringLiteral("53 - ")));
         QCOMPARE(ui.messages[0].icon, MessageIcon::Critical);
         // Not written: the pane shows the value the store and the file still hold.
-        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("example.org"));
+        QCOMPARE(w->valuePane()->itemText(1), QStringLiteral("example.org"));
         QVERIFY(!QFile::exists(path));
     }
 
@@ -423,9 +423,9 @@ private Q_SLOTS:
         click(*w, nodeByText(*w, "Net", "host"));
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
-        w->m_valuePane->setFocus();
-        w->m_valuePane->setCurrentItem(w->m_valuePane->topLevelItem(0));
-        QTest::keyClick(w->m_valuePane, Qt::Key_F2);
+        w->valuePane()->setFocus();
+        w->valuePane()->setCurrentItem(w->valuePane()->topLevelItem(0));
+        QTest::keyClick(w->valuePane(), Qt::Key_F2);
         QVERIFY(w->editing());
 
         QVERIFY(!w->close());
@@ -452,10 +452,10 @@ private Q_SLOTS:
         QTRY_COMPARE(w->clientWidthTwips(), l.tree.width + l.bar.width + l.pane.width);
         QVERIFY(qAbs(l.bar.left / w->clientWidthTwips() - ratio) < 0.01);
         // The widgets stand where the layout says.
-        QCOMPARE(w->m_tree->width(), twipsToPixels(l.tree.width, w->logicalDpiX()));
-        QCOMPARE(w->m_valuePane->x(), twipsToPixels(l.pane.left, w->logicalDpiX()));
-        QCOMPARE(w->m_valuePane->height(), w->centralWidget()->height());
-        QCOMPARE(w->m_valuePane->columnWidth(0), twipsToPixels(l.pane.width - 100, w->logicalDpiX()));
+        QCOMPARE(w->tree()->width(), twipsToPixels(l.tree.width, w->logicalDpiX()));
+        QCOMPARE(w->valuePane()->x(), twipsToPixels(l.pane.left, w->logicalDpiX()));
+        QCOMPARE(w->valuePane()->height(), w->centralWidget()->height());
+        QCOMPARE(w->valuePane()->columnWidth(0), twipsToPixels(l.pane.width - 100, w->logicalDpiX()));
     }
 
     void theSplitterDragsAndClamps()
@@ -465,31 +465,31 @@ private Q_SLOTS:
         auto w = start(dir.write(QStringLiteral("app.ini"), kSample));
         QVERIFY(w);
         const WindowLayout &l = w->layoutTwips();
-        const int column = w->m_valuePane->columnWidth(0);
-        QCOMPARE(w->m_splitter->cursor().shape(), Qt::SplitHCursor);
+        const int column = w->valuePane()->columnWidth(0);
+        QCOMPARE(w->splitter()->cursor().shape(), Qt::SplitHCursor);
 
         // Other buttons do not start a drag.
-        QTest::mousePress(w->m_splitter, Qt::RightButton, {}, QPoint(1, 10));
+        QTest::mousePress(w->splitter(), Qt::RightButton, {}, QPoint(1, 10));
         QVERIFY(!w->dragging());
-        QTest::mouseRelease(w->m_splitter, Qt::RightButton, {}, QPoint(1, 10));
+        QTest::mouseRelease(w->splitter(), Qt::RightButton, {}, QPoint(1, 10));
 
         const double before = l.bar.left;
-        QTest::mousePress(w->m_splitter, Qt::LeftButton, {}, QPoint(1, 10));
+        QTest::mousePress(w->splitter(), Qt::LeftButton, {}, QPoint(1, 10));
         QVERIFY(w->dragging());
-        QTest::mouseMove(w->m_splitter, QPoint(-40, 10));
+        QTest::mouseMove(w->splitter(), QPoint(-40, 10));
         QVERIFY(l.bar.left < before);
-        QCOMPARE(w->m_tree->width(), twipsToPixels(l.bar.left, w->logicalDpiX()));
-        QTest::mouseMove(w->m_splitter, QPoint(-10000, 10));
+        QCOMPARE(w->tree()->width(), twipsToPixels(l.bar.left, w->logicalDpiX()));
+        QTest::mouseMove(w->splitter(), QPoint(-10000, 10));
         QCOMPARE(l.bar.left, 0.0);
-        QCOMPARE(w->m_tree->width(), 0);
-        QTest::mouseRelease(w->m_splitter, Qt::LeftButton, {}, QPoint(20000, 10));
+        QCOMPARE(w->tree()->width(), 0);
+        QTest::mouseRelease(w->splitter(), Qt::LeftButton, {}, QPoint(20000, 10));
         QVERIFY(!w->dragging());
         QCOMPARE(l.bar.left, w->clientWidthTwips() - 45);
-        QCOMPARE(w->m_valuePane->width(), 0);
-        QCOMPARE(w->m_valuePane->columnWidth(0), column);
+        QCOMPARE(w->valuePane()->width(), 0);
+        QCOMPARE(w->valuePane()->columnWidth(0), column);
 
         // Moves after the release change nothing.
-        QTest::mouseMove(w->m_splitter, QPoint(-100, 10));
+        QTest::mouseMove(w->splitter(), QPoint(-100, 10));
         QCOMPARE(l.bar.left, w->clientWidthTwips() - 45);
     }
 };

@@ -115,14 +115,14 @@ class TestMainWindowBehaviours : public QObject {
     }
     static QString selectedKey(const MainWindow &w)
     {
-        const qsizetype n = w.m_tree->nodes().selectedNode();
-        return n ? w.m_tree->nodes().key(n) : QString();
+        const qsizetype n = w.tree()->nodes().selectedNode();
+        return n ? w.tree()->nodes().key(n) : QString();
     }
 
     // Edit > Find, the dialog active and ready for typing.
     static FindDialog *openFind(MainWindow &w)
     {
-        w.m_findAction->trigger();
+        w.findAction()->trigger();
         FindDialog *dialog = w.findDialog();
         if (dialog) {
             dialog->activateWindow();
@@ -158,13 +158,13 @@ private Q_SLOTS:
         auto w = start(path);
         QVERIFY(w);
         select(*w, QStringLiteral("Net"), QStringLiteral("port"));
-        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("8080"));
+        QCOMPARE(w->valuePane()->itemText(1), QStringLiteral("8080"));
         const QString caption = w->windowTitle();
         const QStringList rows = treeRows(*w);
         const QStringList records = storeRecords(*w);
 
         ui.steps << typeName(hidden) << clickCancel;
-        w->m_openAction->trigger();
+        w->openAction()->trigger();
         QCOMPARE(ui.unanswered, 0);
         QVERIFY(ui.steps.isEmpty());
         // The first dialog is File > Open's, the second the store's own.
@@ -179,8 +179,8 @@ private Q_SLOTS:
         QCOMPARE(storeRecords(*w), records);
         // The current file is read again, so the tree is built anew: no
         // node is selected and the value pane is empty.
-        QCOMPARE(w->m_tree->nodes().selectedNode(), 0);
-        QCOMPARE(w->m_valuePane->itemCount(), 0);
+        QCOMPARE(w->tree()->nodes().selectedNode(), 0);
+        QCOMPARE(w->valuePane()->itemCount(), 0);
         QCOMPARE(TestFolder::read(path), QByteArray(kSample));
     }
 
@@ -192,8 +192,8 @@ private Q_SLOTS:
         QVERIFY(w);
         FindDialog *d = openFind(*w);
         QVERIFY(d);
-        QTest::keyClicks(d->m_textEdit, QStringLiteral("alpha"));
-        QTest::keyClick(d->m_textEdit, Qt::Key_Return);
+        QTest::keyClicks(d->textEdit(), QStringLiteral("alpha"));
+        QTest::keyClick(d->textEdit(), Qt::Key_Return);
         QCOMPARE(w->findState().lastFoundId, 2);
         QVERIFY(!d->isVisible());
 
@@ -201,7 +201,7 @@ private Q_SLOTS:
         const QString other =
             dir.write(QStringLiteral("b.ini"), "[X]\r\na=alpha one\r\nb=alpha two\r\nc=alpha three\r\n");
         ui.steps << typeName(other);
-        w->m_openAction->trigger();
+        w->openAction()->trigger();
         QCOMPARE(ui.unanswered, 0);
         QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + other);
         QCOMPARE(w->findState().lastFoundId, 2);
@@ -210,10 +210,10 @@ private Q_SLOTS:
         // F3 goes on behind ID 2: record 2 of the new file is passed over.
         w->activateWindow();
         QVERIFY(QTest::qWaitFor([&] { return w->isActiveWindow(); }));
-        w->m_tree->setFocus();
-        QTest::keyClick(w->m_tree, Qt::Key_F3);
+        w->tree()->setFocus();
+        QTest::keyClick(w->tree(), Qt::Key_F3);
         QCOMPARE(selectedKey(*w), QStringLiteral("TreeKey=3"));
-        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("alpha two"));
+        QCOMPARE(w->valuePane()->itemText(1), QStringLiteral("alpha two"));
         QCOMPARE(w->findState().lastFoundId, 3);
         QVERIFY(ui.messages.isEmpty());
     }
@@ -235,14 +235,14 @@ private Q_SLOTS:
             QVERIFY(dialog);
             dialog->activateWindow();
             QTRY_VERIFY(dialog->isActiveWindow());
-            QTest::keyClicks(dialog->m_sectionEdit, QStringLiteral("New"));
-            QTest::keyClick(dialog->m_sectionEdit, Qt::Key_Return);
+            QTest::keyClicks(dialog->sectionEdit(), QStringLiteral("New"));
+            QTest::keyClick(dialog->sectionEdit(), Qt::Key_Return);
             typed = true;
             closedByItself = !dialog->isVisible();
             if (!closedByItself)
-                dialog->m_cancelButton->click();
+                dialog->cancelButton()->click();
         });
-        w->m_newSectionAction->trigger();
+        w->newSectionAction()->trigger();
         QVERIFY(typed);
         QVERIFY(closedByItself);
         QCOMPARE(ui.messages.size(), 1);
@@ -268,7 +268,7 @@ private Q_SLOTS:
         select(*w, QStringLiteral("A"), QStringLiteral("k"));
 
         ui.answers.enqueue(Answer::Yes);
-        w->m_deleteKeyAction->trigger();
+        w->deleteKeyAction()->trigger();
         QCOMPARE(ui.messages.size(), 3);
         QCOMPARE(ui.messages[2].text, QStringLiteral("75 - Path/File access error: ") + path);
         QCOMPARE(ui.messages[2].icon, MessageIcon::Critical);
@@ -278,8 +278,8 @@ private Q_SLOTS:
         // Store, tree and pane stay as the file is.
         QCOMPARE(storeRecords(*w), (QStringList{"A||", "A|k|1", "A|j|2"}));
         QCOMPARE(treeRows(*w), (QStringList{"A", "  k", "  j"}));
-        QCOMPARE(w->m_valuePane->itemCount(), 1);
-        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("1"));
+        QCOMPARE(w->valuePane()->itemCount(), 1);
+        QCOMPARE(w->valuePane()->itemText(1), QStringLiteral("1"));
     }
 
     void theLayoutWaitsWhileTheWindowIsMinimised()
@@ -291,7 +291,7 @@ private Q_SLOTS:
         const WindowLayout &l = w->layoutTwips();
         const double tree = l.tree.width;
         const double pane = l.pane.width;
-        const int treePixels = w->m_tree->width();
+        const int treePixels = w->tree()->width();
         const QSize client = w->centralWidget()->size();
         const QSize size = w->size();
         QVERIFY(treePixels > 0);
@@ -306,16 +306,16 @@ private Q_SLOTS:
         w->centralWidget()->resize(0, 0);
         QCOMPARE(l.tree.width, tree);
         QCOMPARE(l.pane.width, pane);
-        QCOMPARE(w->m_tree->width(), treePixels);
+        QCOMPARE(w->tree()->width(), treePixels);
 
         w->showNormal();
         QTRY_VERIFY(!w->isMinimized());
         w->resize(size);
         QTRY_COMPARE(w->centralWidget()->size(), client);
         QCOMPARE(l.tree.width, tree);
-        QCOMPARE(w->m_tree->width(), treePixels);
-        QCOMPARE(w->m_valuePane->x(), twipsToPixels(l.pane.left, w->logicalDpiX()));
-        QCOMPARE(w->m_valuePane->width(), twipsToPixels(pane, w->logicalDpiX()));
+        QCOMPARE(w->tree()->width(), treePixels);
+        QCOMPARE(w->valuePane()->x(), twipsToPixels(l.pane.left, w->logicalDpiX()));
+        QCOMPARE(w->valuePane()->width(), twipsToPixels(pane, w->logicalDpiX()));
     }
 
     void closingTheWindowEndsTheProgramWithTheFindDialogLoaded_data()
@@ -335,8 +335,8 @@ private Q_SLOTS:
         FindDialog *d = openFind(*w);
         QVERIFY(d);
         if (afterAHit) {
-            QTest::keyClicks(d->m_textEdit, QStringLiteral("example"));
-            QTest::keyClick(d->m_textEdit, Qt::Key_Return);
+            QTest::keyClicks(d->textEdit(), QStringLiteral("example"));
+            QTest::keyClick(d->textEdit(), Qt::Key_Return);
             QCOMPARE(w->findState().lastFoundId, 2);
         }
         QCOMPARE(d->isVisible(), !afterAHit);

@@ -37,7 +37,7 @@ class TestMainWindowEdit : public QObject {
             ran = true;
             // Whatever the test left open is closed with nothing added.
             if (dialog->isVisible())
-                dialog->m_cancelButton->click();
+                dialog->cancelButton()->click();
         });
         trigger->trigger();
         QVERIFY(ran);
@@ -58,39 +58,39 @@ private Q_SLOTS:
         const QString path = dir.write(QStringLiteral("a.ini"), "[A]\r\nk=1");
         auto w = start(path);
         QVERIFY(w);
-        withDialog(w->m_newSectionAction, [](AddEntryDialog &d) {
+        withDialog(w->newSectionAction(), [](AddEntryDialog &d) {
             QCOMPARE(d.windowTitle(), QStringLiteral("Add Section"));
-            QVERIFY(d.m_sectionEdit->isEnabled());
-            QVERIFY(!d.m_keyEdit->isEnabled());
-            QVERIFY(!d.m_valueEdit->isEnabled());
-            QCOMPARE(d.m_keyEdit->palette().color(QPalette::Base), d.palette().color(QPalette::Button));
-            QCOMPARE(d.m_sectionLabel->text(), QStringLiteral("Section:"));
-            QCOMPARE(QApplication::focusWidget(), d.m_sectionEdit);
+            QVERIFY(d.sectionEdit()->isEnabled());
+            QVERIFY(!d.keyEdit()->isEnabled());
+            QVERIFY(!d.valueEdit()->isEnabled());
+            QCOMPARE(d.keyEdit()->palette().color(QPalette::Base), d.palette().color(QPalette::Button));
+            QCOMPARE(d.sectionLabel()->text(), QStringLiteral("Section:"));
+            QCOMPARE(QApplication::focusWidget(), d.sectionEdit());
             // A blank name: Enter does nothing and the dialog stays.
-            QTest::keyClicks(d.m_sectionEdit, QStringLiteral("   "));
-            QTest::keyClick(d.m_sectionEdit, Qt::Key_Return);
+            QTest::keyClicks(d.sectionEdit(), QStringLiteral("   "));
+            QTest::keyClick(d.sectionEdit(), Qt::Key_Return);
             QVERIFY(d.isVisible());
             // Escape does nothing either.
-            QTest::keyClick(d.m_sectionEdit, Qt::Key_Escape);
+            QTest::keyClick(d.sectionEdit(), Qt::Key_Escape);
             QVERIFY(d.isVisible());
-            QTest::keyClicks(d.m_sectionEdit, QStringLiteral("New  "));
-            QTest::keyClick(d.m_sectionEdit, Qt::Key_Return);
+            QTest::keyClicks(d.sectionEdit(), QStringLiteral("New  "));
+            QTest::keyClick(d.sectionEdit(), Qt::Key_Return);
             QVERIFY(!d.isVisible());
         });
         // The last line gets its line end before the header goes on.
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\nk=1\r\n[New]\r\n"));
         QCOMPARE(treeRows(*w), (QStringList{"A", "  k", "New"}));
-        const qsizetype added = w->m_tree->nodes().count();
-        QCOMPARE(w->m_tree->nodes().key(added), QStringLiteral("RootKey=3"));
+        const qsizetype added = w->tree()->nodes().count();
+        QCOMPARE(w->tree()->nodes().key(added), QStringLiteral("RootKey=3"));
         QCOMPARE(w->store()->records()->count(), 3);
         QVERIFY(ui.messages.isEmpty());
 
         // A key for the section that exists in the file only as its header.
         select(*w, QStringLiteral("New"));
-        withDialog(w->m_newKeyAction, [](AddEntryDialog &d) {
-            QTest::keyClicks(d.m_keyEdit, QStringLiteral("x"));
-            QTest::keyClicks(d.m_valueEdit, QStringLiteral(" 1 "));
-            d.m_okButton->click();
+        withDialog(w->newKeyAction(), [](AddEntryDialog &d) {
+            QTest::keyClicks(d.keyEdit(), QStringLiteral("x"));
+            QTest::keyClicks(d.valueEdit(), QStringLiteral(" 1 "));
+            d.okButton()->click();
         });
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\nk=1\r\n[New]\r\nx= 1 \r\n"));
     }
@@ -103,14 +103,14 @@ private Q_SLOTS:
         const QString path = dir.write(QStringLiteral("a.ini"), text);
         auto w = start(path);
         QVERIFY(w);
-        withDialog(w->m_newSectionAction, [](AddEntryDialog &d) {
-            QTest::keyClicks(d.m_sectionEdit, QStringLiteral("B"));
-            d.m_cancelButton->click();
+        withDialog(w->newSectionAction(), [](AddEntryDialog &d) {
+            QTest::keyClicks(d.sectionEdit(), QStringLiteral("B"));
+            d.cancelButton()->click();
         });
-        withDialog(w->m_newSectionAction, [](AddEntryDialog &d) {
+        withDialog(w->newSectionAction(), [](AddEntryDialog &d) {
             // A fresh dialog: nothing of the last one is left.
-            QCOMPARE(d.m_sectionEdit->text(), QString());
-            QTest::keyClicks(d.m_sectionEdit, QStringLiteral("B"));
+            QCOMPARE(d.sectionEdit()->text(), QString());
+            QTest::keyClicks(d.sectionEdit(), QStringLiteral("B"));
             d.close();
         });
         QCOMPARE(TestFolder::read(path), text);
@@ -126,14 +126,14 @@ private Q_SLOTS:
         auto w = start(path);
         QVERIFY(w);
         select(*w, QStringLiteral("A"), QStringLiteral("k"));
-        withDialog(w->m_newKeyAction, [](AddEntryDialog &d) {
+        withDialog(w->newKeyAction(), [](AddEntryDialog &d) {
             QCOMPARE(d.windowTitle(), QStringLiteral("Add Key"));
-            QCOMPARE(d.m_sectionEdit->text(), QStringLiteral("A"));
-            QVERIFY(!d.m_sectionEdit->isEnabled());
-            QCOMPARE(QApplication::focusWidget(), d.m_keyEdit);
-            QTest::keyClicks(d.m_keyEdit, QStringLiteral(" new "));
-            QTest::keyClicks(d.m_valueEdit, QStringLiteral("v"));
-            QTest::keyClick(d.m_valueEdit, Qt::Key_Enter);
+            QCOMPARE(d.sectionEdit()->text(), QStringLiteral("A"));
+            QVERIFY(!d.sectionEdit()->isEnabled());
+            QCOMPARE(QApplication::focusWidget(), d.keyEdit());
+            QTest::keyClicks(d.keyEdit(), QStringLiteral(" new "));
+            QTest::keyClicks(d.valueEdit(), QStringLiteral("v"));
+            QTest::keyClick(d.valueEdit(), Qt::Key_Enter);
         });
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\nk=1\r\nnew=v\r\n[B]\r\nj=2\r\n"));
         QCOMPARE(treeRows(*w), (QStringList{"A", "  k", "  new", "B", "  j"}));
@@ -141,11 +141,11 @@ private Q_SLOTS:
         // A key that exists already (letter case ignored): one line in the
         // file with the new value, two nodes in the tree.
         select(*w, QStringLiteral("B"));
-        withDialog(w->m_newKeyAction, [](AddEntryDialog &d) {
-            QCOMPARE(d.m_sectionEdit->text(), QStringLiteral("B"));
-            QTest::keyClicks(d.m_keyEdit, QStringLiteral("J"));
-            QTest::keyClicks(d.m_valueEdit, QStringLiteral("3"));
-            d.m_okButton->click();
+        withDialog(w->newKeyAction(), [](AddEntryDialog &d) {
+            QCOMPARE(d.sectionEdit()->text(), QStringLiteral("B"));
+            QTest::keyClicks(d.keyEdit(), QStringLiteral("J"));
+            QTest::keyClicks(d.valueEdit(), QStringLiteral("3"));
+            d.okButton()->click();
         });
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\nk=1\r\nnew=v\r\n[B]\r\nj=3\r\n"));
         QCOMPARE(treeRows(*w), (QStringList{"A", "  k", "  new", "B", "  j", "  J"}));
@@ -165,9 +165,9 @@ private Q_SLOTS:
         QVERIFY(w);
         QTRY_COMPARE(ui.messages.size(), 1);
         select(*w, QStringLiteral("A"));
-        withDialog(w->m_newKeyAction, [](AddEntryDialog &d) {
-            QTest::keyClicks(d.m_keyEdit, QStringLiteral("j"));
-            d.m_okButton->click();
+        withDialog(w->newKeyAction(), [](AddEntryDialog &d) {
+            QTest::keyClicks(d.keyEdit(), QStringLiteral("j"));
+            d.okButton()->click();
         });
         QCOMPARE(ui.messages.size(), 2);
         QCOMPARE(ui.messages[1].text, QStringLiteral("Cannot save setting, file is Read Only"));
@@ -196,11 +196,11 @@ private Q_SLOTS:
         };
         for (const auto &[key, value] : refused) {
             ui.messages.clear();
-            withDialog(w->m_newKeyAction, [&](AddEntryDialog &d) {
+            withDialog(w->newKeyAction(), [&](AddEntryDialog &d) {
                 // Typed keys reach the test only as Latin-1.
-                d.m_keyEdit->setText(key);
-                d.m_valueEdit->setText(value);
-                d.m_okButton->click();
+                d.keyEdit()->setText(key);
+                d.valueEdit()->setText(value);
+                d.okButton()->click();
                 QVERIFY(d.isVisible());
                 QCOMPARE(ui.messages.size(), 1);
                 QCOMPARE(ui.messages[0].icon, MessageIcon::Critical);
@@ -210,10 +210,10 @@ private Q_SLOTS:
             QCOMPARE(w->store()->records()->count(), 2);
         }
         // What the file can hold goes in.
-        withDialog(w->m_newKeyAction, [&](AddEntryDialog &d) {
-            QTest::keyClicks(d.m_keyEdit, QStringLiteral("p"));
-            d.m_valueEdit->setText(QString::fromUtf8("\xE2\x82\xAC"));
-            d.m_okButton->click();
+        withDialog(w->newKeyAction(), [&](AddEntryDialog &d) {
+            QTest::keyClicks(d.keyEdit(), QStringLiteral("p"));
+            d.valueEdit()->setText(QString::fromUtf8("\xE2\x82\xAC"));
+            d.okButton()->click();
         });
         QCOMPARE(TestFolder::read(path), text + "p=\x80\r\n");
     }
@@ -225,16 +225,16 @@ private Q_SLOTS:
         auto w = start(dir.write(QStringLiteral("a.ini"), "[A]\r\nk=1\r\n"));
         QVERIFY(w);
         const QString failure = QStringLiteral("91 - Object variable or With block variable not set");
-        w->m_newKeyAction->trigger();
-        w->m_deleteKeyAction->trigger();
-        w->m_deleteSectionAction->trigger();
+        w->newKeyAction()->trigger();
+        w->deleteKeyAction()->trigger();
+        w->deleteSectionAction()->trigger();
         QCOMPARE(ui.messages.size(), 3);
         for (const auto &m : ui.messages) {
             QCOMPARE(m.text, failure);
             QCOMPARE(m.icon, MessageIcon::Critical);
         }
         // New Section needs no selection.
-        withDialog(w->m_newSectionAction,
+        withDialog(w->newSectionAction(),
                    [](AddEntryDialog &d) { QCOMPARE(d.windowTitle(), QStringLiteral("Add Section")); });
     }
 
@@ -249,10 +249,10 @@ private Q_SLOTS:
         // A click switches the wrong item off; the selection can still move
         // without a click (after a removal), so the commands check for themselves.
         select(*w, QStringLiteral("A"));
-        QVERIFY(!w->m_deleteKeyAction->isEnabled());
+        QVERIFY(!w->deleteKeyAction()->isEnabled());
         w->deleteKey();
         select(*w, QStringLiteral("A"), QStringLiteral("k"));
-        QVERIFY(!w->m_deleteSectionAction->isEnabled());
+        QVERIFY(!w->deleteSectionAction()->isEnabled());
         w->deleteSection();
         QCOMPARE(ui.messages.size(), 2);
         QCOMPARE(ui.messages[0].text, QStringLiteral("Key Not Selected or Invalid"));
@@ -270,10 +270,10 @@ private Q_SLOTS:
         auto w = start(path);
         QVERIFY(w);
         select(*w, QStringLiteral("Net"), QStringLiteral("host"));
-        QCOMPARE(w->m_valuePane->itemCount(), 1);
+        QCOMPARE(w->valuePane()->itemCount(), 1);
 
         ui.answers.enqueue(Answer::No);
-        w->m_deleteKeyAction->trigger();
+        w->deleteKeyAction()->trigger();
         QCOMPARE(ui.messages.size(), 1);
         QCOMPARE(ui.messages[0].text, confirmDeleteKey("host", "Net"));
         QCOMPARE(ui.messages[0].title, QStringLiteral("Delete stext"));
@@ -282,16 +282,16 @@ private Q_SLOTS:
         QCOMPARE(TestFolder::read(path), text);
 
         ui.answers.enqueue(Answer::Yes);
-        w->m_deleteKeyAction->trigger();
+        w->deleteKeyAction()->trigger();
         QCOMPARE(ui.messages.size(), 2);
         QCOMPARE(TestFolder::read(path), QByteArray("[Net]\r\nport=1\r\n"));
         QCOMPARE(TestFolder::read(dir.path(QStringLiteral("a.old"))), text);
         QCOMPARE(treeRows(*w), (QStringList{"Net", "  port"}));
         // The neighbour the highlight moved to is the one the pane shows.
-        const NodeCollection &nodes = w->m_tree->nodes();
+        const NodeCollection &nodes = w->tree()->nodes();
         QCOMPARE(nodes.text(nodes.selectedNode()), QStringLiteral("port"));
-        QCOMPARE(w->m_valuePane->itemCount(), 1);
-        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("1"));
+        QCOMPARE(w->valuePane()->itemCount(), 1);
+        QCOMPARE(w->valuePane()->itemText(1), QStringLiteral("1"));
     }
 
     void deleteTheOnlyKeyAsksTwice()
@@ -305,7 +305,7 @@ private Q_SLOTS:
         select(*w, QStringLiteral("A"), QStringLiteral("k"));
 
         ui.answers << Answer::Yes << Answer::No;
-        w->m_deleteKeyAction->trigger();
+        w->deleteKeyAction()->trigger();
         QCOMPARE(ui.messages.size(), 2);
         QCOMPARE(ui.messages[1].text,
                  QStringLiteral("This is last Key for this section. Deleting this Key will ALSO REMOVE the 'A' "
@@ -317,10 +317,10 @@ private Q_SLOTS:
         QCOMPARE(treeRows(*w), (QStringList{"A", "  k", "B", "  j"}));
 
         ui.answers << Answer::Yes << Answer::Yes;
-        w->m_deleteKeyAction->trigger();
+        w->deleteKeyAction()->trigger();
         QCOMPARE(TestFolder::read(path), QByteArray("[B]\r\nj=2\r\n"));
         QCOMPARE(treeRows(*w), (QStringList{"B", "  j"}));
-        QCOMPARE(w->m_valuePane->itemCount(), 0);
+        QCOMPARE(w->valuePane()->itemCount(), 0);
     }
 
     void deleteASection()
@@ -334,14 +334,14 @@ private Q_SLOTS:
         select(*w, QStringLiteral("Net"));
 
         ui.answers.enqueue(Answer::No);
-        w->m_deleteSectionAction->trigger();
+        w->deleteSectionAction()->trigger();
         QCOMPARE(ui.messages[0].text,
                  QStringLiteral("You are about to delete the entire 'Net' section\r\n\r\nDo you want to continue?"));
         QCOMPARE(ui.messages[0].title, QStringLiteral("Delete stext"));
         QCOMPARE(TestFolder::read(path), text);
 
         ui.answers.enqueue(Answer::Yes);
-        w->m_deleteSectionAction->trigger();
+        w->deleteSectionAction()->trigger();
         QCOMPARE(ui.messages.size(), 2);
         // The key named like the section goes too; the NET section stays.
         QCOMPARE(TestFolder::read(path), QByteArray("[NET]\r\nx=1\r\n[Disp]\r\nw=1\r\n"));
@@ -356,14 +356,14 @@ private Q_SLOTS:
         const QString path = dir.write(QStringLiteral("a.ini"), "[A]\r\nk=1\r\n");
         auto w = start(path);
         QVERIFY(w);
-        withDialog(w->m_newSectionAction, [](AddEntryDialog &d) {
-            QTest::keyClicks(d.m_sectionEdit, QStringLiteral("Empty"));
-            d.m_okButton->click();
+        withDialog(w->newSectionAction(), [](AddEntryDialog &d) {
+            QTest::keyClicks(d.sectionEdit(), QStringLiteral("Empty"));
+            d.okButton()->click();
         });
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\nk=1\r\n[Empty]\r\n"));
         select(*w, QStringLiteral("Empty"));
         ui.answers.enqueue(Answer::Yes);
-        w->m_deleteSectionAction->trigger();
+        w->deleteSectionAction()->trigger();
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\nk=1\r\n"));
         QCOMPARE(treeRows(*w), (QStringList{"A", "  k"}));
     }
@@ -378,14 +378,14 @@ private Q_SLOTS:
         // next new record takes ID 2 again.
         select(*w, QStringLiteral("A"), QStringLiteral("k"));
         ui.answers << Answer::Yes << Answer::Yes;
-        w->m_deleteKeyAction->trigger();
-        withDialog(w->m_newSectionAction, [](AddEntryDialog &d) {
-            QTest::keyClicks(d.m_sectionEdit, QStringLiteral("B"));
-            d.m_okButton->click();
+        w->deleteKeyAction()->trigger();
+        withDialog(w->newSectionAction(), [](AddEntryDialog &d) {
+            QTest::keyClicks(d.sectionEdit(), QStringLiteral("B"));
+            d.okButton()->click();
         });
         QCOMPARE(treeRows(*w), QStringList{"B"});
         // Nothing selected: the command fails before the store is asked.
-        w->m_tree->nodes().setSelectedNode(0);
+        w->tree()->nodes().setSelectedNode(0);
         w->deleteKey();
         QCOMPARE(ui.messages.last().text, QStringLiteral("91 - Object variable or With block variable not set"));
         QCOMPARE(treeRows(*w), QStringList{"B"});
@@ -401,17 +401,17 @@ private Q_SLOTS:
         select(*w, QStringLiteral("A"), QStringLiteral("k"));
         QFile::remove(path);
         ui.answers.enqueue(Answer::Yes);
-        w->m_deleteKeyAction->trigger();
+        w->deleteKeyAction()->trigger();
         QCOMPARE(ui.messages.size(), 2);
         QVERIFY(ui.messages[1].text.startsWith(QStringLiteral("53 - ")));
         // Nothing was deleted from the file: the store and the tree keep the key,
         // and the pane shows the node still highlighted.
         QCOMPARE(treeRows(*w), (QStringList{"A", "  k", "  j"}));
         QCOMPARE(w->store()->findRecord(QStringLiteral("A"), QStringLiteral("k")), 2);
-        const NodeCollection &nodes = w->m_tree->nodes();
+        const NodeCollection &nodes = w->tree()->nodes();
         QCOMPARE(nodes.text(nodes.selectedNode()), QStringLiteral("k"));
-        QCOMPARE(w->m_valuePane->itemCount(), 1);
-        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("1"));
+        QCOMPARE(w->valuePane()->itemCount(), 1);
+        QCOMPARE(w->valuePane()->itemText(1), QStringLiteral("1"));
     }
 };
 

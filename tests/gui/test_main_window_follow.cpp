@@ -35,16 +35,16 @@ class TestMainWindowFollow : public QObject {
     }
     static QString selectedText(const MainWindow &w)
     {
-        const NodeCollection &nodes = w.m_tree->nodes();
+        const NodeCollection &nodes = w.tree()->nodes();
         return nodes.selectedNode() ? nodes.text(nodes.selectedNode()) : QString();
     }
     static void editValue(MainWindow &w, const QString &text, const std::function<void()> &meanwhile)
     {
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        w.m_valuePane->setFocus();
-        w.m_valuePane->setCurrentItem(w.m_valuePane->topLevelItem(0));
-        QTest::keyClick(w.m_valuePane, Qt::Key_F2);
+        w.valuePane()->setFocus();
+        w.valuePane()->setCurrentItem(w.valuePane()->topLevelItem(0));
+        QTest::keyClick(w.valuePane(), Qt::Key_F2);
         QVERIFY(w.editing());
         auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
         QVERIFY(editor);
@@ -52,7 +52,7 @@ class TestMainWindowFollow : public QObject {
         editor->selectAll();
         QTest::keyClicks(editor, text);
         QTest::keyClick(editor, Qt::Key_Return);
-        QTRY_VERIFY(!w.m_valuePane->isEditing());
+        QTRY_VERIFY(!w.valuePane()->isEditing());
     }
 
 private Q_SLOTS:
@@ -67,11 +67,11 @@ private Q_SLOTS:
         const QString path = dir.write(QStringLiteral("a.ini"), text);
         auto w = windowtest::start(path);
         QVERIFY(w);
-        NodeCollection &nodes = w->m_tree->nodes();
+        NodeCollection &nodes = w->tree()->nodes();
         nodes.setExpanded(windowtest::nodeByText(*w, QStringLiteral("B")), false);
         windowtest::select(*w, QStringLiteral("A"), QStringLiteral("a2"));
-        w->m_tree->verticalScrollBar()->setValue(3);
-        const int scroll = w->m_tree->verticalScrollBar()->value();
+        w->tree()->verticalScrollBar()->setValue(3);
+        const int scroll = w->tree()->verticalScrollBar()->value();
         QVERIFY(scroll > 0);
         const quint64 loads = w->store()->loadCount();
 
@@ -81,10 +81,10 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(windowtest::nodeByText(*w, QStringLiteral("New"), QStringLiteral("n")), 1000);
         QCOMPARE(w->store()->loadCount(), loads + 1);
         QCOMPARE(selectedText(*w), QStringLiteral("a2"));
-        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("changed"));
+        QCOMPARE(w->valuePane()->itemText(1), QStringLiteral("changed"));
         QVERIFY(!nodes.isExpanded(windowtest::nodeByText(*w, QStringLiteral("B"))));
         QVERIFY(nodes.isExpanded(windowtest::nodeByText(*w, QStringLiteral("A"))));
-        QCOMPARE(w->m_tree->verticalScrollBar()->value(), scroll);
+        QCOMPARE(w->tree()->verticalScrollBar()->value(), scroll);
 
         // Written into the same file; the selected key is gone: its section stays selected.
         replaceByOther(path, "[A]\r\na1=1\r\n");
@@ -108,14 +108,14 @@ private Q_SLOTS:
         editValue(*w, QStringLiteral("9"), [] {});
         ui.answers.enqueue(Answer::Yes);
         windowtest::select(*w, QStringLiteral("A"), QStringLiteral("a2"));
-        w->m_deleteKeyAction->trigger();
+        w->deleteKeyAction()->trigger();
         QTimer::singleShot(0, [] {
             auto *dialog = qobject_cast<AddEntryDialog *>(QApplication::activeModalWidget());
             QVERIFY(dialog);
-            QTest::keyClicks(dialog->m_sectionEdit, QStringLiteral("N"));
-            dialog->m_okButton->click();
+            QTest::keyClicks(dialog->sectionEdit(), QStringLiteral("N"));
+            dialog->okButton()->click();
         });
-        w->m_newSectionAction->trigger();
+        w->newSectionAction()->trigger();
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\na1=9\r\n[N]\r\n"));
         QTest::qWait(400);
         QCOMPARE(w->store()->loadCount(), loads);
@@ -133,7 +133,7 @@ private Q_SLOTS:
         // Before the window can have looked at it.
         appendByOther(path, "x=other\r\n");
         ui.answers.enqueue(Answer::Yes);
-        w->m_deleteKeyAction->trigger();
+        w->deleteKeyAction()->trigger();
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\na2=2\r\n[B]\r\nb=1\r\nx=other\r\n"));
         QCOMPARE(windowtest::treeRows(*w), (QStringList{"A", "  a2", "B", "  b", "  x"}));
         QCOMPARE(selectedText(*w), QStringLiteral("A"));
@@ -142,7 +142,7 @@ private Q_SLOTS:
         replaceByOther(path, "[A]\r\nearly=0\r\na2=2\r\n[B]\r\nb=1\r\nx=other\r\n");
         windowtest::select(*w, QStringLiteral("A"));
         ui.answers.enqueue(Answer::Yes);
-        w->m_deleteSectionAction->trigger();
+        w->deleteSectionAction()->trigger();
         QCOMPARE(TestFolder::read(path), QByteArray("[B]\r\nb=1\r\nx=other\r\n"));
         QCOMPARE(windowtest::treeRows(*w), (QStringList{"B", "  b", "  x"}));
     }
@@ -164,7 +164,7 @@ private Q_SLOTS:
         });
         QTRY_VERIFY_WITH_TIMEOUT(windowtest::nodeByText(*w, QStringLiteral("A"), QStringLiteral("b")), 1000);
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\na1=mine\r\nb=2\r\n"));
-        QCOMPARE(w->m_valuePane->itemText(1), QStringLiteral("mine"));
+        QCOMPARE(w->valuePane()->itemText(1), QStringLiteral("mine"));
     }
 };
 

@@ -52,7 +52,7 @@ private Q_SLOTS:
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QTRY_COMPARE(w.windowTitle(), QStringLiteral("Configuration Editor - ") + path);
-        QCOMPARE(w.m_tree->nodes().count(), 2);
+        QCOMPARE(w.tree()->nodes().count(), 2);
 
         const QString create = QStringLiteral("An error occured while attempting to to create a registery key.");
         const QString access = QStringLiteral("An error occured while attempting to access the registery.");

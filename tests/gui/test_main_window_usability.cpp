@@ -48,7 +48,7 @@ class TestMainWindowUsability : public QObject {
     {
         auto w = windowtest::start(path);
         if (w)
-            w->m_tree->setFocus();
+            w->tree()->setFocus();
         return w;
     }
 
@@ -61,9 +61,9 @@ class TestMainWindowUsability : public QObject {
     static QSet<int> rowHeights(const MainWindow &w)
     {
         QSet<int> heights;
-        const NodeCollection &nodes = w.m_tree->nodes();
+        const NodeCollection &nodes = w.tree()->nodes();
         for (int row = 0; row < nodes.rowCount(); ++row)
-            heights << w.m_tree->nodeRect(nodes.nodeAtRow(row)).height();
+            heights << w.tree()->nodeRect(nodes.nodeAtRow(row)).height();
         return heights;
     }
 
@@ -91,12 +91,12 @@ private Q_SLOTS:
         const QSet<int> before = rowHeights(*w);
         QCOMPARE(before.size(), 1);
         const int height = *before.begin();
-        QVERIFY(height >= w->m_tree->iconSize().height());
-        QVERIFY(height >= w->m_tree->fontMetrics().height());
+        QVERIFY(height >= w->tree()->iconSize().height());
+        QVERIFY(height >= w->tree()->fontMetrics().height());
 
         // A section without keys changes no row's height.
         ui.dialogAnswers.enqueue(dir.write(QStringLiteral("b.ini"), "[Empty]\r\n[A]\r\nx=1\r\n[Also]\r\n"));
-        w->m_openAction->trigger();
+        w->openAction()->trigger();
         QCOMPARE(windowtest::treeRows(*w), (QStringList{"Empty", "A", "  x", "Also"}));
         QCOMPARE(rowHeights(*w), QSet<int>{height});
     }
@@ -112,14 +112,14 @@ private Q_SLOTS:
         QVERIFY(w);
         const qsizetype shortNode = windowtest::nodeByText(*w, QStringLiteral("A"), QStringLiteral("k"));
         const qsizetype longNode = windowtest::nodeByText(*w, QStringLiteral("A"), longKey);
-        QCOMPARE(toolTipAt(w->m_tree, w->m_tree->nodeRect(longNode)), longKey);
-        QCOMPARE(toolTipAt(w->m_tree, w->m_tree->nodeRect(shortNode)), QString());
+        QCOMPARE(toolTipAt(w->tree(), w->tree()->nodeRect(longNode)), longKey);
+        QCOMPARE(toolTipAt(w->tree(), w->tree()->nodeRect(shortNode)), QString());
 
         select(*w, QStringLiteral("A"), longKey);
-        const QRect valueRect = w->m_valuePane->visualItemRect(w->m_valuePane->topLevelItem(0));
-        QCOMPARE(toolTipAt(w->m_valuePane, valueRect), longValue);
+        const QRect valueRect = w->valuePane()->visualItemRect(w->valuePane()->topLevelItem(0));
+        QCOMPARE(toolTipAt(w->valuePane(), valueRect), longValue);
         select(*w, QStringLiteral("A"), QStringLiteral("k"));
-        QCOMPARE(toolTipAt(w->m_valuePane, w->m_valuePane->visualItemRect(w->m_valuePane->topLevelItem(0))), QString());
+        QCOMPARE(toolTipAt(w->valuePane(), w->valuePane()->visualItemRect(w->valuePane()->topLevelItem(0))), QString());
     }
 
     void theTreesContextMenuRunsTheEditCommands()
@@ -132,9 +132,9 @@ private Q_SLOTS:
         select(*w, QStringLiteral("A"), QStringLiteral("x"));
 
         // A right press on another node selects it; the menu then acts on it.
-        const QRect rect = w->m_tree->nodeRect(windowtest::nodeByText(*w, QStringLiteral("A"), QStringLiteral("y")));
+        const QRect rect = w->tree()->nodeRect(windowtest::nodeByText(*w, QStringLiteral("A"), QStringLiteral("y")));
         const QPoint pos(rect.left() + 60, rect.center().y());
-        QTest::mousePress(w->m_tree->viewport(), Qt::RightButton, {}, pos);
+        QTest::mousePress(w->tree()->viewport(), Qt::RightButton, {}, pos);
         QList<QAction *> shown;
         bool separated = false;
         bool ran = false;
@@ -145,19 +145,19 @@ private Q_SLOTS:
             // The separator belongs to the menu and goes with it.
             separated = shown.size() == 5 && shown[2]->isSeparator();
             ui.answers.enqueue(Answer::Yes);
-            w->m_deleteKeyAction->trigger();
+            w->deleteKeyAction()->trigger();
             menu->close();
             ran = true;
         });
-        QContextMenuEvent event(QContextMenuEvent::Mouse, pos, w->m_tree->viewport()->mapToGlobal(pos));
-        QApplication::sendEvent(w->m_tree->viewport(), &event);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, pos, w->tree()->viewport()->mapToGlobal(pos));
+        QApplication::sendEvent(w->tree()->viewport(), &event);
         QVERIFY(ran);
         QCOMPARE(shown.size(), 5);
-        QCOMPARE(shown[0], w->m_newMenu->menuAction());
-        QCOMPARE(shown[1], w->m_deleteMenu->menuAction());
+        QCOMPARE(shown[0], w->newMenu()->menuAction());
+        QCOMPARE(shown[1], w->deleteMenu()->menuAction());
         QVERIFY(separated);
-        QCOMPARE(shown[3], w->m_findAction);
-        QCOMPARE(shown[4], w->m_findNextAction);
+        QCOMPARE(shown[3], w->findAction());
+        QCOMPARE(shown[4], w->findNextAction());
         QCOMPARE(ui.messages.size(), 1);
         QVERIFY(ui.messages[0].text.contains(QStringLiteral("'y' Key")));
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\nx=1\r\n"));
@@ -172,7 +172,7 @@ private Q_SLOTS:
         QVERIFY(w);
         select(*w, QStringLiteral("A"), QStringLiteral("x"));
 
-        QTest::keyClick(w->m_tree, Qt::Key_Return);
+        QTest::keyClick(w->tree(), Qt::Key_Return);
         QVERIFY(w->editing());
         auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
         QVERIFY(editor);
@@ -183,17 +183,17 @@ private Q_SLOTS:
         QTRY_VERIFY(!w->editing());
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\nx=42\r\ny=2\r\n[B]\r\nz=3\r\n"));
 
-        w->m_tree->setFocus();
+        w->tree()->setFocus();
         select(*w, QStringLiteral("B"));
         ui.answers.enqueue(Answer::Yes);
-        QTest::keyClick(w->m_tree, Qt::Key_Delete);
+        QTest::keyClick(w->tree(), Qt::Key_Delete);
         QCOMPARE(ui.messages.size(), 1);
         QVERIFY(ui.messages[0].text.startsWith(QStringLiteral("You are about to delete the entire 'B' section")));
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\nx=42\r\ny=2\r\n"));
 
         const QString other = dir.write(QStringLiteral("b.ini"), "[Other]\r\nk=v\r\n");
         ui.dialogAnswers.enqueue(other);
-        QTest::keyClick(w->m_tree, Qt::Key_O, Qt::ControlModifier);
+        QTest::keyClick(w->tree(), Qt::Key_O, Qt::ControlModifier);
         QCOMPARE(ui.dialogs.size(), 1);
         QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + other);
     }
@@ -207,7 +207,7 @@ private Q_SLOTS:
         const QString other = dir.write(QStringLiteral("b.ini"), "[Dropped]\r\nk=v\r\n");
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(other)});
-        const QPoint pos = w->m_tree->geometry().center();
+        const QPoint pos = w->tree()->geometry().center();
         QDragEnterEvent enter(pos, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(w.get(), &enter);
         QVERIFY(enter.isAccepted());
@@ -264,16 +264,16 @@ private Q_SLOTS:
         }
         auto w = start(dir.write(QStringLiteral("a.ini"), text));
         QVERIFY(w);
-        w->m_findAction->trigger();
+        w->findAction()->trigger();
         FindDialog *dialog = w->findDialog();
         QVERIFY(dialog);
-        dialog->m_textEdit->setText(QStringLiteral("needle"));
-        dialog->m_findButton->click();
+        dialog->textEdit()->setText(QStringLiteral("needle"));
+        dialog->findButton()->click();
         const qsizetype hit = windowtest::nodeByText(*w, QStringLiteral("S45"), QStringLiteral("k7"));
-        QCOMPARE(w->m_tree->nodes().selectedNode(), hit);
-        const QRect viewport = w->m_tree->viewport()->rect();
-        QVERIFY(viewport.contains(w->m_tree->nodeRect(hit)));
-        QVERIFY(viewport.contains(w->m_tree->nodeRect(windowtest::nodeByText(*w, QStringLiteral("S45")))));
+        QCOMPARE(w->tree()->nodes().selectedNode(), hit);
+        const QRect viewport = w->tree()->viewport()->rect();
+        QVERIFY(viewport.contains(w->tree()->nodeRect(hit)));
+        QVERIFY(viewport.contains(w->tree()->nodeRect(windowtest::nodeByText(*w, QStringLiteral("S45")))));
     }
 
     void everyWindowCarriesTheProgramsIcon()
@@ -285,7 +285,7 @@ private Q_SLOTS:
         const QImage icon = imageOf(programIcon());
         QVERIFY(!icon.isNull());
         QCOMPARE(imageOf(w->windowIcon()), icon);
-        w->m_findAction->trigger();
+        w->findAction()->trigger();
         QVERIFY(w->findDialog());
         QCOMPARE(imageOf(w->findDialog()->windowIcon()), icon);
         AddEntryDialog add(w.get(), ui, w->store());

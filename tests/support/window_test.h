@@ -36,7 +36,7 @@ inline std::unique_ptr<MainWindow> start(const QString &commandLine)
 // The visible rows of the tree, keys indented under their sections.
 inline QStringList treeRows(const MainWindow &w)
 {
-    const NodeCollection &nodes = w.m_tree->nodes();
+    const NodeCollection &nodes = w.tree()->nodes();
     QStringList out;
     for (qsizetype row = 0; row < nodes.rowCount(); ++row) {
         const qsizetype n = nodes.nodeAtRow(row);
@@ -49,7 +49,7 @@ inline QStringList treeRows(const MainWindow &w)
 // `key` under a section node showing `section`; 0 when there is none.
 inline qsizetype nodeByText(const MainWindow &w, const QString &section, const QString &key = QString())
 {
-    const NodeCollection &nodes = w.m_tree->nodes();
+    const NodeCollection &nodes = w.tree()->nodes();
     for (qsizetype i = 1; i <= nodes.count(); ++i) {
         const qsizetype parent = nodes.parentNode(i);
         if (key.isNull() ? parent == 0 && nodes.text(i) == section
@@ -62,10 +62,10 @@ inline qsizetype nodeByText(const MainWindow &w, const QString &section, const Q
 // A left click on the text of a node's row; false when the row is not shown.
 inline bool clickNode(MainWindow &w, qsizetype node)
 {
-    const QRect r = w.m_tree->nodeRect(node);
+    const QRect r = w.tree()->nodeRect(node);
     if (!r.isValid())
         return false;
-    QTest::mouseClick(w.m_tree->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 60, r.center().y()));
+    QTest::mouseClick(w.tree()->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 60, r.center().y()));
     return true;
 }
 
@@ -75,7 +75,7 @@ inline void select(MainWindow &w, const QString &section, const QString &key = Q
 {
     const qsizetype node = nodeByText(w, section, key);
     QVERIFY(clickNode(w, node));
-    QCOMPARE(w.m_tree->nodes().selectedNode(), node);
+    QCOMPARE(w.tree()->nodes().selectedNode(), node);
 }
 
 } // namespace windowtest
