@@ -16,6 +16,7 @@
 #include "twips.h"
 #include "value_list.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -102,47 +103,17 @@ MainWindow::~MainWindow()
 
 void MainWindow::buildMenus()
 {
-    auto action = [this](QMenu *menu, const char *name, const QString &caption, void (MainWindow::*handler)()) {
-        QAction *item = menu->addAction(caption);
-        item->setObjectName(QLatin1StringView(name));
-        connect(item, &QAction::triggered, this, handler);
-        return item;
-    };
-    auto separator = [](QMenu *menu, const char *name) {
-        QAction *item = menu->addSeparator();
-        item->setObjectName(QLatin1StringView(name));
-        return item;
-    };
-    auto submenu = [](QMenu *menu, const char *name, const QString &caption) {
-        QMenu *sub = menu->addMenu(caption);
-        sub->setObjectName(QLatin1StringView(name));
-        return sub;
-    };
-
-    m_fileMenu = menuBar()->addMenu(QStringLiteral("&File"));
-    m_fileMenu->setObjectName(QStringLiteral("mnuFile"));
-    m_openAction = action(m_fileMenu, "mnuOpen", QStringLiteral("&Open File"), &MainWindow::openFile);
-    m_fileSeparator = separator(m_fileMenu, "mnuLine1");
-    m_historyAction = action(m_fileMenu, "mnuHistory", QStringLiteral("&History..."), &MainWindow::showHistory);
-    m_exitAction = action(m_fileMenu, "mnuExit", QStringLiteral("E&xit"), &MainWindow::exitProgram);
-
-    m_editMenu = menuBar()->addMenu(QStringLiteral("&Edit"));
-    m_editMenu->setObjectName(QStringLiteral("mnuEdit"));
-    m_newMenu = submenu(m_editMenu, "mnuNew", QStringLiteral("&New"));
-    m_newSectionAction = action(m_newMenu, "mnuNewSection", QStringLiteral("&Section"), &MainWindow::newSection);
-    m_newKeyAction = action(m_newMenu, "mnuNewKey", QStringLiteral("&Key"), &MainWindow::newKey);
-    m_newSeparator = separator(m_editMenu, "mnuLine2");
-    m_deleteMenu = submenu(m_editMenu, "mnuDelete", QStringLiteral("&Delete"));
-    m_deleteSectionAction =
-        action(m_deleteMenu, "mnuDelSection", QStringLiteral("&Section"), &MainWindow::deleteSection);
-    m_deleteKeyAction = action(m_deleteMenu, "mnuDelKey", QStringLiteral("&Key"), &MainWindow::deleteKey);
-    m_findSeparator = separator(m_editMenu, "mnuLine3");
-    m_findAction = action(m_editMenu, "mnuFind", QStringLiteral("&Find...      Ctl+F"), &MainWindow::showFind);
-    m_findNextAction = action(m_editMenu, "mnuNext", QStringLiteral("Next        F3"), &MainWindow::findNext);
-
-    m_aboutAction = menuBar()->addAction(QStringLiteral("&About"));
-    m_aboutAction->setObjectName(QStringLiteral("mnuAbout"));
-    connect(m_aboutAction, &QAction::triggered, this, &MainWindow::showAbout);
+    m_menus = std::make_unique<MainMenus>(*menuBar());
+    connect(m_menus->openAction(), &QAction::triggered, this, &MainWindow::openFile);
+    connect(m_menus->historyAction(), &QAction::triggered, this, &MainWindow::showHistory);
+    connect(m_menus->exitAction(), &QAction::triggered, this, &MainWindow::exitProgram);
+    connect(m_menus->newSectionAction(), &QAction::triggered, this, &MainWindow::newSection);
+    connect(m_menus->newKeyAction(), &QAction::triggered, this, &MainWindow::newKey);
+    connect(m_menus->deleteSectionAction(), &QAction::triggered, this, &MainWindow::deleteSection);
+    connect(m_menus->deleteKeyAction(), &QAction::triggered, this, &MainWindow::deleteKey);
+    connect(m_menus->findAction(), &QAction::triggered, this, &MainWindow::showFind);
+    connect(m_menus->findNextAction(), &QAction::triggered, this, &MainWindow::findNext);
+    connect(m_menus->aboutAction(), &QAction::triggered, this, &MainWindow::showAbout);
 }
 
 void MainWindow::registerShellVerb()

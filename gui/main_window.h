@@ -6,6 +6,7 @@
 #include "find_state.h"
 #include "image_list.h"
 #include "ini_store.h"
+#include "main_menus.h"
 #include "pane_layout.h"
 #include "window_layout.h"
 
@@ -23,11 +24,9 @@ class FindDialog;
 class NodeTreeView;
 class SplitterBar;
 class ValueList;
-class QAction;
 class QDragEnterEvent;
 class QDropEvent;
 class QKeyEvent;
-class QMenu;
 class Interaction;
 
 // The main window: the section tree on the left, the value of the selected
@@ -100,23 +99,7 @@ public:
     SplitterBar *splitter() const { return m_splitter; }
 
     // The menus and their commands.
-    QMenu *fileMenu() const { return m_fileMenu; }
-    QAction *openAction() const { return m_openAction; }
-    QAction *fileSeparator() const { return m_fileSeparator; }
-    QAction *historyAction() const { return m_historyAction; }
-    QAction *exitAction() const { return m_exitAction; }
-    QMenu *editMenu() const { return m_editMenu; }
-    QMenu *newMenu() const { return m_newMenu; }
-    QAction *newSectionAction() const { return m_newSectionAction; }
-    QAction *newKeyAction() const { return m_newKeyAction; }
-    QAction *newSeparator() const { return m_newSeparator; }
-    QMenu *deleteMenu() const { return m_deleteMenu; }
-    QAction *deleteSectionAction() const { return m_deleteSectionAction; }
-    QAction *deleteKeyAction() const { return m_deleteKeyAction; }
-    QAction *findSeparator() const { return m_findSeparator; }
-    QAction *findAction() const { return m_findAction; }
-    QAction *findNextAction() const { return m_findNextAction; }
-    QAction *aboutAction() const { return m_aboutAction; }
+    MainMenus *menus() const { return m_menus.get(); }
 
     // The last hit of the find dialogs this window opens.
     FindState &findState() { return m_findState; }
@@ -147,6 +130,7 @@ private:
     // The pane shows what a click on the selected node shows, so that the
     // highlight and the pane always agree.
     void showSelectedValue();
+    // The menus built on the menu bar, their commands connected to this window.
     void buildMenus();
     // Builds and expands the tree of the store's records, then points out a read-only file.
     void showLoadedFile();
@@ -185,23 +169,7 @@ private:
     SplitterBar *m_splitter = nullptr;
     ImageList m_images;
 
-    QMenu *m_fileMenu = nullptr;
-    QAction *m_openAction = nullptr;
-    QAction *m_fileSeparator = nullptr;
-    QAction *m_historyAction = nullptr;
-    QAction *m_exitAction = nullptr;
-    QMenu *m_editMenu = nullptr;
-    QMenu *m_newMenu = nullptr;
-    QAction *m_newSectionAction = nullptr;
-    QAction *m_newKeyAction = nullptr;
-    QAction *m_newSeparator = nullptr;
-    QMenu *m_deleteMenu = nullptr;
-    QAction *m_deleteSectionAction = nullptr;
-    QAction *m_deleteKeyAction = nullptr;
-    QAction *m_findSeparator = nullptr;
-    QAction *m_findAction = nullptr;
-    QAction *m_findNextAction = nullptr;
-    QAction *m_aboutAction = nullptr;
+    std::unique_ptr<MainMenus> m_menus;
 
     std::shared_ptr<FileHistory> m_history;
     std::unique_ptr<IniStore> m_store;

@@ -8,7 +8,6 @@
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QMenu>
 #include <QMimeData>
 #include <QShortcut>
 
@@ -39,14 +38,7 @@ void MainWindow::connectShortcuts()
 
 void MainWindow::showTreeMenu(const QPoint &globalPos)
 {
-    QMenu menu(this);
-    menu.setObjectName(QStringLiteral("mnuTree"));
-    menu.addMenu(m_newMenu);
-    menu.addMenu(m_deleteMenu);
-    menu.addSeparator();
-    menu.addAction(m_findAction);
-    menu.addAction(m_findNextAction);
-    menu.exec(globalPos);
+    m_menus->execTreeMenu(this, globalPos);
 }
 
 void MainWindow::editSelectedValue()

@@ -47,8 +47,7 @@ void MainWindow::onNodeClicked(qsizetype node)
         }
     }
     const bool section = isRootKey(m_tree->nodes().key(node));
-    m_deleteSectionAction->setEnabled(section);
-    m_deleteKeyAction->setEnabled(!section);
+    m_menus->enableDeleteFor(section);
 }
 
 void MainWindow::showSelectedValue()

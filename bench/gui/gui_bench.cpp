@@ -121,9 +121,10 @@ void editCommands(MainWindow &form, BenchUi &ui)
     form.deleteKey();
     report("delete_key_ms", double(timer.nsecsElapsed()) / 1e6);
 
-    report("new_section_ms", addThroughDialog(form.newSectionAction(), {}, {}, QStringLiteral("Added")));
+    report("new_section_ms", addThroughDialog(form.menus()->newSectionAction(), {}, {}, QStringLiteral("Added")));
     nodes.setSelectedNode(nodes.count());
-    report("new_key_ms", addThroughDialog(form.newKeyAction(), QStringLiteral("added"), QStringLiteral("1"), {}));
+    report("new_key_ms",
+           addThroughDialog(form.menus()->newKeyAction(), QStringLiteral("added"), QStringLiteral("1"), {}));
 
     nodes.setSelectedNode(sectionNode(nodes, QStringLiteral("Big")));
     timer.restart();
@@ -168,7 +169,7 @@ void openHistory(MainWindow &form)
             dialog->reject();
         });
         timer.start();
-        form.historyAction()->trigger();
+        form.menus()->historyAction()->trigger();
     }
     if (times.size() != 3) {
         std::fputs("bench-gui: the History dialog did not open\n", stderr);

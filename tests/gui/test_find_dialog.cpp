@@ -39,7 +39,7 @@ class TestFindDialog : public QObject {
 
     static FindDialog *openFind(MainWindow &w)
     {
-        w.findAction()->trigger();
+        w.menus()->findAction()->trigger();
         FindDialog *dialog = w.findDialog();
         if (dialog) {
             dialog->activateWindow();
@@ -112,7 +112,7 @@ private Q_SLOTS:
         QCOMPARE(w->valuePane()->itemText(1), QStringLiteral("alpha beta"));
         QVERIFY(!d->isVisible());
 
-        w->findNextAction()->trigger();
+        w->menus()->findNextAction()->trigger();
         QCOMPARE(ui.messages.size(), 1);
         QCOMPARE(ui.messages[0].text, QStringLiteral("Seaching has finished. Press F3 to find 'alpha' again"));
         QCOMPARE(ui.messages[0].icon, MessageIcon::Information);
@@ -209,7 +209,7 @@ private Q_SLOTS:
         d->textEdit()->setText(QStringLiteral("alpha"));
         d->findButton()->click();
         QCOMPARE(w->findState().lastFoundId, 2);
-        w->findAction()->trigger();
+        w->menus()->findAction()->trigger();
         QTest::mouseClick(d->matchCaseCheck(), Qt::LeftButton);
         QTest::mouseClick(d->matchCaseCheck(), Qt::LeftButton);
         QVERIFY(!d->matchCaseCheck()->isChecked());
@@ -226,14 +226,14 @@ private Q_SLOTS:
         QVERIFY(w);
         // Before the dialog was ever opened F3 and Next do nothing.
         QTest::keyClick(w->tree(), Qt::Key_F3);
-        w->findNextAction()->trigger();
+        w->menus()->findNextAction()->trigger();
         QVERIFY(ui.messages.isEmpty());
         QCOMPARE(w->tree()->nodes().selectedNode(), 0);
 
         FindDialog *d = openFind(*w);
         QTest::keyClicks(d->textEdit(), QStringLiteral("alpha"));
         d->findButton()->click();
-        w->findAction()->trigger();
+        w->menus()->findAction()->trigger();
         QPointer<FindDialog> gone = d;
         d->cancelButton()->click();
         QTRY_VERIFY(!gone);
@@ -277,7 +277,7 @@ private Q_SLOTS:
         QVERIFY(w);
         QVERIFY(openFind(*w));
         bool ended = false;
-        QTimer::singleShot(0, w.get(), [&] { w->exitAction()->trigger(); });
+        QTimer::singleShot(0, w.get(), [&] { w->menus()->exitAction()->trigger(); });
         // A watchdog, in case Exit did not end the loop.
         QTimer::singleShot(5000, [] { QCoreApplication::exit(1); });
         ended = QApplication::exec() == 0;
@@ -293,7 +293,7 @@ private Q_SLOTS:
         TestFolder dir;
         auto w = start(dir.write(QStringLiteral("a.ini"), kExample));
         QVERIFY(w);
-        w->aboutAction()->trigger();
+        w->menus()->aboutAction()->trigger();
         QCOMPARE(ui.messages.size(), 1);
         QCOMPARE(ui.messages[0].title, QStringLiteral("About Us"));
         QCOMPARE(ui.messages[0].icon, MessageIcon::Information);

@@ -39,7 +39,7 @@ class TestHistoryDialog : public QObject {
             if (dialog->isVisible())
                 dialog->closeButton()->click();
         });
-        w.historyAction()->trigger();
+        w.menus()->historyAction()->trigger();
         return ran;
     }
 
@@ -63,10 +63,10 @@ private Q_SLOTS:
         QVERIFY(w);
         windowtest::select(*w, QStringLiteral("Net"), QStringLiteral("proxy"));
         ui.answers.enqueue(Answer::Yes);
-        w->deleteKeyAction()->trigger();
+        w->menus()->deleteKeyAction()->trigger();
         windowtest::select(*w, QStringLiteral("Old"));
         ui.answers.enqueue(Answer::Yes);
-        w->deleteSectionAction()->trigger();
+        w->menus()->deleteSectionAction()->trigger();
         QCOMPARE(TestFolder::read(path), QByteArray("[Net]\r\nhost=h\r\n"));
 
         QStringList numbers;
@@ -112,14 +112,17 @@ private Q_SLOTS:
         TestFolder dir;
         auto w = windowtest::start(dir.write(QStringLiteral("a.ini"), "[A]\r\nk=1\r\n"));
         QVERIFY(w);
-        QCOMPARE(w->fileMenu()->actions(),
-                 (QList<QAction *>{w->openAction(), w->fileSeparator(), w->historyAction(), w->exitAction()}));
-        QCOMPARE(w->historyAction()->text(), QStringLiteral("&History..."));
+        QCOMPARE(w->menus()->fileMenu()->actions(),
+                 (QList<QAction *>{w->menus()->openAction(), w->menus()->fileSeparator(), w->menus()->historyAction(),
+                                   w->menus()->exitAction()}));
+        QCOMPARE(w->menus()->historyAction()->text(), QStringLiteral("&History..."));
         QCOMPARE(w->menuBar()->actions(),
-                 (QList<QAction *>{w->fileMenu()->menuAction(), w->editMenu()->menuAction(), w->aboutAction()}));
-        QCOMPARE(w->editMenu()->actions(),
-                 (QList<QAction *>{w->newMenu()->menuAction(), w->newSeparator(), w->deleteMenu()->menuAction(),
-                                   w->findSeparator(), w->findAction(), w->findNextAction()}));
+                 (QList<QAction *>{w->menus()->fileMenu()->menuAction(), w->menus()->editMenu()->menuAction(),
+                                   w->menus()->aboutAction()}));
+        QCOMPARE(w->menus()->editMenu()->actions(),
+                 (QList<QAction *>{w->menus()->newMenu()->menuAction(), w->menus()->newSeparator(),
+                                   w->menus()->deleteMenu()->menuAction(), w->menus()->findSeparator(),
+                                   w->menus()->findAction(), w->menus()->findNextAction()}));
 
         // A file without versions yet: nothing to restore.
         bool enabled = true;
@@ -148,7 +151,7 @@ private Q_SLOTS:
             QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("no version of .* was kept")));
             windowtest::select(*w, QStringLiteral("A"), key);
             ui.answers.enqueue(Answer::Yes);
-            w->deleteKeyAction()->trigger();
+            w->menus()->deleteKeyAction()->trigger();
             QTest::qWait(50);
         }
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\nz=3\r\n"));

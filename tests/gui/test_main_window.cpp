@@ -62,8 +62,8 @@ private Q_SLOTS:
         QCOMPARE(treeRows(*w), (QStringList{"Net", "  host", "  port", "Empty", "Disp", "  w", "  h"}));
         QCOMPARE(w->tree()->nodes().selectedNode(), 0);
         QCOMPARE(w->valuePane()->itemCount(), 0);
-        QVERIFY(w->deleteSectionAction()->isEnabled());
-        QVERIFY(w->deleteKeyAction()->isEnabled());
+        QVERIFY(w->menus()->deleteSectionAction()->isEnabled());
+        QVERIFY(w->menus()->deleteKeyAction()->isEnabled());
 
         // Later activations do nothing once a file is open.
         w->activate();
@@ -119,7 +119,7 @@ private Q_SLOTS:
         QTRY_COMPARE(ui.messages.size(), 2);
 
         // Cancelled in the dialog: nothing changes.
-        w->openAction()->trigger();
+        w->menus()->openAction()->trigger();
         QCOMPARE(ui.dialogs.size(), 2);
         QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor"));
 
@@ -129,7 +129,7 @@ private Q_SLOTS:
             paths << dir.write(QLatin1StringView(name), QByteArray("[") + name + "]\r\nk=v\r\n");
         for (const QString &path : paths) {
             ui.dialogAnswers.enqueue(path);
-            w->openAction()->trigger();
+            w->menus()->openAction()->trigger();
             QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + path);
         }
         QCOMPARE(treeRows(*w), (QStringList{"three.ini", "  k"}));
@@ -156,7 +156,7 @@ private Q_SLOTS:
         dir.write(QStringLiteral("app.ini"), "[Other]\r\nx=1\r\n");
         TestFolder::makeReadOnly(path);
         ui.dialogAnswers.enqueue(path);
-        w->openAction()->trigger();
+        w->menus()->openAction()->trigger();
         QCOMPARE(treeRows(*w), (QStringList{"Other", "  x"}));
         QCOMPARE(w->valuePane()->itemCount(), 0);
         QCOMPARE(w->tree()->nodes().selectedNode(), 0);
@@ -178,7 +178,7 @@ private Q_SLOTS:
 
         const QString unreadable = QStringLiteral("/proc/self/mem");
         ui.dialogAnswers.enqueue(unreadable);
-        w->openAction()->trigger();
+        w->menus()->openAction()->trigger();
         QCOMPARE(ui.messages.size(), 1);
         QVERIFY2(ui.messages[0].text.contains(unreadable), qPrintable(ui.messages[0].text));
         QVERIFY(w->store());
@@ -247,8 +247,8 @@ private Q_SLOTS:
         QCOMPARE(w->valuePane()->itemCount(), 1);
         QCOMPARE(w->valuePane()->itemKey(1), QStringLiteral("RegValue"));
         QCOMPARE(w->valuePane()->itemText(1), QStringLiteral("8080"));
-        QVERIFY(!w->deleteSectionAction()->isEnabled());
-        QVERIFY(w->deleteKeyAction()->isEnabled());
+        QVERIFY(!w->menus()->deleteSectionAction()->isEnabled());
+        QVERIFY(w->menus()->deleteKeyAction()->isEnabled());
 
         click(*w, nodeByText(*w, "Disp", "h"));
         QCOMPARE(w->valuePane()->itemCount(), 1);
@@ -256,8 +256,8 @@ private Q_SLOTS:
 
         click(*w, nodeByText(*w, "Empty"));
         QCOMPARE(w->valuePane()->itemCount(), 0);
-        QVERIFY(w->deleteSectionAction()->isEnabled());
-        QVERIFY(!w->deleteKeyAction()->isEnabled());
+        QVERIFY(w->menus()->deleteSectionAction()->isEnabled());
+        QVERIFY(!w->menus()->deleteKeyAction()->isEnabled());
 
         // Moving with the keyboard keeps the pane in step with the selection.
         w->tree()->setFocus();
@@ -265,7 +265,7 @@ private Q_SLOTS:
         QTest::keyClick(w->tree(), Qt::Key_Down);
         QCOMPARE(w->tree()->nodes().selectedNode(), nodeByText(*w, "Disp", "w"));
         QCOMPARE(w->valuePane()->itemText(1), QStringLiteral("1024"));
-        QVERIFY(w->deleteKeyAction()->isEnabled());
+        QVERIFY(w->menus()->deleteKeyAction()->isEnabled());
     }
 
     void aPressReleasedElsewhereStillShowsItsNode()

@@ -122,7 +122,7 @@ class TestMainWindowBehaviours : public QObject {
     // Edit > Find, the dialog active and ready for typing.
     static FindDialog *openFind(MainWindow &w)
     {
-        w.findAction()->trigger();
+        w.menus()->findAction()->trigger();
         FindDialog *dialog = w.findDialog();
         if (dialog) {
             dialog->activateWindow();
@@ -164,7 +164,7 @@ private Q_SLOTS:
         const QStringList records = storeRecords(*w);
 
         ui.steps << typeName(hidden) << clickCancel;
-        w->openAction()->trigger();
+        w->menus()->openAction()->trigger();
         QCOMPARE(ui.unanswered, 0);
         QVERIFY(ui.steps.isEmpty());
         // The first dialog is File > Open's, the second the store's own.
@@ -201,7 +201,7 @@ private Q_SLOTS:
         const QString other =
             dir.write(QStringLiteral("b.ini"), "[X]\r\na=alpha one\r\nb=alpha two\r\nc=alpha three\r\n");
         ui.steps << typeName(other);
-        w->openAction()->trigger();
+        w->menus()->openAction()->trigger();
         QCOMPARE(ui.unanswered, 0);
         QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + other);
         QCOMPARE(w->findState().lastFoundId, 2);
@@ -242,7 +242,7 @@ private Q_SLOTS:
             if (!closedByItself)
                 dialog->cancelButton()->click();
         });
-        w->newSectionAction()->trigger();
+        w->menus()->newSectionAction()->trigger();
         QVERIFY(typed);
         QVERIFY(closedByItself);
         QCOMPARE(ui.messages.size(), 1);
@@ -268,7 +268,7 @@ private Q_SLOTS:
         select(*w, QStringLiteral("A"), QStringLiteral("k"));
 
         ui.answers.enqueue(Answer::Yes);
-        w->deleteKeyAction()->trigger();
+        w->menus()->deleteKeyAction()->trigger();
         QCOMPARE(ui.messages.size(), 3);
         QCOMPARE(ui.messages[2].text, QStringLiteral("75 - Path/File access error: ") + path);
         QCOMPARE(ui.messages[2].icon, MessageIcon::Critical);

@@ -58,7 +58,7 @@ private Q_SLOTS:
         const QString path = dir.write(QStringLiteral("a.ini"), "[A]\r\nk=1");
         auto w = start(path);
         QVERIFY(w);
-        withDialog(w->newSectionAction(), [](AddEntryDialog &d) {
+        withDialog(w->menus()->newSectionAction(), [](AddEntryDialog &d) {
             QCOMPARE(d.windowTitle(), QStringLiteral("Add Section"));
             QVERIFY(d.sectionEdit()->isEnabled());
             QVERIFY(!d.keyEdit()->isEnabled());
@@ -87,7 +87,7 @@ private Q_SLOTS:
 
         // A key for the section that exists in the file only as its header.
         select(*w, QStringLiteral("New"));
-        withDialog(w->newKeyAction(), [](AddEntryDialog &d) {
+        withDialog(w->menus()->newKeyAction(), [](AddEntryDialog &d) {
             QTest::keyClicks(d.keyEdit(), QStringLiteral("x"));
             QTest::keyClicks(d.valueEdit(), QStringLiteral(" 1 "));
             d.okButton()->click();
@@ -103,11 +103,11 @@ private Q_SLOTS:
         const QString path = dir.write(QStringLiteral("a.ini"), text);
         auto w = start(path);
         QVERIFY(w);
-        withDialog(w->newSectionAction(), [](AddEntryDialog &d) {
+        withDialog(w->menus()->newSectionAction(), [](AddEntryDialog &d) {
             QTest::keyClicks(d.sectionEdit(), QStringLiteral("B"));
             d.cancelButton()->click();
         });
-        withDialog(w->newSectionAction(), [](AddEntryDialog &d) {
+        withDialog(w->menus()->newSectionAction(), [](AddEntryDialog &d) {
             // A fresh dialog: nothing of the last one is left.
             QCOMPARE(d.sectionEdit()->text(), QString());
             QTest::keyClicks(d.sectionEdit(), QStringLiteral("B"));
@@ -126,7 +126,7 @@ private Q_SLOTS:
         auto w = start(path);
         QVERIFY(w);
         select(*w, QStringLiteral("A"), QStringLiteral("k"));
-        withDialog(w->newKeyAction(), [](AddEntryDialog &d) {
+        withDialog(w->menus()->newKeyAction(), [](AddEntryDialog &d) {
             QCOMPARE(d.windowTitle(), QStringLiteral("Add Key"));
             QCOMPARE(d.sectionEdit()->text(), QStringLiteral("A"));
             QVERIFY(!d.sectionEdit()->isEnabled());
@@ -141,7 +141,7 @@ private Q_SLOTS:
         // A key that exists already (letter case ignored): one line in the
         // file with the new value, two nodes in the tree.
         select(*w, QStringLiteral("B"));
-        withDialog(w->newKeyAction(), [](AddEntryDialog &d) {
+        withDialog(w->menus()->newKeyAction(), [](AddEntryDialog &d) {
             QCOMPARE(d.sectionEdit()->text(), QStringLiteral("B"));
             QTest::keyClicks(d.keyEdit(), QStringLiteral("J"));
             QTest::keyClicks(d.valueEdit(), QStringLiteral("3"));
@@ -165,7 +165,7 @@ private Q_SLOTS:
         QVERIFY(w);
         QTRY_COMPARE(ui.messages.size(), 1);
         select(*w, QStringLiteral("A"));
-        withDialog(w->newKeyAction(), [](AddEntryDialog &d) {
+        withDialog(w->menus()->newKeyAction(), [](AddEntryDialog &d) {
             QTest::keyClicks(d.keyEdit(), QStringLiteral("j"));
             d.okButton()->click();
         });
@@ -196,7 +196,7 @@ private Q_SLOTS:
         };
         for (const auto &[key, value] : refused) {
             ui.messages.clear();
-            withDialog(w->newKeyAction(), [&](AddEntryDialog &d) {
+            withDialog(w->menus()->newKeyAction(), [&](AddEntryDialog &d) {
                 // Typed keys reach the test only as Latin-1.
                 d.keyEdit()->setText(key);
                 d.valueEdit()->setText(value);
@@ -210,7 +210,7 @@ private Q_SLOTS:
             QCOMPARE(w->store()->records()->count(), 2);
         }
         // What the file can hold goes in.
-        withDialog(w->newKeyAction(), [&](AddEntryDialog &d) {
+        withDialog(w->menus()->newKeyAction(), [&](AddEntryDialog &d) {
             QTest::keyClicks(d.keyEdit(), QStringLiteral("p"));
             d.valueEdit()->setText(QString::fromUtf8("\xE2\x82\xAC"));
             d.okButton()->click();
@@ -225,16 +225,16 @@ private Q_SLOTS:
         auto w = start(dir.write(QStringLiteral("a.ini"), "[A]\r\nk=1\r\n"));
         QVERIFY(w);
         const QString failure = QStringLiteral("91 - Object variable or With block variable not set");
-        w->newKeyAction()->trigger();
-        w->deleteKeyAction()->trigger();
-        w->deleteSectionAction()->trigger();
+        w->menus()->newKeyAction()->trigger();
+        w->menus()->deleteKeyAction()->trigger();
+        w->menus()->deleteSectionAction()->trigger();
         QCOMPARE(ui.messages.size(), 3);
         for (const auto &m : ui.messages) {
             QCOMPARE(m.text, failure);
             QCOMPARE(m.icon, MessageIcon::Critical);
         }
         // New Section needs no selection.
-        withDialog(w->newSectionAction(),
+        withDialog(w->menus()->newSectionAction(),
                    [](AddEntryDialog &d) { QCOMPARE(d.windowTitle(), QStringLiteral("Add Section")); });
     }
 
@@ -249,10 +249,10 @@ private Q_SLOTS:
         // A click switches the wrong item off; the selection can still move
         // without a click (after a removal), so the commands check for themselves.
         select(*w, QStringLiteral("A"));
-        QVERIFY(!w->deleteKeyAction()->isEnabled());
+        QVERIFY(!w->menus()->deleteKeyAction()->isEnabled());
         w->deleteKey();
         select(*w, QStringLiteral("A"), QStringLiteral("k"));
-        QVERIFY(!w->deleteSectionAction()->isEnabled());
+        QVERIFY(!w->menus()->deleteSectionAction()->isEnabled());
         w->deleteSection();
         QCOMPARE(ui.messages.size(), 2);
         QCOMPARE(ui.messages[0].text, QStringLiteral("Key Not Selected or Invalid"));
@@ -273,7 +273,7 @@ private Q_SLOTS:
         QCOMPARE(w->valuePane()->itemCount(), 1);
 
         ui.answers.enqueue(Answer::No);
-        w->deleteKeyAction()->trigger();
+        w->menus()->deleteKeyAction()->trigger();
         QCOMPARE(ui.messages.size(), 1);
         QCOMPARE(ui.messages[0].text, confirmDeleteKey("host", "Net"));
         QCOMPARE(ui.messages[0].title, QStringLiteral("Delete stext"));
@@ -282,7 +282,7 @@ private Q_SLOTS:
         QCOMPARE(TestFolder::read(path), text);
 
         ui.answers.enqueue(Answer::Yes);
-        w->deleteKeyAction()->trigger();
+        w->menus()->deleteKeyAction()->trigger();
         QCOMPARE(ui.messages.size(), 2);
         QCOMPARE(TestFolder::read(path), QByteArray("[Net]\r\nport=1\r\n"));
         QCOMPARE(TestFolder::read(dir.path(QStringLiteral("a.old"))), text);
@@ -305,7 +305,7 @@ private Q_SLOTS:
         select(*w, QStringLiteral("A"), QStringLiteral("k"));
 
         ui.answers << Answer::Yes << Answer::No;
-        w->deleteKeyAction()->trigger();
+        w->menus()->deleteKeyAction()->trigger();
         QCOMPARE(ui.messages.size(), 2);
         QCOMPARE(ui.messages[1].text,
                  QStringLiteral("This is last Key for this section. Deleting this Key will ALSO REMOVE the 'A' "
@@ -317,7 +317,7 @@ private Q_SLOTS:
         QCOMPARE(treeRows(*w), (QStringList{"A", "  k", "B", "  j"}));
 
         ui.answers << Answer::Yes << Answer::Yes;
-        w->deleteKeyAction()->trigger();
+        w->menus()->deleteKeyAction()->trigger();
         QCOMPARE(TestFolder::read(path), QByteArray("[B]\r\nj=2\r\n"));
         QCOMPARE(treeRows(*w), (QStringList{"B", "  j"}));
         QCOMPARE(w->valuePane()->itemCount(), 0);
@@ -334,14 +334,14 @@ private Q_SLOTS:
         select(*w, QStringLiteral("Net"));
 
         ui.answers.enqueue(Answer::No);
-        w->deleteSectionAction()->trigger();
+        w->menus()->deleteSectionAction()->trigger();
         QCOMPARE(ui.messages[0].text,
                  QStringLiteral("You are about to delete the entire 'Net' section\r\n\r\nDo you want to continue?"));
         QCOMPARE(ui.messages[0].title, QStringLiteral("Delete stext"));
         QCOMPARE(TestFolder::read(path), text);
 
         ui.answers.enqueue(Answer::Yes);
-        w->deleteSectionAction()->trigger();
+        w->menus()->deleteSectionAction()->trigger();
         QCOMPARE(ui.messages.size(), 2);
         // The key named like the section goes too; the NET section stays.
         QCOMPARE(TestFolder::read(path), QByteArray("[NET]\r\nx=1\r\n[Disp]\r\nw=1\r\n"));
@@ -356,14 +356,14 @@ private Q_SLOTS:
         const QString path = dir.write(QStringLiteral("a.ini"), "[A]\r\nk=1\r\n");
         auto w = start(path);
         QVERIFY(w);
-        withDialog(w->newSectionAction(), [](AddEntryDialog &d) {
+        withDialog(w->menus()->newSectionAction(), [](AddEntryDialog &d) {
             QTest::keyClicks(d.sectionEdit(), QStringLiteral("Empty"));
             d.okButton()->click();
         });
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\nk=1\r\n[Empty]\r\n"));
         select(*w, QStringLiteral("Empty"));
         ui.answers.enqueue(Answer::Yes);
-        w->deleteSectionAction()->trigger();
+        w->menus()->deleteSectionAction()->trigger();
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\nk=1\r\n"));
         QCOMPARE(treeRows(*w), (QStringList{"A", "  k"}));
     }
@@ -378,8 +378,8 @@ private Q_SLOTS:
         // next new record takes ID 2 again.
         select(*w, QStringLiteral("A"), QStringLiteral("k"));
         ui.answers << Answer::Yes << Answer::Yes;
-        w->deleteKeyAction()->trigger();
-        withDialog(w->newSectionAction(), [](AddEntryDialog &d) {
+        w->menus()->deleteKeyAction()->trigger();
+        withDialog(w->menus()->newSectionAction(), [](AddEntryDialog &d) {
             QTest::keyClicks(d.sectionEdit(), QStringLiteral("B"));
             d.okButton()->click();
         });
@@ -401,7 +401,7 @@ private Q_SLOTS:
         select(*w, QStringLiteral("A"), QStringLiteral("k"));
         QFile::remove(path);
         ui.answers.enqueue(Answer::Yes);
-        w->deleteKeyAction()->trigger();
+        w->menus()->deleteKeyAction()->trigger();
         QCOMPARE(ui.messages.size(), 2);
         QVERIFY(ui.messages[1].text.startsWith(QStringLiteral("53 - ")));
         // Nothing was deleted from the file: the store and the tree keep the key,

@@ -108,14 +108,14 @@ private Q_SLOTS:
         editValue(*w, QStringLiteral("9"), [] {});
         ui.answers.enqueue(Answer::Yes);
         windowtest::select(*w, QStringLiteral("A"), QStringLiteral("a2"));
-        w->deleteKeyAction()->trigger();
+        w->menus()->deleteKeyAction()->trigger();
         QTimer::singleShot(0, [] {
             auto *dialog = qobject_cast<AddEntryDialog *>(QApplication::activeModalWidget());
             QVERIFY(dialog);
             QTest::keyClicks(dialog->sectionEdit(), QStringLiteral("N"));
             dialog->okButton()->click();
         });
-        w->newSectionAction()->trigger();
+        w->menus()->newSectionAction()->trigger();
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\na1=9\r\n[N]\r\n"));
         QTest::qWait(400);
         QCOMPARE(w->store()->loadCount(), loads);
@@ -133,7 +133,7 @@ private Q_SLOTS:
         // Before the window can have looked at it.
         appendByOther(path, "x=other\r\n");
         ui.answers.enqueue(Answer::Yes);
-        w->deleteKeyAction()->trigger();
+        w->menus()->deleteKeyAction()->trigger();
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\na2=2\r\n[B]\r\nb=1\r\nx=other\r\n"));
         QCOMPARE(windowtest::treeRows(*w), (QStringList{"A", "  a2", "B", "  b", "  x"}));
         QCOMPARE(selectedText(*w), QStringLiteral("A"));
@@ -142,7 +142,7 @@ private Q_SLOTS:
         replaceByOther(path, "[A]\r\nearly=0\r\na2=2\r\n[B]\r\nb=1\r\nx=other\r\n");
         windowtest::select(*w, QStringLiteral("A"));
         ui.answers.enqueue(Answer::Yes);
-        w->deleteSectionAction()->trigger();
+        w->menus()->deleteSectionAction()->trigger();
         QCOMPARE(TestFolder::read(path), QByteArray("[B]\r\nb=1\r\nx=other\r\n"));
         QCOMPARE(windowtest::treeRows(*w), (QStringList{"B", "  b", "  x"}));
     }

@@ -96,7 +96,7 @@ private Q_SLOTS:
 
         // A section without keys changes no row's height.
         ui.dialogAnswers.enqueue(dir.write(QStringLiteral("b.ini"), "[Empty]\r\n[A]\r\nx=1\r\n[Also]\r\n"));
-        w->openAction()->trigger();
+        w->menus()->openAction()->trigger();
         QCOMPARE(windowtest::treeRows(*w), (QStringList{"Empty", "A", "  x", "Also"}));
         QCOMPARE(rowHeights(*w), QSet<int>{height});
     }
@@ -145,7 +145,7 @@ private Q_SLOTS:
             // The separator belongs to the menu and goes with it.
             separated = shown.size() == 5 && shown[2]->isSeparator();
             ui.answers.enqueue(Answer::Yes);
-            w->deleteKeyAction()->trigger();
+            w->menus()->deleteKeyAction()->trigger();
             menu->close();
             ran = true;
         });
@@ -153,11 +153,11 @@ private Q_SLOTS:
         QApplication::sendEvent(w->tree()->viewport(), &event);
         QVERIFY(ran);
         QCOMPARE(shown.size(), 5);
-        QCOMPARE(shown[0], w->newMenu()->menuAction());
-        QCOMPARE(shown[1], w->deleteMenu()->menuAction());
+        QCOMPARE(shown[0], w->menus()->newMenu()->menuAction());
+        QCOMPARE(shown[1], w->menus()->deleteMenu()->menuAction());
         QVERIFY(separated);
-        QCOMPARE(shown[3], w->findAction());
-        QCOMPARE(shown[4], w->findNextAction());
+        QCOMPARE(shown[3], w->menus()->findAction());
+        QCOMPARE(shown[4], w->menus()->findNextAction());
         QCOMPARE(ui.messages.size(), 1);
         QVERIFY(ui.messages[0].text.contains(QStringLiteral("'y' Key")));
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\nx=1\r\n"));
@@ -264,7 +264,7 @@ private Q_SLOTS:
         }
         auto w = start(dir.write(QStringLiteral("a.ini"), text));
         QVERIFY(w);
-        w->findAction()->trigger();
+        w->menus()->findAction()->trigger();
         FindDialog *dialog = w->findDialog();
         QVERIFY(dialog);
         dialog->textEdit()->setText(QStringLiteral("needle"));
@@ -285,7 +285,7 @@ private Q_SLOTS:
         const QImage icon = imageOf(programIcon());
         QVERIFY(!icon.isNull());
         QCOMPARE(imageOf(w->windowIcon()), icon);
-        w->findAction()->trigger();
+        w->menus()->findAction()->trigger();
         QVERIFY(w->findDialog());
         QCOMPARE(imageOf(w->findDialog()->windowIcon()), icon);
         AddEntryDialog add(w.get(), ui, w->store());
