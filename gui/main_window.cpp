@@ -56,11 +56,6 @@ MainWindow::MainWindow(Interaction &ui, QString commandLine, QWidget *parent)
     m_valuePane->setObjectName(QStringLiteral("lvw"));
     setTabOrder(m_tree, m_valuePane);
 
-    connect(m_tree, &NodeTreeView::nodeClick, this, &MainWindow::onNodeClicked);
-    connect(m_tree, &NodeTreeView::nodeCollapse, this, &MainWindow::onNodeCollapsed);
-    m_tree->canEditLabel = [this] { return canRenameNode(); };
-    m_valuePane->canEditValue = [this] { return canEditValue(); };
-    m_valuePane->valueEdited = [this](const std::optional<QString> &text) { return onValueEdited(text); };
     m_paneLayout = new PaneLayout(m_client, m_tree, m_splitter, m_valuePane);
 
     // Told once per run; the message waits until the write that could not
@@ -73,6 +68,12 @@ MainWindow::MainWindow(Interaction &ui, QString commandLine, QWidget *parent)
                                   [this] { followStore(); }, this);
 
     buildMenus();
+    m_treePane = new TreePane(
+        *m_tree, *m_valuePane, *m_menus, m_ui, [this] { return m_store.get(); }, this);
+    // Written into a file another program had changed, the value came with
+    // new records; the tree follows once the editor has closed.
+    connect(m_treePane, &TreePane::valueWritten, this,
+            [this] { QTimer::singleShot(0, this, [this] { followStore(); }); });
     connectShortcuts();
     m_paneLayout->apply();
 
@@ -195,7 +196,7 @@ void MainWindow::showLoadedFile()
     NodeCollection &nodes = m_tree->nodes();
     nodes.beginUpdate();
     try {
-        fillTree();
+        m_treePane->fillTree();
     } catch (const std::exception &error) {
         qCWarning(lcGui) << "the tree was not filled:" << error.what();
     }
@@ -215,19 +216,9 @@ void MainWindow::showLoadedFile()
     }
 }
 
-void MainWindow::fillTree()
-{
-    ::fillTree(m_tree->nodes(), *m_store->records());
-}
-
-bool MainWindow::sectionNodeExists(const QString &section) const
-{
-    return ::sectionNodeExists(m_tree->nodes(), section);
-}
-
 bool MainWindow::canClose() const
 {
-    return !m_editing;
+    return !editing();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -8,6 +8,7 @@
 #include "ini_store.h"
 #include "main_menus.h"
 #include "pane_layout.h"
+#include "tree_pane.h"
 #include "window_layout.h"
 
 #include <QMainWindow>
@@ -48,20 +49,6 @@ public:
     void activate();
     // False while a value is being edited: the window stays open.
     bool canClose() const;
-    void fillTree();
-    bool sectionNodeExists(const QString &section) const;
-
-    // Tree and value pane.
-    void onNodeClicked(qsizetype node);
-    void onNodeCollapsed(qsizetype node);
-    // Node names are never edited in place.
-    bool canRenameNode() const;
-    // A value edit may always start; the window counts as busy until it ends.
-    bool canEditValue();
-    // Writes an edited value; false when it was not written, and the pane
-    // goes back to what the file holds. An abandoned edit (no text) is accepted.
-    bool onValueEdited(const std::optional<QString> &newString);
-
     // Menu commands.
     void openFile();
     void showHistory();
@@ -80,9 +67,6 @@ public:
 
     // Opens `path` as File > Open File does with the name its dialog returns.
     void loadFile(const QString &path);
-    // The tree's context menu at a point of the screen: the Edit menu's New,
-    // Delete, Find and Next commands. Returns once the menu has closed.
-    void showTreeMenu(const QPoint &globalPos);
 
     // The find dialog's side of a search.
     void showFindHit(const IniRecord &record) override;
@@ -97,6 +81,8 @@ public:
     NodeTreeView *tree() const { return m_tree; }
     ValueList *valuePane() const { return m_valuePane; }
     SplitterBar *splitter() const { return m_splitter; }
+    // The tree and the value pane working together.
+    TreePane *treePane() const { return m_treePane; }
 
     // The menus and their commands.
     MainMenus *menus() const { return m_menus.get(); }
@@ -104,7 +90,8 @@ public:
     // The last hit of the find dialogs this window opens.
     FindState &findState() { return m_findState; }
 
-    bool editing() const { return m_editing; }
+    // True while a value is being edited: the window counts as busy.
+    bool editing() const { return m_treePane->editing(); }
     bool dragging() const { return m_paneLayout->dragging(); }
     const WindowLayout &layoutTwips() const { return m_paneLayout->twips(); }
     // The client area (below the menu bar) in twips.
@@ -123,13 +110,8 @@ private:
     // Registers the shell verb again, so that it follows the program wherever it moved.
     void registerShellVerb();
     void connectShortcuts();
-    // Enter in the tree: the selected key's value is edited in place.
-    void editSelectedValue();
     // Delete in the tree: Delete > Key or Delete > Section, by the node.
     void deleteSelected();
-    // The pane shows what a click on the selected node shows, so that the
-    // highlight and the pane always agree.
-    void showSelectedValue();
     // The menus built on the menu bar, their commands connected to this window.
     void buildMenus();
     // Builds and expands the tree of the store's records, then points out a read-only file.
@@ -154,9 +136,6 @@ private:
     bool busyWithPerson() const;
     // Hands a key meant for this window's focused control to the key handlers first.
     void previewKey(QObject *receiver, const QKeyEvent *event);
-    // Section and key names of the selected key node, read from the tree.
-    QString selectedSection() const;
-    QString selectedKey() const;
 
     // The program's store, keeping the window's version history.
     void createStore();
@@ -168,6 +147,7 @@ private:
     ValueList *m_valuePane = nullptr;
     SplitterBar *m_splitter = nullptr;
     ImageList m_images;
+    TreePane *m_treePane = nullptr;
 
     std::unique_ptr<MainMenus> m_menus;
 
@@ -175,7 +155,6 @@ private:
     std::unique_ptr<IniStore> m_store;
     QPointer<FindDialog> m_findDialog;
     FindState m_findState;
-    bool m_editing = false;
     bool m_shown = false;
     PaneLayout *m_paneLayout = nullptr;
     QWidget *m_client = nullptr;

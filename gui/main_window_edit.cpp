@@ -139,7 +139,7 @@ void MainWindow::deleteKey()
             if (!deleteFromStore([&] { m_store->deleteKey(section, key); }))
                 nodes.removeAt(selected);
         }
-        showSelectedValue();
+        m_treePane->showSelectedValue();
     } catch (const AppError &error) {
         m_ui.reportError(error);
     }
@@ -171,7 +171,7 @@ void MainWindow::deleteSection()
             }))
             nodes.removeAt(selected);
         m_tree->viewport()->update();
-        showSelectedValue();
+        m_treePane->showSelectedValue();
     } catch (const AppError &error) {
         m_ui.reportError(error);
     }
@@ -195,7 +195,7 @@ bool MainWindow::deleteFromStore(const std::function<void()> &deletion)
         } catch (const AppError &error) {
             qCWarning(lcGui) << "nodes of removed records kept:" << error.description();
         }
-        showSelectedValue();
+        m_treePane->showSelectedValue();
         throw;
     }
     if (m_store->loadCount() != loads) {

@@ -3,9 +3,6 @@
 
 #include "find_dialog.h"
 #include "interaction.h"
-#include "node_tree_view.h"
-#include "tree_commands.h"
-#include "value_list.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -72,23 +69,7 @@ void MainWindow::previewKeyPress(const QKeyEvent &event)
 
 void MainWindow::showFindHit(const IniRecord &record)
 {
-    NodeCollection &nodes = m_tree->nodes();
-    // The hit record's own node, found by its ID, whatever deletions did to
-    // the positions of the nodes before it.
-    qsizetype node = nodes.indexOf(nodeKey(NodeKind::Tree, record.id()));
-    if (node == 0)
-        node = nodes.indexOf(nodeKey(NodeKind::Root, record.id()));
-    if (node != 0) {
-        nodes.setSelectedNode(node);
-        m_tree->showNodeWithSection(node);
-    }
-
-    m_valuePane->clearItems();
-    const qsizetype selected = nodes.selectedNode();
-    if (selected == 0 || !m_store)
-        return;
-    const QString section = nodes.text(sectionNodeOf(nodes, selected));
-    m_valuePane->addItem(1, QStringLiteral("RegValue"), m_store->value(section, nodes.text(selected)));
+    m_treePane->showFindHit(record);
 }
 
 const IniStore *MainWindow::findStore() const

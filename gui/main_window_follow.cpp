@@ -65,7 +65,7 @@ qsizetype nodeFor(const NodeCollection &nodes, const TreeSight &sight)
 
 bool MainWindow::busyWithPerson() const
 {
-    return m_editing || m_paneLayout->dragging() || QApplication::activeModalWidget() != nullptr;
+    return editing() || m_paneLayout->dragging() || QApplication::activeModalWidget() != nullptr;
 }
 
 bool MainWindow::followStore()
@@ -78,7 +78,7 @@ bool MainWindow::followStore()
     nodes.beginUpdate();
     try {
         nodes.clear();
-        fillTree();
+        m_treePane->fillTree();
         expandTree(nodes);
         for (qsizetype i = 1; i <= nodes.count(); ++i)
             if (nodes.parentNode(i) == 0 && sight.collapsed.contains(nodes.text(i)))
@@ -90,6 +90,6 @@ bool MainWindow::followStore()
     }
     nodes.endUpdate();
     m_tree->verticalScrollBar()->setValue(sight.scroll);
-    showSelectedValue();
+    m_treePane->showSelectedValue();
     return true;
 }

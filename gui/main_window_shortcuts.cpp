@@ -1,10 +1,9 @@
-// Ways into the window's commands besides the menus: the tree's context
-// menu, Enter and Delete in the tree, Ctrl+O, and files dropped on the window.
+// Ways into the window's commands besides the menus: Delete in the tree,
+// Ctrl+O, and files dropped on the window.
 #include "main_window.h"
 
 #include "node_tree_view.h"
 #include "tree_commands.h"
-#include "value_list.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -24,33 +23,14 @@ QString droppedFile(const QMimeData *data)
 
 void MainWindow::connectShortcuts()
 {
-    connect(m_tree, &NodeTreeView::contextMenuAt, this, &MainWindow::showTreeMenu);
-    connect(m_tree, &NodeTreeView::enterPressed, this, &MainWindow::editSelectedValue);
     connect(m_tree, &NodeTreeView::deletePressed, this, &MainWindow::deleteSelected);
     // Kept off the menu item, so that its caption stays as it is.
     auto *open = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this);
     connect(open, &QShortcut::activated, this, [this] {
-        if (!m_editing)
+        if (!editing())
             openFile();
     });
     setAcceptDrops(true);
-}
-
-void MainWindow::showTreeMenu(const QPoint &globalPos)
-{
-    m_menus->execTreeMenu(this, globalPos);
-}
-
-void MainWindow::editSelectedValue()
-{
-    const NodeCollection &nodes = m_tree->nodes();
-    const qsizetype selected = nodes.selectedNode();
-    QTreeWidgetItem *item = m_valuePane->topLevelItem(0);
-    if (selected == 0 || isRootKey(nodes.key(selected)) || !item)
-        return;
-    m_valuePane->setFocus();
-    m_valuePane->setCurrentItem(item);
-    m_valuePane->editItem(item, 0);
 }
 
 void MainWindow::deleteSelected()
@@ -67,14 +47,14 @@ void MainWindow::deleteSelected()
 
 void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!m_editing && !droppedFile(event->mimeData()).isEmpty())
+    if (!editing() && !droppedFile(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void MainWindow::dropEvent(QDropEvent *event)
 {
     const QString path = droppedFile(event->mimeData());
-    if (m_editing || path.isEmpty())
+    if (editing() || path.isEmpty())
         return;
     event->acceptProposedAction();
     loadFile(path);
