@@ -58,16 +58,6 @@ mode_t currentUmask()
     return mask;
 }
 
-// A temporary name beside `name`. It starts with a dot so that nobody
-// mistakes it for a configuration file while it exists.
-QByteArray temporaryNameBeside(const QByteArray &name)
-{
-    QByteArray tmpl = name;
-    tmpl.insert(tmpl.lastIndexOf('/') + 1, ".");
-    tmpl.append(".XXXXXX");
-    return tmpl;
-}
-
 // Whether a refused step of replacing the file by a new one leaves
 // rewriting it in place: the folder or its sticky bit refused the name, or
 // the file is mounted on its own (or across devices).
@@ -96,8 +86,8 @@ DataWriter writerOf(QByteArrayView data)
 // written to a temporary name beside it, flushed to disk and renamed over it.
 NewFile putNewFile(const QByteArray &name, const DataWriter &writeData, const struct stat *like)
 {
-    QByteArray tmpl = temporaryNameBeside(name);
-    const int fd = ::mkstemp(tmpl.data());
+    QByteArray tmpl = temporaryTemplateBeside(name);
+    const int fd = createTemporary(tmpl);
     if (fd < 0)
         return {errno, inPlaceHelps(errno)};
     const mode_t mode = like ? (like->st_mode & 07777) : (0666 & ~currentUmask());
@@ -112,9 +102,11 @@ NewFile putNewFile(const QByteArray &name, const DataWriter &writeData, const st
         err = errno;
     if (!err && ownerKept && ::fsync(fd) != 0)
         err = errno;
-    ::close(fd);
+    // Open, and so locked, until it has its name: no cleanup takes it for a
+    // killed writer's leftover.
     if (!err && ownerKept && ::rename(tmpl.constData(), name.constData()) != 0)
         err = errno;
+    ::close(fd);
     if (err || !ownerKept) {
         removeFileOrWarn(tmpl);
         return {err ? err : EPERM, !ownerKept || inPlaceHelps(err)};
@@ -358,8 +350,8 @@ bool linkAsBackup(const QString &path, const QString &backup)
     if (::lstat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode))
         return false;
     // A fresh name beside the backup, then the link under it, then the rename.
-    QByteArray temporary = temporaryNameBeside(name);
-    const int fd = ::mkstemp(temporary.data());
+    QByteArray temporary = temporaryTemplateBeside(name);
+    const int fd = createTemporary(temporary);
     if (fd < 0)
         return false;
     ::close(fd);

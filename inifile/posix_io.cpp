@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 int writeAllAt(int fd, QByteArrayView data, qint64 offset)
@@ -63,4 +64,79 @@ bool isTemporarySuffix(QStringView suffix)
     return suffix.size() == 6 && std::all_of(suffix.begin(), suffix.end(), [](QChar c) {
                return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
            });
+}
+
+int lockWholeFile(int fd, short type, bool wait)
+{
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = 0;
+    lock.l_len = 0; // to the end, however far the file grows
+    while (::fcntl(fd, wait ? F_OFD_SETLKW : F_OFD_SETLK, &lock) != 0) {
+        if (errno == EINTR)
+            continue;
+        return errno == EACCES ? EAGAIN : errno;
+    }
+    return 0;
+}
+
+namespace {
+constexpr QByteArrayView kTemporaryMarker = ".larkspur-";
+constexpr qsizetype kLongestNameKept = 255 - 1 - qsizetype(sizeof(".larkspur-") - 1) - 6;
+
+QByteArrayView keptPartOf(QByteArrayView fileName)
+{
+    return fileName.first(std::min(fileName.size(), kLongestNameKept));
+}
+} // namespace
+
+QByteArray temporaryTemplateBeside(const QByteArray &path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    const QByteArrayView folder = QByteArrayView(path).first(slash + 1);
+    const QByteArrayView name = QByteArrayView(path).sliced(slash + 1);
+    QByteArray tmpl;
+    tmpl.append(folder).append('.').append(keptPartOf(name)).append(kTemporaryMarker).append("XXXXXX");
+    return tmpl;
+}
+
+bool isTemporaryNameOf(QByteArrayView entry, QByteArrayView fileName)
+{
+    const QByteArrayView kept = keptPartOf(fileName);
+    const qsizetype prefix = 1 + kept.size() + kTemporaryMarker.size();
+    if (entry.size() != prefix + 6 || entry.front() != '.' || entry.sliced(1, kept.size()) != kept
+        || entry.sliced(1 + kept.size(), kTemporaryMarker.size()) != kTemporaryMarker)
+        return false;
+    const QByteArrayView suffix = entry.sliced(prefix);
+    return std::all_of(suffix.begin(), suffix.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    });
+}
+
+int createTemporary(QByteArray &tmpl)
+{
+    const QByteArray pattern = tmpl;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tmpl = pattern;
+        const int fd = ::mkstemp(tmpl.data());
+        if (fd < 0)
+            return -1;
+        const int err = lockWholeFile(fd, F_WRLCK, true);
+        if (err) {
+            ::close(fd);
+            errno = err;
+            return -1;
+        }
+        // A cleanup that locked it first, between its creation and the lock,
+        // took it for a leftover and removed it: then a new one is made.
+        struct stat opened {};
+        struct stat named {};
+        if (::fstat(fd, &opened) == 0 && ::lstat(tmpl.constData(), &named) == 0 && opened.st_dev == named.st_dev
+            && opened.st_ino == named.st_ino)
+            return fd;
+        ::close(fd);
+    }
+    errno = EAGAIN;
+    return -1;
 }

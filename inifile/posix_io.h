@@ -22,3 +22,29 @@ void syncFolderOf(const QByteArray &file);
 
 // Whether `suffix` is what mkstemp puts at the end of a temporary name.
 bool isTemporarySuffix(QStringView suffix);
+
+// Locks the whole file open on `fd` for this open file description
+// (F_RDLCK needs it open for reading, F_WRLCK for writing): a record lock
+// that writers using lockf or fcntl see too, and that the kernel drops when
+// the last descriptor of the description closes. With `wait` false it does
+// not wait; answers 0 or errno (EAGAIN when another holds a lock in the way).
+int lockWholeFile(int fd, short type, bool wait);
+
+// A file this program writes before renaming it over another (or linking
+// it in) is first named ".NAME.larkspur-XXXXXX" beside it: NAME the other's
+// file name (cut to its first 238 bytes when longer, so that the whole
+// fits in a file name), XXXXXX six letters or digits. No user's file is
+// expected to look like that, and while its writer uses it the file is
+// locked (F_WRLCK), so that a cleanup tells it from a killed writer's
+// leftover.
+
+// The mkstemp template for a temporary file beside the native path `path`.
+QByteArray temporaryTemplateBeside(const QByteArray &path);
+
+// Whether the file name `entry` is that of a temporary file beside a file
+// named `fileName` (both file names, not paths).
+bool isTemporaryNameOf(QByteArrayView entry, QByteArrayView fileName);
+
+// Creates and opens the temporary file `tmpl` (a template, which becomes
+// its name) and locks it; answers its descriptor, or -1 with errno set.
+int createTemporary(QByteArray &tmpl);

@@ -5,12 +5,17 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QThread>
 #include <QtTest>
 
 #include <cstring>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 // larkspur-cli through its process interface: arguments in; stdout, stderr
@@ -126,52 +131,128 @@ private Q_SLOTS:
         }
     }
 
-    // A writer that keeps the file locked makes a set give up with a clear
+    // A writer that keeps the file locked as lockf does (a record lock
+    // through a descriptor open for writing) makes a set give up with a clear
     // error and write nothing; once it is killed, nothing stays locked.
     void aLockedFileWaitsForItsWriter()
     {
         TestFolder dir;
         const QByteArray text = "[A]\r\nx=0\r\n";
         const QString file = dir.write(QStringLiteral("a.ini"), text);
-        QProcess holder;
-        // The shell locks the file through descriptor 9 and becomes sleep,
-        // which keeps it: one process holds the lock.
-        holder.start(
-            QStringLiteral("sh"),
-            {QStringLiteral("-c"), QStringLiteral("exec 9<\"$0\"; flock 9; echo locked; exec sleep 60"), file});
-        QVERIFY(holder.waitForReadyRead(10000));
-        QCOMPARE(holder.readAllStandardOutput(), QByteArray("locked\n"));
+        const QByteArray name = QFile::encodeName(file);
+        int ready[2];
+        QCOMPARE(::pipe(ready), 0);
+        const pid_t holder = ::fork();
+        QVERIFY(holder >= 0);
+        if (holder == 0) {
+            const int fd = ::open(name.constData(), O_RDWR);
+            if (fd < 0 || ::lockf(fd, F_LOCK, 0) != 0 || ::write(ready[1], "l", 1) != 1)
+                ::_exit(1);
+            for (;;)
+                ::pause();
+        }
+        ::close(ready[1]);
+        char locked = 0;
+        QCOMPARE(::read(ready[0], &locked, 1), ssize_t(1));
+        ::close(ready[0]);
 
         const Result refused =
             run({QStringLiteral("set"), file, QStringLiteral("A"), QStringLiteral("x"), QStringLiteral("1")});
+        ::kill(holder, SIGKILL); // the kernel drops its lock
+        QCOMPARE(::waitpid(holder, nullptr, 0), holder);
         QCOMPARE(refused.code, 1);
         QVERIFY2(refused.err.contains("is being written by another program; nothing was written"),
                  refused.err.constData());
         QCOMPARE(TestFolder::read(file), text);
-
-        holder.kill(); // SIGKILL: the kernel drops its lock
-        QVERIFY(holder.waitForFinished(10000));
         QCOMPARE(run({QStringLiteral("set"), file, QStringLiteral("A"), QStringLiteral("x"), QStringLiteral("1")}).code,
                  0);
         QCOMPARE(TestFolder::read(file), QByteArray("[A]\r\nx=1\r\n"));
     }
 
-    // Temporary files of a write that was killed half-way (beside the file
-    // and its backup) are removed by the next write; nothing else is.
-    void theNextWriteRemovesLeftoversOfKilledWrites()
+    // A writer that locks the file with lockf and a set wait for each other:
+    // the set starts from what that writer left once it lets go, so its
+    // line is not lost in a file the set replaced meanwhile.
+    void aSetWaitsForARecordLockWriter()
     {
         TestFolder dir;
         const QString file = dir.write(QStringLiteral("a.ini"), "[A]\r\nx=0\r\n");
-        const QStringList leftovers{".a.ini.Ab12Cd", ".a.old.Xy34Zw"};
-        const QStringList others{".a.ini.note", ".a.ini.Ab12Cd.keep", ".b.ini.Ab12Cd", "a.ini.Ab12Cd"};
+        const int fd = ::open(QFile::encodeName(file).constData(), O_RDWR);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::lockf(fd, F_LOCK, 0), 0);
+        QProcess set;
+        set.start(QStringLiteral(LARKSPUR_CLI_PATH),
+                  {QStringLiteral("set"), file, QStringLiteral("A"), QStringLiteral("x"), QStringLiteral("1")});
+        QVERIFY(set.waitForStarted(10000));
+        QThread::sleep(1);
+        const QByteArray line = "y=2\r\n";
+        QCOMPARE(::pwrite(fd, line.constData(), size_t(line.size()), ::lseek(fd, 0, SEEK_END)), ssize_t(line.size()));
+        ::close(fd); // lets go of the lock
+        QVERIFY(set.waitForFinished(30000));
+        QCOMPARE(set.exitCode(), 0);
+        QCOMPARE(TestFolder::read(file), QByteArray("[A]\r\nx=1\r\ny=2\r\n"));
+    }
+
+    // Whoever can read the file may flock it, so a reader's flock holds up
+    // no write.
+    void aReadersFlockHoldsUpNoWrite()
+    {
+        TestFolder dir;
+        const QString file = dir.write(QStringLiteral("a.ini"), "[A]\r\nx=0\r\n");
+        const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::flock(fd, LOCK_EX), 0);
+        const Result set =
+            run({QStringLiteral("set"), file, QStringLiteral("A"), QStringLiteral("x"), QStringLiteral("1")});
+        ::close(fd);
+        QVERIFY2(set.code == 0, set.err.constData());
+        QCOMPARE(TestFolder::read(file), QByteArray("[A]\r\nx=1\r\n"));
+    }
+
+    // Temporary files of a write that was killed half-way (beside the file
+    // and its backup) are removed by the next write; nothing else is: not a
+    // user's file of a like name, not a symbolic link, not another user's
+    // file, and nothing at all during a set refused as the file is read-only.
+    void theNextWriteRemovesOnlyLeftoversOfKilledWrites()
+    {
+        TestFolder dir;
+        const QString file = dir.write(QStringLiteral("a.ini"), "[A]\r\nx=0\r\n");
+        const QStringList leftovers{".a.ini.larkspur-Ab12Cd", ".a.old.larkspur-Xy34Zw"};
+        QStringList others{".a.ini.backup",          ".a.ini.orig01",         ".a.old.saved1",
+                           ".a.ini.Ab12Cd",          ".a.ini.note",           ".a.ini.larkspur-Ab12Cd.keep",
+                           ".b.ini.larkspur-Ab12Cd", "a.ini.larkspur-Ab12Cd", ".a.ini.larkspur-Ab12C"};
         for (const QString &name : leftovers + others)
             dir.write(name, "half a file");
+        const QString linked = dir.write(QStringLiteral("linked"), "kept");
+        for (const QString &name : {QStringLiteral(".a.ini.larkspur-Link12"), QStringLiteral(".a.ini.saved1")}) {
+            QVERIFY(QFile::link(linked, dir.path(name)));
+            others.append(name);
+        }
+        if (::geteuid() == 0) {
+            const QString foreign = dir.write(QStringLiteral(".a.ini.larkspur-Other1"), "another user's");
+            QCOMPARE(::chown(QFile::encodeName(foreign).constData(), 65534, 65534), 0);
+            others.append(QFileInfo(foreign).fileName());
+        }
+        auto everyNameStays = [&](const QStringList &names) {
+            for (const QString &name : names)
+                if (!QFileInfo(dir.path(name)).exists() && !QFileInfo(dir.path(name)).isSymLink())
+                    return name;
+            return QString();
+        };
+
+        TestFolder::makeReadOnly(file);
+        const Result refused =
+            run({QStringLiteral("set"), file, QStringLiteral("A"), QStringLiteral("x"), QStringLiteral("1")});
+        QVERIFY(refused.err.contains("Read Only"));
+        QCOMPARE(everyNameStays(leftovers + others), QString());
+
+        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
         QCOMPARE(run({QStringLiteral("set"), file, QStringLiteral("A"), QStringLiteral("x"), QStringLiteral("1")}).code,
                  0);
         for (const QString &name : leftovers)
             QVERIFY2(!QFileInfo::exists(dir.path(name)), qPrintable(name));
-        for (const QString &name : others)
-            QVERIFY2(QFileInfo::exists(dir.path(name)), qPrintable(name));
+        QCOMPARE(everyNameStays(others), QString());
+        QVERIFY(QFileInfo(dir.path(QStringLiteral(".a.ini.larkspur-Link12"))).isSymLink());
+        QCOMPARE(TestFolder::read(linked), QByteArray("kept"));
         QCOMPARE(TestFolder::read(file), QByteArray("[A]\r\nx=1\r\n"));
     }
 

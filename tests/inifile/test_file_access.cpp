@@ -3,6 +3,7 @@
 #include "file_lock.h"
 #include "old_contents.h"
 #include "output_buffer.h"
+#include "posix_io.h"
 #include "test_files.h"
 #include "text_format.h"
 
@@ -11,6 +12,7 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -117,6 +119,29 @@ private Q_SLOTS:
         QCOMPARE(st.st_nlink, nlink_t(1));
         QCOMPARE(TestFolder::read(backup), QByteArray("current"));
         QCOMPARE(TestFolder::read(file), QByteArray("current"));
+    }
+
+    // The temporary file of a write to a file of its own whose name is this
+    // file's backup name is no leftover while its writer holds it locked.
+    void aTemporaryFileItsWriterHoldsStays()
+    {
+        TestFolder dir;
+        const QString file = QFileInfo(dir.write(QStringLiteral("a.ini"), "x")).canonicalFilePath();
+        dir.write(QStringLiteral("a.old"), "y");
+        const QString live = dir.write(QStringLiteral(".a.old.larkspur-Live12"), "half written");
+        const int fd = ::open(QFile::encodeName(live).constData(), O_RDWR | O_CLOEXEC);
+        QVERIFY(fd >= 0);
+        QCOMPARE(lockWholeFile(fd, F_WRLCK, false), 0);
+        {
+            const FileLock lock(file);
+        }
+        QCOMPARE(TestFolder::read(live), QByteArray("half written"));
+        ::close(fd); // its writer was killed
+        {
+            const FileLock lock(file);
+        }
+        QVERIFY(!QFileInfo::exists(live));
+        QCOMPARE(TestFolder::read(file), QByteArray("x"));
     }
 
     // On a full disk a write fails with "disk full" and leaves the file as
