@@ -2,11 +2,13 @@
 
 #include "app_error.h"
 #include "history_log.h"
+#include "posix_io.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -258,11 +260,17 @@ qint64 copyFileData(int from, int to, const QString &path)
         fail(errno, path);
     if (st.st_size > 0 && ::ioctl(to, FICLONE, from) == 0)
         return st.st_size;
+    // A file that goes on past its size (a kernel file says it is empty)
+    // is copied only as far as any reader of a whole file reads.
+    const qint64 limit = qint64(st.st_size) + kUnsizedReadLimit;
     qint64 copied = 0;
     off_t in = 0;
     off_t out = 0;
     for (;;) {
-        const ssize_t n = ::copy_file_range(from, &in, to, &out, size_t(1) << 30, 0);
+        if (copied > limit)
+            fail(EFBIG, path);
+        const ssize_t n =
+            ::copy_file_range(from, &in, to, &out, size_t(std::min<qint64>(qint64(1) << 30, limit + 1 - copied)), 0);
         if (n == 0)
             return copied;
         if (n > 0) {
@@ -281,6 +289,8 @@ qint64 copyFileData(int from, int to, const QString &path)
         fail(errno, path);
     QByteArray buffer(1 << 20, Qt::Uninitialized);
     for (;;) {
+        if (copied > limit)
+            fail(EFBIG, path);
         const ssize_t n = ::pread(from, buffer.data(), size_t(buffer.size()), in);
         if (n < 0 && errno == EINTR)
             continue;

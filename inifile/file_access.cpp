@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -66,6 +67,80 @@ bool inPlaceHelps(int err)
     return err == EACCES || err == EPERM || err == EROFS || err == EBUSY || err == EXDEV;
 }
 
+// The POSIX ACL of a file, kept by the kernel as an extended attribute.
+constexpr char kAccessAcl[] = "system.posix_acl_access";
+
+// The value of the extended attribute `name` of the descriptor; errno, or 0.
+int attributeValue(int fd, const char *name, QByteArray &value)
+{
+    for (;;) {
+        const ssize_t size = ::fgetxattr(fd, name, nullptr, 0);
+        if (size < 0)
+            return errno;
+        value.resize(qsizetype(size));
+        const ssize_t got = ::fgetxattr(fd, name, value.data(), size_t(size));
+        if (got >= 0) {
+            value.truncate(qsizetype(got));
+            return 0;
+        }
+        // It grew between the two calls.
+        if (errno != ERANGE)
+            return errno;
+    }
+}
+
+// Gives the new file `to` the extended attributes of the old one `from`
+// (-1 for none): its ACL, its security label, its user attributes, all this
+// process may read. An ACL that the folder's default ACL gave the new file
+// goes when the old one had none, so that the mode says again who may read
+// it. Returns the errno of an attribute that could not be given, 0 when all
+// were.
+int copyAttributes(int from, int to, const QByteArray &name)
+{
+    QByteArray names;
+    ssize_t size = from < 0 ? 0 : ::flistxattr(from, nullptr, 0);
+    while (size > 0) {
+        names.resize(qsizetype(size));
+        const ssize_t got = ::flistxattr(from, names.data(), size_t(size));
+        if (got >= 0 || errno != ERANGE) {
+            size = got;
+            break;
+        }
+        size = ::flistxattr(from, nullptr, 0);
+    }
+    // A file system without extended attributes has none to copy.
+    if (size < 0 && errno != ENOTSUP)
+        return errno;
+    names.truncate(qsizetype(std::max<ssize_t>(size, 0)));
+    bool hadAcl = false;
+    QByteArray value;
+    QByteArray present;
+    for (const QByteArrayView attribute : names.split('\0')) {
+        if (attribute.isEmpty())
+            continue;
+        const QByteArray key = attribute.toByteArray();
+        hadAcl = hadAcl || key == kAccessAcl;
+        int err = attributeValue(from, key.constData(), value);
+        // The new file may have it already (a security label given by the
+        // system's policy): then nothing needs to be allowed.
+        if (!err && (attributeValue(to, key.constData(), present) != 0 || present != value)
+            && ::fsetxattr(to, key.constData(), value.constData(), size_t(value.size()), 0) != 0)
+            err = errno;
+        if (err) {
+            qCWarning(lcFile) << "the attribute" << key << "of" << name
+                              << "cannot be given to a new file, so it is rewritten in place:" << std::strerror(err);
+            return err;
+        }
+    }
+    if (!hadAcl && ::fremovexattr(to, kAccessAcl) != 0 && errno != ENODATA && errno != ENOTSUP) {
+        const int err = errno;
+        qCWarning(lcFile) << "a new file for" << name
+                          << "keeps the ACL of its folder, so it is rewritten in place:" << std::strerror(err);
+        return err;
+    }
+    return 0;
+}
+
 struct NewFile {
     int error;
     // The error came from the folder or the owner, not from the data.
@@ -82,9 +157,12 @@ DataWriter writerOf(QByteArrayView data)
 }
 
 // Puts a new file with what `writeData` writes in the place of `name`, with
-// the mode, owner and group of `like` (a new file's usual ones when null):
-// written to a temporary name beside it, flushed to disk and renamed over it.
-NewFile putNewFile(const QByteArray &name, const DataWriter &writeData, const struct stat *like)
+// the mode, owner and group of `like` (a new file's usual ones when null)
+// and, given `like`, the extended attributes of the file `attributesFrom`
+// (none when empty; see copyAttributes): written to a temporary name beside
+// it, flushed to disk and renamed over it.
+NewFile putNewFile(const QByteArray &name, const DataWriter &writeData, const struct stat *like,
+                   const QByteArray &attributesFrom)
 {
     QByteArray tmpl = temporaryTemplateBeside(name);
     const int fd = createTemporary(tmpl);
@@ -97,27 +175,42 @@ NewFile putNewFile(const QByteArray &name, const DataWriter &writeData, const st
     bool ownerKept = true;
     if (!err && like && (like->st_uid != ::geteuid() || like->st_gid != ::getegid()))
         ownerKept = ::fchown(fd, like->st_uid, like->st_gid) == 0;
-    // After the chown, which clears set-id bits.
-    if (!err && ownerKept && ::fchmod(fd, mode) != 0)
+    // Nor may it change who may read the file: the old one's attributes, and
+    // no ACL of the folder's that the old one did not have. After the chown,
+    // which clears a file capability.
+    int attributesError = 0;
+    if (!err && ownerKept && like) {
+        const int from = attributesFrom.isEmpty()
+                             ? -1
+                             : ::open(attributesFrom.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+        attributesError = !attributesFrom.isEmpty() && from < 0 ? errno : copyAttributes(from, fd, name);
+        if (from >= 0)
+            ::close(from);
+    }
+    const bool kept = ownerKept && attributesError == 0;
+    // After the chown, which clears set-id bits, and after the ACL, which
+    // the mode then matches.
+    if (!err && kept && ::fchmod(fd, mode) != 0)
         err = errno;
-    if (!err && ownerKept && ::fsync(fd) != 0)
+    if (!err && kept && ::fsync(fd) != 0)
         err = errno;
     // Open, and so locked, until it has its name: no cleanup takes it for a
     // killed writer's leftover.
-    if (!err && ownerKept && ::rename(tmpl.constData(), name.constData()) != 0)
+    if (!err && kept && ::rename(tmpl.constData(), name.constData()) != 0)
         err = errno;
     ::close(fd);
-    if (err || !ownerKept) {
+    if (err || !kept) {
         removeFileOrWarn(tmpl);
-        return {err ? err : EPERM, !ownerKept || inPlaceHelps(err)};
+        return {err ? err : (attributesError ? attributesError : EPERM), !kept || inPlaceHelps(err)};
     }
     syncFolderOf(name);
     return {0, false};
 }
 
-NewFile putNewFile(const QByteArray &name, QByteArrayView data, const struct stat *like)
+NewFile putNewFile(const QByteArray &name, QByteArrayView data, const struct stat *like,
+                   const QByteArray &attributesFrom)
 {
-    return putNewFile(name, writerOf(data), like);
+    return putNewFile(name, writerOf(data), like, attributesFrom);
 }
 
 } // namespace
@@ -149,11 +242,29 @@ QByteArray readWholeFile(const QString &path, qsizetype spare)
     adviseHugePages(bytes.data(), size_t(bytes.capacity()));
     const qint64 got = size > 0 ? file.read(bytes.data(), size) : 0;
     bytes.truncate(qsizetype(std::max<qint64>(got, 0)));
-    if (got >= 0 && file.error() == QFileDevice::NoError)
-        bytes.append(file.readAll());
+    // Whatever comes after the size (usually nothing: the contents then stay
+    // where they are), through a small buffer and only up to the bound: a
+    // file that says it is empty may be a kernel file that never ends.
+    const qint64 limit = size + kUnsizedReadLimit;
+    char piece[1 << 16];
+    for (qint64 more = got; more >= 0 && file.error() == QFileDevice::NoError;) {
+        more = file.read(piece, sizeof piece);
+        if (more <= 0)
+            break;
+        if (bytes.size() + more > limit)
+            throwEndlessFile(path);
+        bytes.append(piece, qsizetype(more));
+    }
     if (got < 0 || file.error() != QFileDevice::NoError)
         throw AppError(ErrorKind::PathFileAccess, file.errorString() + QStringLiteral(": ") + path);
     return bytes;
+}
+
+void throwEndlessFile(const QString &path)
+{
+    throw AppError(ErrorKind::PathFileAccess, QStringLiteral("%1 is larger than %2 MiB or never ends; nothing was read")
+                                                  .arg(path)
+                                                  .arg(kUnsizedReadLimit >> 20));
 }
 
 FileWrite plannedWrite(const QString &path)
@@ -195,7 +306,7 @@ bool writeContents(const QString &path, const DataWriter &writeData, QByteArrayV
         return false;
     }
 
-    const NewFile made = putNewFile(target, writeData, existed ? &st : nullptr);
+    const NewFile made = putNewFile(target, writeData, existed ? &st : nullptr, target);
     if (made.error == 0)
         return true;
     if (made.inPlaceHelps && mayWriteInPlace) {
@@ -257,10 +368,14 @@ TextFormat formatOfFile(const QString &path)
     bool bom = false;
     QByteArray eol;
     bool crLast = false; // the piece before ended in CR: the next byte tells CR from CR LF
-    for (;;) {
+    const qint64 limit = file.size() + kUnsizedReadLimit;
+    for (qint64 total = 0;;) {
         const qint64 got = file.read(buffer.data() + carried, kPiece);
         if (got < 0)
             throw AppError(ErrorKind::PathFileAccess, file.errorString() + QStringLiteral(": ") + path);
+        total += got;
+        if (total > limit)
+            throwEndlessFile(path);
         const QByteArrayView fresh(buffer.constData() + carried, qsizetype(got));
         if (first) {
             bom = fresh.startsWith("\xEF\xBB\xBF");
@@ -317,7 +432,7 @@ void copyAsBackup(const QString &path, const QString &backup, QByteArrayView byt
     like.st_mode = file.st_mode & 0777;
     like.st_uid = ::geteuid();
     like.st_gid = ::getegid();
-    const NewFile made = putNewFile(name, bytes, &like);
+    const NewFile made = putNewFile(name, bytes, &like, QByteArray());
     if (made.error)
         throwFileError(made.error, backup);
 }
@@ -336,7 +451,7 @@ void separateBackup(const QString &path, const QString &backup)
     const QByteArray bytes = fd < 0 ? QByteArray() : readAllFrom(fd, error);
     if (fd >= 0)
         ::close(fd);
-    const NewFile made = fd < 0 || error ? NewFile{EIO, false} : putNewFile(name, bytes, &file);
+    const NewFile made = fd < 0 || error ? NewFile{EIO, false} : putNewFile(name, bytes, &file, name);
     if (made.error)
         qCWarning(lcFile) << "the backup" << backup << "stays another name of" << path << "-"
                           << std::strerror(made.error);

@@ -15,9 +15,15 @@ class OutputBuffer;
 // write to it. A missing file is not read-only.
 bool isReadOnlyFile(const QString &path);
 
-// The whole file; throws AppError (FileNotFound when it is missing).
-// `spare` bytes of room are kept after the contents, for an edit in place.
+// The whole file; throws AppError (FileNotFound when it is missing; see
+// throwEndlessFile for one that goes on past its size). `spare` bytes of
+// room are kept after the contents, for an edit in place.
 QByteArray readWholeFile(const QString &path, qsizetype spare = 0);
+
+// Refuses the file `path`, read kUnsizedReadLimit bytes (posix_io.h) past
+// the size the system gives for it: a kernel file that never ends, or one
+// that grows while it is read.
+[[noreturn]] void throwEndlessFile(const QString &path);
 
 // How replaceFileContents writes a file.
 enum class FileWrite {

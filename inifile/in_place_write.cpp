@@ -69,6 +69,8 @@ void rewriteInPlace(const QByteArray &target, QByteArrayView data, const QString
         int err = 0;
         old = readAllFrom(fd, err);
         try {
+            if (err == EFBIG)
+                throwEndlessFile(path);
             if (err)
                 throwFileError(err, path);
             copy = saveOldContents(QFile::decodeName(target), old, data);

@@ -1,6 +1,7 @@
 #include "old_contents.h"
 
 #include "app_error.h"
+#include "file_access.h"
 #include "file_log.h"
 #include "posix_io.h"
 
@@ -93,10 +94,13 @@ void removeNeedlessOldContents(const QString &target)
     names.removeIf([&](const QString &name) { return !name.startsWith(prefix) && !name.startsWith(u'.' + prefix); });
     if (names.isEmpty())
         return;
-    QFile file(target);
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray current;
+    try {
+        current = readWholeFile(target);
+    } catch (const AppError &e) {
+        qCWarning(lcFile) << "the copies of the old contents of" << target << "stay:" << e.description();
         return;
-    const QByteArray current = file.readAll();
+    }
     const QString currentHash = hashOf(current);
     for (const QString &name : names) {
         const QString path = folder.filePath(name);

@@ -28,6 +28,8 @@ QByteArray readAllFrom(int fd, int &error)
 {
     error = 0;
     QByteArray bytes;
+    struct stat st {};
+    const qint64 limit = (::fstat(fd, &st) == 0 ? qint64(st.st_size) : 0) + kUnsizedReadLimit;
     char buffer[1 << 16];
     for (off_t at = 0;;) {
         const ssize_t n = ::pread(fd, buffer, sizeof buffer, at);
@@ -41,6 +43,10 @@ QByteArray readAllFrom(int fd, int &error)
             return bytes;
         bytes.append(buffer, n);
         at += n;
+        if (at > limit) {
+            error = EFBIG;
+            return bytes;
+        }
     }
 }
 

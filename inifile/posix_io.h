@@ -9,8 +9,16 @@
 // Writes all of `data` to the descriptor from `offset` on; returns errno or 0.
 int writeAllAt(int fd, QByteArrayView data, qint64 offset);
 
+// How many bytes a read takes beyond the size the system gives for a file.
+// Kernel files (/proc, /sys) say they hold 0 bytes, and some of them
+// (/proc/self/pagemap) stream without end; a file of settings is far smaller
+// than this, so a read that gets this far stops here rather than filling
+// memory. Every reader of a whole file keeps to it.
+constexpr qint64 kUnsizedReadLimit = qint64(64) << 20;
+
 // The whole contents of the descriptor, read from its start; errno in
-// `error` (0 when all went well).
+// `error` (0 when all went well, EFBIG when it goes on kUnsizedReadLimit
+// bytes past the size the system gives for it).
 QByteArray readAllFrom(int fd, int &error);
 
 // The folder a native path lies in ("." for a bare name).

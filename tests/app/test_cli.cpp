@@ -1,3 +1,4 @@
+#include "cli_process.h"
 #include "reference_encodings.h"
 #include "test_files.h"
 
@@ -511,6 +512,26 @@ private Q_SLOTS:
         const Result wildcard = run({QStringLiteral("dump"), dir.write(QStringLiteral("a?.ini"), "[A]\r\n")});
         QCOMPARE(wildcard.code, 1);
         QCOMPARE(wildcard.err, QByteArray("larkspur-cli: Filename is missing\n"));
+    }
+
+    // A kernel file reports a size of 0 and may never end: it is read up to
+    // a bound and refused beyond it, not read until memory runs out.
+    void aFileThatNeverEndsIsRefused()
+    {
+        QProcess process;
+        startCli(process, CliUser{}, {QStringLiteral("dump"), QStringLiteral("/proc/self/pagemap")});
+        if (!process.waitForFinished(15000)) {
+            process.kill();
+            process.waitForFinished();
+            QFAIL("dump of /proc/self/pagemap did not end");
+        }
+        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(process.exitCode(), 1);
+        const QByteArray err = process.readAllStandardError();
+        QVERIFY2(
+            err.startsWith("larkspur-cli: /proc/self/pagemap is larger than 64 MiB or never ends; nothing was read"),
+            err.constData());
+        QVERIFY(process.readAllStandardOutput().isEmpty());
     }
 
     void aBackslashIsPartOfTheFileName()

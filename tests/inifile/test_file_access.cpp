@@ -4,6 +4,7 @@
 #include "old_contents.h"
 #include "output_buffer.h"
 #include "posix_io.h"
+#include "profile_writer.h"
 #include "test_files.h"
 #include "text_format.h"
 
@@ -12,19 +13,70 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <cstring>
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 class TestFileAccess : public QObject {
     Q_OBJECT
+
+    static ino_t inodeOf(const QString &path)
+    {
+        struct stat st {};
+        ::stat(QFile::encodeName(path).constData(), &st);
+        return st.st_ino;
+    }
 
     static mode_t modeOf(const QString &path)
     {
         struct stat st {};
         ::stat(QFile::encodeName(path).constData(), &st);
         return st.st_mode & 07777;
+    }
+
+    // A POSIX ACL as the kernel stores it in system.posix_acl_access and
+    // system.posix_acl_default: a version, then (tag, permissions, id)
+    // entries sorted by tag. Owner rw, group r, `reader` r, mask r, others
+    // nothing: what 0640 shows, and one user more.
+    static QByteArray aclGrantingRead(uid_t reader)
+    {
+        QByteArray acl;
+        auto add = [&acl](quint32 value, int size) { acl.append(reinterpret_cast<const char *>(&value), size); };
+        add(2, 4);
+        const quint32 entries[][3] = {{0x01, 6, quint32(-1)},
+                                      {0x02, 4, reader},
+                                      {0x04, 4, quint32(-1)},
+                                      {0x10, 4, quint32(-1)},
+                                      {0x20, 0, quint32(-1)}};
+        for (const auto &entry : entries) {
+            add(entry[0], 2);
+            add(entry[1], 2);
+            add(entry[2], 4);
+        }
+        return acl;
+    }
+
+    // The value of the extended attribute `name`, or a null array when the
+    // file has none of that name.
+    static QByteArray attributeOf(const QString &path, const char *name)
+    {
+        const QByteArray native = QFile::encodeName(path);
+        const ssize_t size = ::getxattr(native.constData(), name, nullptr, 0);
+        if (size < 0)
+            return QByteArray();
+        QByteArray value(qsizetype(size), Qt::Uninitialized);
+        const ssize_t got = ::getxattr(native.constData(), name, value.data(), size_t(size));
+        return got < 0 ? QByteArray() : value.left(got);
+    }
+
+    static void setAttribute(const QString &path, const char *name, const QByteArray &value)
+    {
+        if (::setxattr(QFile::encodeName(path).constData(), name, value.constData(), size_t(value.size()), 0) != 0)
+            QSKIP(qPrintable(QStringLiteral("this file system keeps no %1 attributes: %2")
+                                 .arg(QLatin1String(name), QString::fromLocal8Bit(std::strerror(errno)))));
     }
 
 private Q_SLOTS:
@@ -58,6 +110,54 @@ private Q_SLOTS:
         replaceFileContents(link, "b");
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(TestFolder::read(real), QByteArray("b"));
+    }
+
+    // A rewrite by a new file gives it the old file's extended attributes,
+    // its ACL among them, so that who may read it stays as it was: a set
+    // (one key) and a rewrite of the whole file, as delete, restore and
+    // batch do.
+    void aRewriteKeepsTheFilesAttributesAndAcl()
+    {
+        TestFolder dir;
+        const QString file = dir.write(QStringLiteral("a.ini"), "[A]\nk=1\n");
+        ::chmod(QFile::encodeName(file).constData(), 0640);
+        const QByteArray acl = aclGrantingRead(65534);
+        setAttribute(file, "user.origin", "kept");
+        setAttribute(file, "system.posix_acl_access", acl);
+        const ino_t inode = inodeOf(file);
+
+        QVERIFY(writeProfileValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"), file));
+        QCOMPARE(TestFolder::read(file), QByteArray("[A]\nk=2\n"));
+        QVERIFY2(inodeOf(file) != inode, "the set must have put a new file in place");
+        QCOMPARE(attributeOf(file, "user.origin"), QByteArray("kept"));
+        QCOMPARE(attributeOf(file, "system.posix_acl_access"), acl);
+
+        replaceFileContents(file, "[A]\n");
+        QCOMPARE(TestFolder::read(file), QByteArray("[A]\n"));
+        QCOMPARE(attributeOf(file, "user.origin"), QByteArray("kept"));
+        QCOMPARE(attributeOf(file, "system.posix_acl_access"), acl);
+        QCOMPARE(modeOf(file), mode_t(0640));
+    }
+
+    // A folder's default ACL is for files made new in it: a file without an
+    // ACL that is rewritten stays without one, its mode exactly as it was,
+    // and its backup shows no more than it does.
+    void aFoldersDefaultAclDoesNotWidenARewrittenFile()
+    {
+        TestFolder dir;
+        const QString file = dir.write(QStringLiteral("a.ini"), "[A]\nk=1\n");
+        ::chmod(QFile::encodeName(file).constData(), 0640);
+        setAttribute(dir.path(QString()), "system.posix_acl_default", aclGrantingRead(65534));
+        QVERIFY(attributeOf(file, "system.posix_acl_access").isNull());
+
+        QVERIFY(writeProfileValue(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"), file));
+        replaceFileContents(file, "[A]\n");
+        const QString backup = dir.path(QStringLiteral("a.ini.bak"));
+        copyAsBackup(file, backup, "[A]\nk=2\n");
+        for (const QString &written : {file, backup}) {
+            QCOMPARE(attributeOf(written, "system.posix_acl_access"), QByteArray());
+            QCOMPARE(modeOf(written), mode_t(0640));
+        }
     }
 
     // A file with a second name is rewritten through its inode, so both
