@@ -1,16 +1,24 @@
 #include "cli_batch.h"
 
 #include "app_error.h"
+#include "append_line.h"
 #include "cli_commands.h"
 #include "file_access.h"
-#include "file_log.h"
+#include "file_lock.h"
 #include "file_name_test.h"
 #include "ini_store.h"
+#include "interaction.h"
+#include "node_collection.h"
+#include "profile_writer.h"
+#include "text_format.h"
+#include "text_helpers.h"
+#include "tree_build.h"
+#include "tree_commands.h"
 
-#include <QFile>
-#include <QFileInfo>
-
+#include <cerrno>
+#include <new>
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -71,26 +79,93 @@ QList<Operation> parse(const QStringList &args, QString &error)
     return operations;
 }
 
-// A file's contents as they were, to be put back.
-struct Snapshot {
-    QString path;
-    std::optional<QByteArray> bytes;
+// The batch's file in memory: its own bytes as the operations so far leave
+// them, and what its backup holds after them (unchanged while no operation
+// has rewritten the file from its records).
+struct BatchText {
+    IniStore &store;
+    QByteArray bytes;
+    std::optional<QByteArray> backup;
 
-    static Snapshot of(const QString &path)
+    // Texts the file's encoding cannot hold are refused, as the add dialog
+    // refuses them, before the file is touched.
+    void requireEncodable(const QStringList &texts) const
     {
-        Snapshot snapshot{path, std::nullopt};
-        if (QFileInfo(path).isFile())
-            snapshot.bytes = readWholeFile(path);
-        return snapshot;
+        const TextEncoding encoding = detectTextFormat(bytes).encoding();
+        for (const QString &text : texts)
+            encodeText(text, encoding);
     }
-    void restore() const
+    // The records a command finds when it loads the file as it is now.
+    TextFormat loadRecords()
     {
-        if (bytes)
-            replaceFileContents(path, *bytes);
-        else
-            removeFileOrWarn(QFile::encodeName(path));
+        store.loadBytes(bytes);
+        return detectTextFormat(bytes);
+    }
+    // A rewrite from the records: the backup gets the file as it stood.
+    void rewrite(const TextFormat &format)
+    {
+        const QString backupPath = backupPathFor(store.fileName());
+        if (isReadOnlyFile(backupPath))
+            throwFileError(EACCES, backupPath);
+        QByteArray rebuilt = store.rebuiltBytes(format);
+        backup = std::exchange(bytes, std::move(rebuilt));
     }
 };
+
+// Runs one operation on the text as its command runs on the file: true when
+// done, false when refused after saying why (as the command exits with 1).
+bool apply(BatchText &text, const Operation &operation)
+{
+    IniStore &store = text.store;
+    const QString fileName = store.fileName();
+    const QStringList &args = operation.args;
+    const QByteArray name(operation.command->name);
+    if (name == "set") {
+        checkProfileWrite(args[0], args[1], args[2]);
+        text.bytes = profileWrittenBytes(text.bytes, args[0], args[1], args[2], fileName);
+    } else if (name == "add-key") {
+        const QString key = trimBlanks(args[1]);
+        if (key.isEmpty())
+            throw AppError(ErrorKind::InvalidArgument, QStringLiteral("The key name is blank"));
+        checkProfileWrite(args[0], key, args[2]);
+        text.requireEncodable({args[0], key, args[2]});
+        text.bytes = profileWrittenBytes(text.bytes, args[0], key, args[2], fileName);
+    } else if (name == "add-section") {
+        const QString section = trimBlanks(args[0]);
+        if (section.isEmpty())
+            throw AppError(ErrorKind::InvalidArgument, QStringLiteral("The section name is blank"));
+        requireSingleLine(section, QStringLiteral("section name"));
+        text.requireEncodable({section});
+        // The command tells why its line could not be appended, and exits with 1.
+        try {
+            text.bytes = appendedLineBytes(text.bytes, QStringLiteral("[") + section + QStringLiteral("]"), fileName);
+        } catch (const AppError &e) {
+            store.ui().tell(e.description(), MessageIcon::Critical);
+            return false;
+        }
+    } else if (name == "delete") {
+        const TextFormat format = text.loadRecords();
+        requireExactFile(format, fileName);
+        const qsizetype position = store.findRecord(args[0], args[1]);
+        if (position)
+            store.records()->removeAt(position);
+        text.rewrite(format);
+    } else if (name == "delete-section") {
+        const TextFormat format = text.loadRecords();
+        NodeCollection nodes;
+        fillTree(nodes, *store.records());
+        if (sectionNodeIndex(nodes, args[0]) == 0)
+            throw AppError(ErrorKind::InvalidArgument, QStringLiteral("Section not selected or invalid"));
+        const QStringList keys = sectionDeletionKeys(nodes, args[0]);
+        // A section with nothing to delete leaves the file as it is.
+        if (keys.isEmpty())
+            return true;
+        requireExactFile(format, fileName);
+        store.removeKeyRecords(args[0], keys);
+        text.rewrite(format);
+    }
+    return true;
+}
 
 } // namespace
 
@@ -111,33 +186,41 @@ int runBatch(IniStore &store, const QStringList &args)
         throw AppError(ErrorKind::PermissionDenied,
                        store.fileName() + QStringLiteral(" is read only; nothing was written"));
 
-    const Snapshot file = Snapshot::of(store.fileName());
-    const Snapshot backup = Snapshot::of(backupPathFor(store.fileName()));
+    // One writer from the first read to the one write: no other program's
+    // change lands in between, and none is overwritten.
+    const FileLock lock(store.fileName());
+    const QByteArray original = readWholeFile(store.fileName());
+    BatchText text{store, original, std::nullopt};
     for (qsizetype i = 0; i < operations.size(); ++i) {
         const Operation &operation = operations[i];
         QString failure;
         try {
-            // A set of a key the store holds changes that record as the file's
-            // line; any other write leaves records that a fresh load would not
-            // give (a key added by a set has none, a rewrite drops empty
-            // sections from the file only), so the file is read again.
-            const bool lineOnly = qstrcmp(operation.command->name, "set") == 0
-                                  && store.findRecord(operation.args[0], operation.args[1]) != 0;
-            if (operation.command->run(store, operation.args) != 0)
+            if (!apply(text, operation))
                 failure = QStringLiteral("it was refused");
-            else if (!lineOnly)
-                store.load();
         } catch (const AppError &e) {
             failure = e.description();
+        } catch (const std::bad_alloc &) {
+            failure = QStringLiteral("Out of memory");
         }
         if (failure.isEmpty())
             continue;
-        backup.restore();
-        file.restore();
+        // Nothing has been written: there is nothing to put back.
         throw AppError(ErrorKind::InvalidArgument,
                        QStringLiteral("operation %1 (%2) failed, so the file is left as it was: %3")
                            .arg(i + 1)
                            .arg(operation.text, failure));
     }
+    if (text.bytes == original && !text.backup)
+        return 0;
+    store.writeFollowing(
+        [&] {
+            const QString backup = backupPathFor(store.fileName());
+            if (text.backup)
+                copyAsBackup(store.fileName(), backup, *text.backup);
+            replaceFileContents(store.fileName(), text.bytes,
+                                text.backup && *text.backup == original ? backup : QString());
+            return true;
+        },
+        QStringLiteral("batch: %1 operations").arg(operations.size()));
     return 0;
 }

@@ -5,13 +5,15 @@
 class IniStore;
 
 // larkspur-cli batch FILE --set S K V --delete S K --add-section S
-// --add-key S K V --delete-section S ...: several edits in one run. The
-// operations run in order, each writing the file as its own command does,
-// and leave exactly what those commands run one after the other leave; the
-// file is read again only after an operation whose records a fresh load
-// would not give. When one is refused or fails, the file and its backup get
-// their contents from before the batch back and the error names the
-// operation. A read-only file refuses the whole batch before anything runs.
+// --add-key S K V --delete-section S ...: several edits as one write. Under
+// the file's lock, held throughout, the operations run in order on the
+// file's bytes in memory, each as its own command would run on the file
+// (one that needs records reads them from those bytes), and leave exactly
+// what those commands run one after the other leave, backup included. The
+// file then becomes one version in the history and is replaced once. When
+// an operation is refused or fails, nothing at all is written and the error
+// names the operation. A read-only file refuses the whole batch before
+// anything runs.
 
 // What is wrong with the operations as a command line, "" when nothing is.
 QString batchUsageError(const QStringList &args);

@@ -18,11 +18,17 @@ void appendLine(const QString &fileName, const QString &text)
     QByteArray bytes;
     if (QFileInfo::exists(fileName))
         bytes = readWholeFile(fileName);
-    FileText file = decodeFile(std::move(bytes));
+    replaceFileContents(fileName, appendedLineBytes(std::move(bytes), text, fileName));
+}
+
+QByteArray appendedLineBytes(QByteArray fileBytes, const QString &text, const QString &fileName)
+{
+    requireSingleLine(text, QStringLiteral("line"));
+    FileText file = decodeFile(std::move(fileBytes));
     const TextFormat &format = file.format;
     const QByteArray line = encodeText(text, format.encoding());
     if (!endsWithLineEnd(file.bytes, format.bomLength()))
         file.bytes.append(format.eol);
     file.bytes.append(line).append(format.eol);
-    replaceFileContents(fileName, encodeFile(std::move(file.bytes), format, fileName));
+    return encodeFile(std::move(file.bytes), format, fileName);
 }

@@ -127,8 +127,14 @@ bool writeProfileValue(const QString &section, const QString &key, const QString
     const qsizetype added = 3 * (section.size() + key.size() + value.size()) + 16;
     if (QFileInfo::exists(fileName))
         bytes = readWholeFile(fileName, added);
-    FileText text = decodeFile(std::move(bytes));
-    QByteArray written = applyProfileWrite(std::move(text.bytes), text.format, section, key, value);
-    replaceFileContents(fileName, encodeFile(std::move(written), text.format, fileName));
+    replaceFileContents(fileName, profileWrittenBytes(std::move(bytes), section, key, value, fileName));
     return true;
+}
+
+QByteArray profileWrittenBytes(QByteArray fileBytes, const QString &section, const QString &key, const QString &value,
+                               const QString &fileName)
+{
+    FileText text = decodeFile(std::move(fileBytes));
+    QByteArray written = applyProfileWrite(std::move(text.bytes), text.format, section, key, value);
+    return encodeFile(std::move(written), text.format, fileName);
 }

@@ -27,6 +27,12 @@ void checkProfileWrite(const QString &section, const QString &key, const QString
 QByteArray applyProfileWrite(QByteArray bytes, const TextFormat &format, const QString &section, const QString &key,
                              const QString &value);
 
+// writeProfileValue's step in memory: the file's own bytes after the write
+// into `fileBytes`, the file's own bytes (empty for a missing file). Throws
+// AppError like it, naming `fileName`; nothing is written.
+QByteArray profileWrittenBytes(QByteArray fileBytes, const QString &section, const QString &key, const QString &value,
+                               const QString &fileName);
+
 // Writes into the file, creating it when missing, replacing it atomically.
 // The file keeps its encoding (see FileEncoding). Returns false, writing
 // nothing, when the file is read-only. Throws AppError when the texts are

@@ -41,6 +41,20 @@ void IniStore::deleteKeys(const QString &section, const QStringList &GivenKeys, 
     if (keys.isEmpty())
         return;
     const QList<IniRecord *> before = m_records->records();
+    QList<IniRecord *> taken = removeKeyRecords(section, keys);
+    try {
+        rewriteFile(m_fileName, QStringLiteral("delete section [%1]").arg(section));
+    } catch (...) {
+        // The file still holds every key: so does the store.
+        m_records->assign(before);
+        throw;
+    }
+    m_lastRemoved = std::move(taken);
+}
+
+QList<IniRecord *> IniStore::removeKeyRecords(const QString &section, const QStringList &keys)
+{
+    const QList<IniRecord *> before = m_records->records();
 
     // The section's records, in list order.
     const UpperMatcher sectionMatch(section);
@@ -90,13 +104,5 @@ void IniStore::deleteKeys(const QString &section, const QStringList &GivenKeys, 
     for (qsizetype i = 0; i < before.size(); ++i)
         (removed[size_t(i)] ? taken : after).append(before[i]);
     m_records->assign(std::move(after));
-
-    try {
-        rewriteFile(m_fileName, QStringLiteral("delete section [%1]").arg(section));
-    } catch (...) {
-        // The file still holds every key: so does the store.
-        m_records->assign(before);
-        throw;
-    }
-    m_lastRemoved = std::move(taken);
+    return taken;
 }

@@ -32,8 +32,21 @@ void IniStore::readFile()
     // Read between two looks at the file: when they differ, somebody wrote
     // it meanwhile, and nothing tells which version was read.
     const FileStamp before = stampOfFile(m_fileName);
-    FileText file = decodeFile(readWholeFile(m_fileName));
+    QByteArray fileBytes = readWholeFile(m_fileName);
     const bool steady = stampOfFile(m_fileName) == before;
+    readBytes(std::move(fileBytes));
+    m_stamp = steady ? before : FileStamp();
+}
+
+void IniStore::loadBytes(QByteArray fileBytes)
+{
+    clearRecords();
+    readBytes(std::move(fileBytes));
+}
+
+void IniStore::readBytes(QByteArray fileBytes)
+{
+    FileText file = decodeFile(std::move(fileBytes));
     const TextFormat format = file.format;
     RecordList &list = *m_records;
     RecordArena &arena = list.arena();
@@ -69,6 +82,5 @@ void IniStore::readFile()
         setCurrentEntry(record);
         list.append(record);
     }
-    m_stamp = steady ? before : FileStamp();
     ++m_loadCount;
 }

@@ -63,6 +63,17 @@ public:
     void rewriteFile(const QString &name, const QString &command = QString());
     // Reads FileName into a new list; throws AppError (LoadFailed) on failure.
     bool load();
+    // Reads `fileBytes`, the file's own bytes held in memory (a batch's
+    // text), into a new list, as load() would read them from the file; the
+    // records then count as not holding the file on disk. Throws AppError.
+    void loadBytes(QByteArray fileBytes);
+    // Takes out of the list what deleteKeys(section, keys) takes, without
+    // writing anything; returns the records taken.
+    QList<IniRecord *> removeKeyRecords(const QString &section, const QStringList &keys);
+    // The file's own bytes, in `format`, that a rewrite from the records
+    // writes (see rewriteFile), made in memory; nothing is written. Throws
+    // AppError, naming the file, when the records cannot be written exactly.
+    QByteArray rebuiltBytes(const TextFormat &format) const;
 
     // Every write starts from the file as it is now: a rewrite from the
     // records first reads the file again when somebody else changed it since
@@ -108,6 +119,8 @@ public:
 private:
     void setCurrentEntry(IniRecord *entry) { m_currentEntry = entry; }
     void readFile();
+    // Makes the records of `fileBytes`, read from the file or held in memory.
+    void readBytes(QByteArray fileBytes);
     // Reads the file again when it changed since the records were made;
     // true when it did. The caller holds the file's lock.
     bool reloadIfChangedLocked();

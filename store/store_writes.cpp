@@ -294,6 +294,15 @@ void IniStore::rewriteFile(const QString &name, const QString &command)
         followOwnWrite(before);
 }
 
+QByteArray IniStore::rebuiltBytes(const TextFormat &format) const
+{
+    requireExactFile(format, m_fileName);
+    // The hand-overs between duplicate records concern records in memory
+    // only; the bytes are the same without them.
+    QList<std::pair<IniRecord *, IniRecord *>> valueCopies;
+    return encodeFile(rebuildFromRecords(format, valueCopies).bytes(), format, m_fileName);
+}
+
 namespace {
 // How many records ahead the rebuild fetches a name's place in its table.
 constexpr qsizetype kLookAhead = 8;

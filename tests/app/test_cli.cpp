@@ -3,12 +3,14 @@
 #include "test_files.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QThread>
 #include <QtTest>
 
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <signal.h>
@@ -257,7 +259,7 @@ private Q_SLOTS:
         QCOMPARE(TestFolder::read(file), QByteArray("[A]\r\nx=1\r\n"));
     }
 
-    void aFailedBatchPutsFileAndBackupBack()
+    void aFailedBatchWritesNothing()
     {
         TestFolder dir;
         const QByteArray text = "; kept\r\n[A]\r\nk=1\r\nj=2\r\n";
@@ -283,6 +285,108 @@ private Q_SLOTS:
             QCOMPARE(bad.code, 2);
             QVERIFY(bad.err.contains("usage: larkspur-cli batch FILE"));
         }
+    }
+
+    // A batch whose last operation fails writes nothing at all: a set of
+    // another key made while it runs is kept, and no reader ever sees the
+    // file with some of the batch's operations done.
+    void aFailingBatchBesideAConcurrentSetLosesNothing()
+    {
+        QByteArray text = "; shared\r\n[A]\r\n";
+        QStringList batch{QStringLiteral("batch"), QString()};
+        for (int i = 0; i < 30; ++i) {
+            text += "k" + QByteArray::number(i) + "=0\r\n";
+            batch << QStringLiteral("--set") << QStringLiteral("A") << QStringLiteral("k%1").arg(i)
+                  << QStringLiteral("batch");
+        }
+        batch << QStringLiteral("--delete-section") << QStringLiteral("Nope");
+        text += "[B]\r\nx=0\r\n[Pad]\r\n";
+        // Enough lines that each write of the file takes a while.
+        for (int i = 0; i < 40000; ++i)
+            text += "p" + QByteArray::number(i) + "=padding\r\n";
+        QByteArray afterSet = text;
+        afterSet.replace("[B]\r\nx=0\r\n", "[B]\r\nx=1\r\n");
+        for (int round = 0; round < 3; ++round) {
+            TestFolder dir;
+            const QString file = dir.write(QStringLiteral("a.ini"), text);
+            batch[1] = file;
+            QProcess batchRun;
+            batchRun.start(QStringLiteral(LARKSPUR_CLI_PATH), batch);
+            QVERIFY(batchRun.waitForStarted(10000));
+            const QStringList setArgs{QStringLiteral("set"), file, QStringLiteral("B"), QStringLiteral("x"),
+                                      QStringLiteral("1")};
+            QProcess set;
+            bool setStarted = false;
+            QElapsedTimer clock;
+            clock.start();
+            while (batchRun.state() != QProcess::NotRunning) {
+                const QByteArray seen = TestFolder::read(file);
+                QVERIFY2(seen == text || seen == afterSet, "the file shows part of the batch");
+                // The set starts once the batch is under way.
+                if (!setStarted && clock.elapsed() > 150) {
+                    set.start(QStringLiteral(LARKSPUR_CLI_PATH), setArgs);
+                    setStarted = true;
+                }
+                batchRun.waitForFinished(5);
+            }
+            if (!setStarted)
+                set.start(QStringLiteral(LARKSPUR_CLI_PATH), setArgs);
+            QVERIFY(set.waitForFinished(30000));
+            QCOMPARE(set.exitCode(), 0);
+            QCOMPARE(batchRun.exitCode(), 1);
+            const QByteArray err = batchRun.readAllStandardError();
+            QVERIFY2(err.startsWith("larkspur-cli: operation 31 (--delete-section Nope) failed, so the file is left as "
+                                    "it was: "),
+                     err.constData());
+            QVERIFY2(TestFolder::read(file) == afterSet,
+                     "the concurrent set was lost or the batch left some of its work");
+            QVERIFY(!QFileInfo::exists(dir.path(QStringLiteral("a.old"))));
+        }
+    }
+
+    // A batch that cannot get the file's lock from another process gives up
+    // without touching the file: it is still the same file (inode), unchanged.
+    void aBatchRefusedByTheLockLeavesTheFileAlone()
+    {
+        TestFolder dir;
+        const QByteArray text = "[A]\r\nx=0\r\n";
+        const QString file = dir.write(QStringLiteral("a.ini"), text);
+        struct stat before {};
+        QCOMPARE(::stat(QFile::encodeName(file).constData(), &before), 0);
+        int ready[2];
+        QCOMPARE(::pipe(ready), 0);
+        const pid_t holder = ::fork();
+        if (holder == 0) {
+            // Whole-file locks of both kinds a writer may take, held until killed.
+            const int fd = ::open(QFile::encodeName(file).constData(), O_RDWR);
+            struct flock range {};
+            range.l_type = F_WRLCK;
+            range.l_whence = SEEK_SET;
+            if (fd < 0 || ::flock(fd, LOCK_EX) != 0 || ::fcntl(fd, F_SETLK, &range) != 0)
+                ::_exit(1);
+            if (::write(ready[1], "x", 1) != 1)
+                ::_exit(1);
+            for (;;)
+                ::pause();
+        }
+        QVERIFY(holder > 0);
+        ::close(ready[1]);
+        char byte = 0;
+        const bool locked = ::read(ready[0], &byte, 1) == 1;
+        ::close(ready[0]);
+        const Result r = locked ? run({QStringLiteral("batch"), file, QStringLiteral("--set"), QStringLiteral("A"),
+                                       QStringLiteral("x"), QStringLiteral("1")})
+                                : Result{-2, {}, {}};
+        ::kill(holder, SIGKILL);
+        ::waitpid(holder, nullptr, 0);
+        QVERIFY(locked);
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains("is being written by another program; nothing was written"), r.err.constData());
+        struct stat after {};
+        QCOMPARE(::stat(QFile::encodeName(file).constData(), &after), 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(TestFolder::read(file), text);
+        QVERIFY(!QFileInfo::exists(dir.path(QStringLiteral("a.old"))));
     }
 
     void dumpPrintsOneJsonObjectPerRecord()

@@ -52,6 +52,22 @@ class TestCliHistory : public QObject {
     }
 
 private Q_SLOTS:
+    // A batch is one write: one version, the file as it was before it.
+    void aBatchKeepsOneVersion()
+    {
+        TestStateHome state;
+        TestFolder dir;
+        const QByteArray original = "[A]\r\nk=1\r\nj=2\r\n";
+        const QString file = dir.write(QStringLiteral("app.ini"), original);
+        QCOMPARE(
+            run(state.path(), {"batch", file, "--set", "A", "k", "5", "--delete", "A", "j", "--add-section", "N"}).code,
+            0);
+        const QList<QStringList> lines = listing(state.path(), file);
+        QCOMPARE(lines.size(), 1);
+        QCOMPARE(lines[0].mid(2), (QStringList{"batch: 3 operations", QString::number(original.size())}));
+        QCOMPARE(TestFolder::read(file), QByteArray("[A]\r\nk=5\r\n[N]\r\n"));
+    }
+
     void twoDeletesThenRestoreTheFirstVersion()
     {
         TestStateHome state;
