@@ -6,6 +6,7 @@
 #include "ini_store.h"
 #include "version_diff.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -15,11 +16,23 @@ void writeOut(const QByteArray &bytes)
     std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
 }
 
+// A plain decimal: digits only, the first not 0 (no sign, blank or leading
+// zero, which toLongLong would all let pass); 0 when it is none.
 qint64 versionNumber(const QString &text)
 {
+    if (text.isEmpty() || text.front() == u'0'
+        || !std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return 0;
     bool ok = false;
     const qint64 number = text.toLongLong(&ok);
-    return ok && number > 0 && !text.startsWith(u'+') ? number : 0;
+    return ok ? number : 0;
+}
+
+// The text as a message shows it: a long one cut after its opening.
+QString shownArgument(const QString &text)
+{
+    constexpr qsizetype kShown = 20;
+    return text.size() > kShown ? text.left(kShown) + QChar(0x2026) : text;
 }
 
 FileHistory &historyOf(const IniStore &store)
@@ -38,7 +51,7 @@ QString timeText(const QDateTime &time)
 
 QString versionUsageError(const QStringList &args)
 {
-    return versionNumber(args[0]) ? QString() : QStringLiteral("'%1' is no version number").arg(args[0]);
+    return versionNumber(args[0]) ? QString() : QStringLiteral("'%1' is no version number").arg(shownArgument(args[0]));
 }
 
 int listVersions(IniStore &store, const QStringList &)

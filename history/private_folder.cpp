@@ -40,6 +40,14 @@ void makePrivate(int fd, const QString &path)
         fail(errno, path);
 }
 
+// A version file found wider than 0600 (chmod-ed by hand) is made private
+// again; where its mode may not be changed, a warning says so.
+void makeFilePrivate(int fd, const struct stat &st, const QString &path)
+{
+    if ((st.st_mode & 07777) != 0600 && ::fchmod(fd, 0600) != 0)
+        qCWarning(lcHistory) << "a file of the history stays readable by others:" << path << ::strerror(errno);
+}
+
 // Opens (and with `create`, makes) the folder `name` inside `dirFd` without
 // following a symbolic link; -1 with errno ENOENT when missing.
 int openChild(int dirFd, const QByteArray &name, bool create)
@@ -165,7 +173,20 @@ QStringList PrivateFolder::entries() const
 bool PrivateFolder::isFile(const QString &name) const
 {
     struct stat st {};
-    return ::fstatat(m_fd, QFile::encodeName(name).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode);
+    const QByteArray native = QFile::encodeName(name);
+    if (::fstatat(m_fd, native.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    if ((st.st_mode & 07777) != 0600) {
+        const int fd = ::openat(m_fd, native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+            qCWarning(lcHistory) << "a file of the history could not be made private:" << pathOf(name)
+                                 << ::strerror(errno);
+        else
+            makeFilePrivate(fd, st, pathOf(name));
+        if (fd >= 0)
+            ::close(fd);
+    }
+    return true;
 }
 
 int PrivateFolder::loadFile(const QString &name) const
@@ -178,6 +199,7 @@ int PrivateFolder::loadFile(const QString &name) const
         ::close(fd);
         fail(EINVAL, pathOf(name));
     }
+    makeFilePrivate(fd, st, pathOf(name));
     return fd;
 }
 

@@ -31,7 +31,8 @@ public:
 
     // The names in the folder (no "." or ".."), in no particular order.
     QStringList entries() const;
-    // Whether `name` is a regular file (a symbolic link is not).
+    // Whether `name` is a regular file (a symbolic link is not). Here and
+    // wherever a file is read, one found wider than 0600 is made 0600 again.
     bool isFile(const QString &name) const;
     // The whole file `name`; throws when it is missing or no regular file.
     QByteArray read(const QString &name) const;

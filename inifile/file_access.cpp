@@ -352,9 +352,8 @@ TextFormat formatOfFile(const QString &path)
         const int err = QFileInfo::exists(path) ? (QFileInfo(path).isDir() ? EISDIR : EACCES) : ENOENT;
         throwFileError(err, path);
     }
-    // A UTF-16 file is converted as a whole to tell whether it converts back.
-    const QByteArray opening = file.peek(2);
-    if (opening == "\xFF\xFE" || opening == "\xFE\xFF")
+    // A UTF-16 or UTF-32 file is converted as a whole to tell whether it converts back.
+    if (convertedOpening(file.peek(kConvertedOpening)))
         return decodeFile(readWholeFile(path)).format;
 
     // Otherwise the file is read in pieces through one small buffer: it is

@@ -8,11 +8,13 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -50,6 +52,24 @@ bool isHash(QStringView s)
            });
 }
 
+// The folder's names tell which files were written: it is its owner's alone
+// (0700) whatever the umask, and made so again when found wider.
+void makePrivateFolder(const QString &folder)
+{
+    if (!QDir().mkpath(QFileInfo(folder).path()))
+        throwFileError(EACCES, folder);
+    const QByteArray native = QFile::encodeName(folder);
+    if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+        throwFileError(errno, folder);
+    struct stat st {};
+    if (::stat(native.constData(), &st) != 0)
+        throwFileError(errno, folder);
+    if (!S_ISDIR(st.st_mode))
+        throwFileError(ENOTDIR, folder);
+    if ((st.st_mode & 07777) != 0700 && ::chmod(native.constData(), 0700) != 0)
+        throwFileError(errno, folder);
+}
+
 } // namespace
 
 QString oldContentsFolder()
@@ -63,8 +83,7 @@ QString saveOldContents(const QString &target, QByteArrayView old, QByteArrayVie
     const QString folder = oldContentsFolder();
     const QString name = pathAsName(target) + QLatin1Char('.') + hashOf(written);
     const QString copy = folder + QLatin1Char('/') + name;
-    if (!QDir().mkpath(folder))
-        throwFileError(EACCES, folder);
+    makePrivateFolder(folder);
     // Saved under a temporary name and renamed: a copy under its own name is
     // always complete.
     QByteArray temporary = QFile::encodeName(folder + QStringLiteral("/.") + name + QStringLiteral(".XXXXXX"));

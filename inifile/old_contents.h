@@ -15,7 +15,8 @@
 // was before a write that never finished.
 
 // The folder: larkspur/old-contents in the user's data folder
-// (~/.local/share unless XDG_DATA_HOME says otherwise).
+// (~/.local/share unless XDG_DATA_HOME says otherwise), 0700 since its
+// names tell which files were written.
 QString oldContentsFolder();
 
 // Saves `old`, the current contents of the file `target` (a resolved path),

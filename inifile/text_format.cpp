@@ -62,18 +62,62 @@ QByteArray encodeWindows1252(const QString &text)
     return out;
 }
 
-QStringConverter::Encoding utf16Converter(FileEncoding encoding)
+QStringConverter::Encoding converterOf(FileEncoding encoding)
 {
-    return encoding == FileEncoding::Utf16BE ? QStringConverter::Utf16BE : QStringConverter::Utf16LE;
+    switch (encoding) {
+    case FileEncoding::Utf16BE:
+        return QStringConverter::Utf16BE;
+    case FileEncoding::Utf32LE:
+        return QStringConverter::Utf32LE;
+    case FileEncoding::Utf32BE:
+        return QStringConverter::Utf32BE;
+    default:
+        return QStringConverter::Utf16LE;
+    }
 }
 
-// UTF-16 bytes, the mark included, as UTF-8: the mark becomes UTF-8's.
-QByteArray utf8FromUtf16(QByteArrayView bytes, FileEncoding encoding)
+// UTF-16 or UTF-32 bytes, the mark included, as UTF-8: the mark becomes UTF-8's.
+QByteArray utf8FromUnicode(QByteArrayView bytes, FileEncoding encoding)
 {
-    QStringDecoder decoder(utf16Converter(encoding),
+    QStringDecoder decoder(converterOf(encoding),
                            QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     const QString text = decoder.decode(bytes);
     return text.toUtf8();
+}
+
+// UTF-16 without a mark: in the opening (the whole file when shorter), at
+// least two units, and every other byte a NUL, the others not, as ASCII
+// text spells it. FileEncoding::Utf8 when it is none.
+FileEncoding unmarkedUtf16(QByteArrayView opening)
+{
+    const qsizetype size = std::min(opening.size(), kConvertedOpening) & ~qsizetype(1);
+    if (size < 4)
+        return FileEncoding::Utf8;
+    for (const int nul : {1, 0}) {
+        bool all = true;
+        for (qsizetype i = 0; all && i < size; ++i)
+            all = (opening[i] == '\0') == (i % 2 == nul);
+        if (all)
+            return nul == 1 ? FileEncoding::Utf16LE : FileEncoding::Utf16BE;
+    }
+    return FileEncoding::Utf8;
+}
+
+// The encoding that opening and mark tell; FileEncoding::Utf8 when they
+// tell none (the file is then UTF-8 or Windows-1252).
+FileEncoding markedEncoding(QByteArrayView opening, bool &bom)
+{
+    bom = true;
+    if (opening.startsWith(QByteArrayView("\xFF\xFE\0\0", 4)))
+        return FileEncoding::Utf32LE;
+    if (opening.startsWith(QByteArrayView("\0\0\xFE\xFF", 4)))
+        return FileEncoding::Utf32BE;
+    if (opening.startsWith("\xFF\xFE"))
+        return FileEncoding::Utf16LE;
+    if (opening.startsWith("\xFE\xFF"))
+        return FileEncoding::Utf16BE;
+    bom = false;
+    return unmarkedUtf16(opening);
 }
 
 // The way back; a U+FEFF at the start becomes the UTF-16 mark again.
@@ -85,7 +129,7 @@ QByteArray utf16FromUtf8(QByteArrayView bytes, FileEncoding encoding)
     if (decoder.hasError())
         throw AppError(ErrorKind::InvalidArgument,
                        QStringLiteral("The text to write is not valid Unicode; nothing was written"));
-    QStringEncoder encoder(utf16Converter(encoding), QStringConverter::Flag::Stateless);
+    QStringEncoder encoder(converterOf(encoding), QStringConverter::Flag::Stateless);
     return encoder.encode(text);
 }
 
@@ -100,13 +144,13 @@ FileText decodeFile(QByteArray fileBytes)
 {
     FileText text;
     TextFormat &format = text.format;
-    if (fileBytes.startsWith("\xFF\xFE") || fileBytes.startsWith("\xFE\xFF")) {
-        format.fileEncoding = fileBytes.front() == '\xFF' ? FileEncoding::Utf16LE : FileEncoding::Utf16BE;
-        format.bom = true;
-        text.bytes = utf8FromUtf16(fileBytes, format.fileEncoding);
+    if (const FileEncoding converted = markedEncoding(fileBytes, format.bom); converted != FileEncoding::Utf8) {
+        format.fileEncoding = converted;
+        text.bytes = utf8FromUnicode(fileBytes, format.fileEncoding);
         // Whatever the conversion could not carry (a lone byte at the end,
-        // an unpaired surrogate) shows as a difference on the way back.
-        format.exact = utf16FromUtf8(text.bytes, format.fileEncoding) == fileBytes;
+        // an unpaired surrogate) shows as a difference on the way back. A
+        // file without a mark, or in UTF-32, is never written back.
+        format.exact = format.bom && format.utf16() && utf16FromUtf8(text.bytes, format.fileEncoding) == fileBytes;
     } else if (QByteArrayView(fileBytes).isValidUtf8()) {
         format.fileEncoding = FileEncoding::Utf8;
         format.bom = fileBytes.startsWith("\xEF\xBB\xBF");
@@ -125,11 +169,22 @@ FileText decodeFile(QByteArray fileBytes)
 
 void requireExactFile(const TextFormat &format, const QString &path)
 {
-    if (!format.exact)
+    if (format.exact)
+        return;
+    if (!format.utf16())
         throw AppError(ErrorKind::InvalidArgument,
-                       QStringLiteral("%1 holds UTF-16 text that would not be written back unchanged (an odd "
-                                      "number of bytes or an unpaired surrogate); nothing was written")
+                       QStringLiteral("%1 holds UTF-32 text, which Larkspur reads but does not write; nothing was "
+                                      "written")
                            .arg(path));
+    if (!format.bom)
+        throw AppError(ErrorKind::InvalidArgument,
+                       QStringLiteral("%1 holds UTF-16 text without a byte-order mark, which Larkspur reads but does "
+                                      "not write; nothing was written")
+                           .arg(path));
+    throw AppError(ErrorKind::InvalidArgument,
+                   QStringLiteral("%1 holds UTF-16 text that would not be written back unchanged (an odd "
+                                  "number of bytes or an unpaired surrogate); nothing was written")
+                       .arg(path));
 }
 
 namespace {
@@ -145,18 +200,23 @@ namespace {
 QByteArray encodeFile(QByteArray bytes, const TextFormat &format, const QString &path)
 {
     requireExactFile(format, path);
-    if (format.utf16())
-        return utf16FromUtf8(bytes, format.fileEncoding);
+    if (format.utf16()) {
+        QByteArray encoded = utf16FromUtf8(bytes, format.fileEncoding);
+        // A U+0000 right after the little-endian mark makes it UTF-32's.
+        bool bom = false;
+        if (markedEncoding(encoded, bom) != format.fileEncoding)
+            throwEncodingChanged(path);
+        return encoded;
+    }
     if (encodedByOpening(format)) {
-        requireSameOpening(QByteArrayView(bytes).first(std::min<qsizetype>(bytes.size(), 3)), format, path);
+        requireSameOpening(QByteArrayView(bytes).first(std::min(bytes.size(), kConvertedOpening)), format, path);
         return bytes;
     }
     // The encoding is read from the bytes, so a write could change it:
     // Windows-1252 text that no longer holds a byte invalid in UTF-8 (its
-    // "\xC3\xA9" would read back as "\u00E9"), or a UTF-16 mark opening it.
-    // Text the write does not touch would then read back changed.
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")
-        || (!isAscii(bytes) && QByteArrayView(bytes).isValidUtf8()))
+    // "\xC3\xA9" would read back as "\u00E9"), or an opening read as UTF-16
+    // or UTF-32. Text the write does not touch would then read back changed.
+    if (convertedOpening(bytes) || (!isAscii(bytes) && QByteArrayView(bytes).isValidUtf8()))
         throwEncodingChanged(path);
     return bytes;
 }
@@ -169,14 +229,21 @@ bool encodedByOpening(const TextFormat &format)
 void requireSameOpening(QByteArrayView opening, const TextFormat &format, const QString &path)
 {
     requireExactFile(format, path);
-    // A U+FEFF opening a UTF-8 file without a mark would be read as one.
-    if (!format.bom && opening.startsWith("\xEF\xBB\xBF"))
+    // A U+FEFF opening a UTF-8 file without a mark would be read as one; NULs
+    // in every other byte would make it read as UTF-16.
+    if ((!format.bom && opening.startsWith("\xEF\xBB\xBF")) || convertedOpening(opening))
         throwEncodingChanged(path);
 }
 
 TextFormat detectTextFormat(QByteArrayView fileBytes)
 {
     return decodeFile(fileBytes.toByteArray()).format;
+}
+
+bool convertedOpening(QByteArrayView opening)
+{
+    bool bom = false;
+    return markedEncoding(opening, bom) != FileEncoding::Utf8;
 }
 
 QString decodeText(QByteArrayView bytes, TextEncoding encoding)

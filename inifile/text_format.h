@@ -10,7 +10,10 @@
 // valid UTF-8 as a whole is UTF-8 (a byte-order mark kept), and any other file
 // comes from a Windows ANSI code page and is read as Windows-1252. Either way
 // every byte of a line that nobody edits goes back to disk unchanged.
-enum class FileEncoding { Utf8, Windows1252, Utf16LE, Utf16BE };
+// UTF-32 (marked FF FE 00 00 or 00 00 FE FF) and UTF-16 without a mark (a
+// NUL in every other byte of its opening) are read too, but never written:
+// a write would have to guess how the file is to be read again.
+enum class FileEncoding { Utf8, Windows1252, Utf16LE, Utf16BE, Utf32LE, Utf32BE };
 
 // How the bytes every step works on spell their text: the file's own bytes,
 // except that a UTF-16 file is converted to UTF-8 when read and back when
@@ -21,14 +24,15 @@ enum class TextEncoding { Utf8, Windows1252 };
 // How one file spells its text: encoding, byte-order mark, line end.
 struct TextFormat {
     FileEncoding fileEncoding = FileEncoding::Utf8;
-    // A byte-order mark opens the file (always, for UTF-16).
+    // A byte-order mark opens the file (always, for UTF-16 that is written).
     bool bom = false;
     // The file's own line end as the working bytes spell it: the first one
     // found, CR LF for a file without one.
     QByteArray eol = QByteArrayLiteral("\r\n");
     // False for a UTF-16 file that would not convert back to the very same
-    // bytes (an odd byte count, an unpaired surrogate): it can be read, but
-    // every write to it is refused.
+    // bytes (an odd byte count, an unpaired surrogate), and for every UTF-32
+    // or unmarked UTF-16 file: it can be read, but every write to it is
+    // refused.
     bool exact = true;
 
     TextEncoding encoding() const
@@ -37,7 +41,7 @@ struct TextFormat {
     }
     bool utf16() const { return fileEncoding == FileEncoding::Utf16LE || fileEncoding == FileEncoding::Utf16BE; }
     // The mark as the working bytes spell it: UTF-8's three bytes, which a
-    // UTF-16 file's own mark becomes when converted.
+    // UTF-16 or UTF-32 file's own mark becomes when converted.
     qsizetype bomLength() const { return bom ? 3 : 0; }
     QByteArray bomBytes() const;
 };
@@ -48,6 +52,10 @@ struct FileText {
     QByteArray bytes;
     TextFormat format;
 };
+
+// How many bytes of a file's opening tell its encoding when they are read
+// as UTF-16 without a mark.
+constexpr qsizetype kConvertedOpening = 256;
 
 // The text of a file's own bytes, its format detected.
 FileText decodeFile(QByteArray fileBytes);
@@ -60,14 +68,17 @@ QByteArray encodeFile(QByteArray bytes, const TextFormat &format, const QString 
 // Whether a UTF-8 file's working bytes are its own bytes and encodeFile
 // needs only their opening (see requireSameOpening) to pass them.
 bool encodedByOpening(const TextFormat &format);
-// encodeFile's checks for such a file, given the first three bytes of its
-// working bytes.
+// encodeFile's checks for such a file, given the first kConvertedOpening
+// bytes of its working bytes.
 void requireSameOpening(QByteArrayView opening, const TextFormat &format, const QString &path);
 // Throws that same AppError; for writers that must refuse before any other step.
 void requireExactFile(const TextFormat &format, const QString &path);
 
 // The format of a file's own bytes (decodeFile's, without keeping the text).
 TextFormat detectTextFormat(QByteArrayView fileBytes);
+// Whether a file opening so is read as UTF-16 or UTF-32 (converted to
+// UTF-8); the first kConvertedOpening bytes tell.
+bool convertedOpening(QByteArrayView opening);
 
 QString decodeText(QByteArrayView bytes, TextEncoding encoding);
 // Throws AppError when `text` holds a character the encoding cannot store.

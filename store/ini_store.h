@@ -128,6 +128,10 @@ private:
     // After a write of our own under the file's lock: when the records held
     // the file as it was (`before`), they now hold it as written.
     void followOwnWrite(const FileStamp &before);
+    // Refuses (AppError, nothing written) a write to a file whose encoding is
+    // read but never written (see TextFormat::exact), before a version of it
+    // is kept.
+    void requireWritableEncoding() const;
     // Keeps the file as it is now in the version history, before a write of
     // `command`; the caller holds the file's lock. Never throws.
     void keepVersion(const QString &command) const;

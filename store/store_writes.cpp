@@ -37,6 +37,7 @@ WriteResult IniStore::setValue(const QString &section, const QString &key, const
     }
     const FileLock lock(m_fileName);
     const FileStamp before = stampOfFile(m_fileName);
+    requireWritableEncoding();
     keepVersion(QStringLiteral("set [%1] %2").arg(section, key));
     const bool written = writeProfileValue(section, key, value, m_fileName);
     if (written && before != m_stamp) {
@@ -71,6 +72,7 @@ bool IniStore::writeFollowing(const std::function<bool()> &write, const QString 
 {
     const FileLock lock(m_fileName);
     const FileStamp before = stampOfFile(m_fileName);
+    requireWritableEncoding();
     keepVersion(command);
     const bool written = write();
     if (written)
@@ -87,6 +89,18 @@ void IniStore::requireEncodable(const QStringList &texts) const
         encoding = detectTextFormat(readWholeFile(m_fileName)).encoding();
     for (const QString &text : texts)
         encodeText(text, encoding);
+}
+
+void IniStore::requireWritableEncoding() const
+{
+    // Only a file whose opening reads as UTF-16 or UTF-32 can be one: the
+    // others are not read whole for this. A read-only file, or one that
+    // cannot be opened, is refused as such by the write itself.
+    QFile file(m_fileName);
+    if (isReadOnlyFile(m_fileName) || !file.open(QIODevice::ReadOnly))
+        return;
+    if (convertedOpening(file.read(kConvertedOpening)))
+        requireExactFile(detectTextFormat(readWholeFile(m_fileName)), m_fileName);
 }
 
 bool IniStore::fileChanged() const
@@ -234,7 +248,7 @@ void IniStore::rewriteFile(const QString &name, const QString &command)
     const bool streamed = built && encodedByOpening(format);
     QByteArray encoded;
     if (streamed)
-        requireSameOpening(built->opening(3), format, m_fileName);
+        requireSameOpening(built->opening(kConvertedOpening), format, m_fileName);
     else if (write)
         encoded = encodeFile(built ? built->bytes() : std::move(rebuilt), format, m_fileName);
     auto encodedBytes = [&]() -> const QByteArray & {

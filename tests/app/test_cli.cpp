@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QStringEncoder>
 #include <QThread>
 #include <QtTest>
 
@@ -445,6 +446,54 @@ private Q_SLOTS:
                      value.toUtf8() + "\n");
             QCOMPARE(run({QStringLiteral("add-section"), file, QStringLiteral("Neu")}).code, 0);
             QCOMPARE(TestFolder::read(file), *referenceFileBytes(after + QStringLiteral("[Neu]\r\n"), e));
+        }
+    }
+
+    // UTF-32 (either mark) and UTF-16 without a mark are read as such, and
+    // every write to them is refused with nothing written: no byte of the
+    // file, no backup, no version.
+    void aUtf32OrUnmarkedUtf16FileIsReadButNeverWritten()
+    {
+        const QString text = QString::fromUtf8("[Net]\r\nHost=\xC3\xBC\r\n");
+        const auto encoded = [&text](QStringConverter::Encoding encoding, bool mark) {
+            QStringEncoder encoder(encoding, mark ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+            return QByteArray(encoder.encode(text));
+        };
+        const struct {
+            QByteArray bytes;
+            const char *message;
+        } files[] = {
+            {encoded(QStringConverter::Utf32LE, true), "holds UTF-32 text, which Larkspur reads but does not write"},
+            {encoded(QStringConverter::Utf32BE, true), "holds UTF-32 text, which Larkspur reads but does not write"},
+            {encoded(QStringConverter::Utf16LE, false), "holds UTF-16 text without a byte-order mark"},
+            {encoded(QStringConverter::Utf16BE, false), "holds UTF-16 text without a byte-order mark"},
+        };
+        QVERIFY(files[0].bytes.startsWith(QByteArrayView("\xFF\xFE\0\0", 4)));
+        QVERIFY(files[1].bytes.startsWith(QByteArrayView("\0\0\xFE\xFF", 4)));
+        const QList<QStringList> writes{{"set", "Net", "Host", "x"},
+                                        {"set", "New", "k", "v"},
+                                        {"delete", "Net", "Host"},
+                                        {"add-section", "New"},
+                                        {"add-key", "Net", "k", "v"},
+                                        {"delete-section", "Net"},
+                                        {"batch", "--set", "Net", "Host", "x"}};
+        for (const auto &[bytes, message] : files) {
+            TestFolder dir;
+            TestStateHome state;
+            const QString file = dir.write(QStringLiteral("u.ini"), bytes);
+            const Result dump = run({QStringLiteral("dump"), file});
+            QCOMPARE(dump.code, 0);
+            QCOMPARE(dump.out, QByteArray("{\"id\":1,\"section\":\"Net\",\"key\":\"\",\"value\":\"\"}\n"
+                                          "{\"id\":2,\"section\":\"Net\",\"key\":\"Host\",\"value\":\"\xC3\xBC\"}\n"));
+            for (const QStringList &write : writes) {
+                const Result r = run(QStringList{write[0], file} + write.mid(1));
+                QCOMPARE(r.code, 1);
+                QVERIFY2(r.err.contains(message) && r.err.contains("nothing was written"), r.err.constData());
+                QCOMPARE(TestFolder::read(file), bytes);
+                QCOMPARE(QDir(dir.path(QString())).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                         QStringList{QStringLiteral("u.ini")});
+            }
+            QCOMPARE(run({QStringLiteral("history"), file}).out, QByteArray());
         }
     }
 

@@ -117,12 +117,21 @@ private Q_SLOTS:
         TestStateHome state;
         TestFolder dir;
         const QString file = dir.write(QStringLiteral("a.ini"), "[A]\r\nk=1\r\n");
-        for (const char *bad : {"0", "-1", "x", "+1", "1.5"}) {
+        // Only a plain decimal: no blank, sign or leading zero.
+        for (const char *bad : {"0", "-1", "x", "+1", "1.5", " 1", "1 ", "01", "", "1e0", "0x1"}) {
             const Result r = run(state.path(), {"diff", file, QString::fromLatin1(bad)});
             QCOMPARE(r.code, 2);
             QVERIFY2(r.err.contains("is no version number") && r.err.contains("usage: larkspur-cli diff FILE N"),
                      r.err.constData());
         }
+        for (const char *command : {"diff", "restore"})
+            QCOMPARE(run(state.path(), {command, file, "01"}).code, 2);
+        // A long argument is shown by its opening only.
+        const QString huge = QString(5000, QLatin1Char('9'));
+        const Result longNumber = run(state.path(), {"diff", file, huge});
+        QCOMPARE(longNumber.code, 2);
+        QVERIFY2(longNumber.err.startsWith("larkspur-cli: '99999999999999999999") && longNumber.err.size() < 200,
+                 longNumber.err.left(300).constData());
         QCOMPARE(run(state.path(), {"restore", file}).code, 2);
         QCOMPARE(run(state.path(), {"history", file, "1"}).code, 2);
         const Result missing = run(state.path(), {"restore", file, "7"});

@@ -2,6 +2,10 @@
 
 #include "reference_encodings.h"
 
+#include <QStringDecoder>
+
+#include <algorithm>
+
 namespace model {
 namespace {
 
@@ -32,10 +36,10 @@ bool hasLoneSurrogate(const QString &text)
 // UTF-16 as the program reads it: an unpaired surrogate comes out as "?"
 // and an odd last byte as U+FFFD (Qt's conversions); either makes the file
 // one that is never written.
-QString fromUtf16(const QByteArray &bytes, bool bigEndian, bool &exact)
+QString fromUtf16(const QByteArray &bytes, bool bigEndian, bool &exact, qsizetype from = 2)
 {
     QString units;
-    for (qsizetype i = 2; i + 1 < bytes.size(); i += 2) {
+    for (qsizetype i = from; i + 1 < bytes.size(); i += 2) {
         const auto a = static_cast<unsigned char>(bytes[i]);
         const auto b = static_cast<unsigned char>(bytes[i + 1]);
         units += QChar(char16_t(bigEndian ? (a << 8 | b) : (b << 8 | a)));
@@ -56,6 +60,23 @@ QString fromUtf16(const QByteArray &bytes, bool bigEndian, bool &exact)
     if (bytes.size() % 2)
         text += QChar(0xFFFD);
     return text;
+}
+
+// UTF-16 without a mark: in the first 256 bytes (an even count, at least
+// four) every byte at odd places is NUL and no other (1), or the other way
+// round (0); -1 when neither.
+int unmarkedUtf16Nul(const QByteArray &bytes)
+{
+    const qsizetype size = std::min<qsizetype>(bytes.size(), 256) / 2 * 2;
+    for (int nulAt = 1; size >= 4 && nulAt >= 0; --nulAt) {
+        bool all = true;
+        for (qsizetype i = 0; i < size; ++i)
+            if ((bytes[i] == '\0') != (i % 2 == nulAt))
+                all = false;
+        if (all)
+            return nulAt;
+    }
+    return -1;
 }
 
 void appendLineWithEol(Text &text, const QString &eol, const QString &line)
@@ -138,7 +159,20 @@ Text decode(const QByteArray &bytes)
 {
     Text text;
     QString chars;
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+    const bool utf32LE = bytes.startsWith(QByteArrayView("\xFF\xFE\0\0", 4));
+    if (utf32LE || bytes.startsWith(QByteArrayView("\0\0\xFE\xFF", 4))) {
+        // Read, never written.
+        text.encoding = utf32LE ? Encoding::Utf32LE : Encoding::Utf32BE;
+        text.bom = true;
+        text.exact = false;
+        QStringDecoder decoder(utf32LE ? QStringConverter::Utf32LE : QStringConverter::Utf32BE,
+                               QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+        chars = decoder.decode(bytes.mid(4));
+    } else if (const int nulAt = unmarkedUtf16Nul(bytes); nulAt >= 0) {
+        text.encoding = nulAt == 1 ? Encoding::Utf16LE : Encoding::Utf16BE;
+        chars = fromUtf16(bytes, nulAt == 0, text.exact, 0);
+        text.exact = false;
+    } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
         const bool bigEndian = bytes.front() == '\xFE';
         text.encoding = bigEndian ? Encoding::Utf16BE : Encoding::Utf16LE;
         text.bom = true;
@@ -171,6 +205,9 @@ std::optional<QByteArray> encode(const Text &text)
         return referenceFileBytes(chars, ReferenceEncoding::Utf16LE);
     case Encoding::Utf16BE:
         return referenceFileBytes(chars, ReferenceEncoding::Utf16BE);
+    case Encoding::Utf32LE:
+    case Encoding::Utf32BE:
+        break;
     }
     return std::nullopt;
 }

@@ -13,7 +13,7 @@
 // conversions, so that the fuzz target can hold the store against it.
 namespace model {
 
-enum class Encoding { Utf8, Windows1252, Utf16LE, Utf16BE };
+enum class Encoding { Utf8, Windows1252, Utf16LE, Utf16BE, Utf32LE, Utf32BE };
 
 struct Line {
     QString text;
@@ -24,7 +24,8 @@ struct Line {
 struct Text {
     Encoding encoding = Encoding::Utf8;
     bool bom = false;
-    // False for UTF-16 bytes that do not convert back to themselves.
+    // False for UTF-16 bytes that do not convert back to themselves, and for
+    // the files that are read but never written (UTF-32, UTF-16 without a mark).
     bool exact = true;
     QList<Line> lines;
     // The file's own line end: the first one found, CR LF when none.

@@ -82,6 +82,37 @@ private Q_SLOTS:
         QCOMPARE(modeOf(file) & 07777, mode_t(0666));
     }
 
+    // Versions and folders chmod-ed open by hand are made private again the
+    // next time the history lists or reads them.
+    void widenedModesAreNarrowedAgain()
+    {
+        TestStateHome state;
+        TestFolder dir;
+        const QString file = dir.write(QStringLiteral("app.ini"), "[Db]\r\npassword=secret\r\n");
+        FileHistory history(settings(state.path()));
+        QVERIFY(history.keep(file, QStringLiteral("set [Db] password")));
+        const QString folder = fileFolder(state.path());
+        QVERIFY(!folder.isEmpty());
+        const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+        QVERIFY(names.size() >= 2);
+        const auto widen = [&] {
+            for (const QString &name : names)
+                QVERIFY(::chmod(QFile::encodeName(folder + QLatin1Char('/') + name).constData(), 0644) == 0);
+            QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0755) == 0);
+        };
+        const auto checkPrivate = [&] {
+            QCOMPARE(modeOf(folder) & 07777, mode_t(0700));
+            for (const QString &name : names)
+                QCOMPARE(modeOf(folder + QLatin1Char('/') + name) & 07777, mode_t(0600));
+        };
+        widen();
+        QCOMPARE(numbers(history, file), QList<qint64>{1});
+        checkPrivate();
+        widen();
+        QCOMPARE(history.contents(file, 1), QByteArray("[Db]\r\npassword=secret\r\n"));
+        checkPrivate();
+    }
+
     void identicalContentsMakeNoVersion()
     {
         TestStateHome state;

@@ -186,6 +186,25 @@ private Q_SLOTS:
                  (QStringList{"a.ini", "b.ini", "not-a-folder"}));
     }
 
+    // The copies' names tell which files were written: their folder is its
+    // owner's alone whatever the umask, and made so again when found open.
+    void theOldContentsFolderIsPrivate()
+    {
+        const TestDataHome home;
+        TestFolder dir;
+        const mode_t umask = ::umask(022);
+        const QString file = QFileInfo(dir.write(QStringLiteral("a.ini"), "old")).canonicalFilePath();
+        const QString first = saveOldContents(file, "old", "new");
+        const mode_t made = modeOf(oldContentsFolder());
+        QVERIFY(::chmod(QFile::encodeName(oldContentsFolder()).constData(), 0755) == 0);
+        const QString second = saveOldContents(file, "old", "newer");
+        ::umask(umask);
+        QCOMPARE(made, mode_t(0700));
+        QCOMPARE(modeOf(oldContentsFolder()), mode_t(0700));
+        QCOMPARE(modeOf(first), mode_t(0600));
+        QVERIFY(QFile::remove(first) && QFile::remove(second));
+    }
+
     // What killed writes left in the copies folder and beside the file goes
     // with the next lock of the file, unless it is the only whole version.
     void theNextLockKeepsOnlyTheCopiesStillNeeded()

@@ -137,6 +137,9 @@ private Q_SLOTS:
                     else
                         text += QChar(units[random.bounded(int(units.size()))]);
                 }
+                // FF FE 00 00 is UTF-32's mark: such a UTF-16 file is read as UTF-32.
+                if (!bigEndian && text.startsWith(QChar(0)))
+                    text.prepend(u'a');
                 const QByteArray file =
                     *referenceFileBytes(text, bigEndian ? ReferenceEncoding::Utf16BE : ReferenceEncoding::Utf16LE);
                 const FileText decoded = decodeFile(file);
@@ -203,6 +206,17 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(AppError, encode("k=1\r\n", "\xEF\xBB\xBFn=1\r\nk=1\r\n"));
         QCOMPARE(encode("\xEF\xBB\xBFk=1\r\n", "\xEF\xBB\xBF\xEF\xBB\xBFn=1\r\n"),
                  QByteArray("\xEF\xBB\xBF\xEF\xBB\xBFn=1\r\n"));
+        // NULs in every other byte would be read as UTF-16 without a mark,
+        // and "\u00FF\u00FE" then NULs as a UTF-32 mark.
+        const QByteArray nulPairs("\0=\0\r\n", 5);
+        QVERIFY(detectTextFormat(nulPairs).utf16());
+        QVERIFY_THROWS_EXCEPTION(AppError, encode("k=1\r\n", nulPairs));
+        QVERIFY_THROWS_EXCEPTION(AppError, encode("k=\xE9\r\n", QByteArray("\xFF\xFE\0\0=\r\nk=\xE9\r\n", 11)));
+        QCOMPARE(encode("k=1\r\n", QByteArray("k=\0\r\n", 5)), QByteArray("k=\0\r\n", 5));
+        // A U+0000 opening a little-endian UTF-16 file would follow its mark as UTF-32's.
+        const QByteArray utf16("\xFF\xFEk\0=\0\x31\0", 8);
+        QVERIFY_THROWS_EXCEPTION(AppError, encode(utf16, QByteArray("\xEF\xBB\xBF\0=1", 6)));
+        QCOMPARE(encode(utf16, "\xEF\xBB\xBFk=1"), utf16);
         // Inside a file U+FEFF is a name's or value's own first character.
         QCOMPARE(decodeText("\xEF\xBB\xBF\xEF\xBB\xBFk", TextEncoding::Utf8), QString(2, QChar(0xFEFF)) + u'k');
     }
