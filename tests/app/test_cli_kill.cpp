@@ -151,8 +151,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("unprivileged");
         QTest::addColumn<QStringList>("command");
-        const QStringList commands[] = {
-            {"set", "Section2", "key1", "v"}, {"delete", "Section1", "key2"}, {"delete-section", "Section3"}};
+        const QStringList commands[] = {{"set", "Section2", "key1", "v"},
+                                        {"delete", "Section1", "key2"},
+                                        {"delete-section", "Section3"},
+                                        // A batch rewrites once, after its last operation; the backup
+                                        // holds the file before its only rebuild, the delete.
+                                        {"batch", "--delete", "Section1", "key2", "--set", "Section2", "key1", "v"}};
         for (const bool unprivileged : {false, true})
             for (const QStringList &command : commands)
                 QTest::addRow("%s, %s", qPrintable(command[0]),
