@@ -1,6 +1,7 @@
 #include "file_access.h"
 
 #include "app_error.h"
+#include "file_attributes.h"
 #include "file_log.h"
 #include "huge_pages.h"
 #include "in_place_write.h"
@@ -17,24 +18,9 @@
 #include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
-
-// How many bytes at the end of `bytes` begin a UTF-8 sequence that does not
-// end there.
-qsizetype unfinishedUtf8Tail(QByteArrayView bytes)
-{
-    for (qsizetype back = 1; back <= 3 && back <= bytes.size(); ++back) {
-        const auto c = uchar(bytes[bytes.size() - back]);
-        if ((c & 0xC0) == 0x80)
-            continue;
-        const qsizetype length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-        return length > back ? back : 0;
-    }
-    return 0;
-}
 
 QByteArray nativePath(const QString &path)
 {
@@ -65,80 +51,6 @@ mode_t currentUmask()
 bool inPlaceHelps(int err)
 {
     return err == EACCES || err == EPERM || err == EROFS || err == EBUSY || err == EXDEV;
-}
-
-// The POSIX ACL of a file, kept by the kernel as an extended attribute.
-constexpr char kAccessAcl[] = "system.posix_acl_access";
-
-// The value of the extended attribute `name` of the descriptor; errno, or 0.
-int attributeValue(int fd, const char *name, QByteArray &value)
-{
-    for (;;) {
-        const ssize_t size = ::fgetxattr(fd, name, nullptr, 0);
-        if (size < 0)
-            return errno;
-        value.resize(qsizetype(size));
-        const ssize_t got = ::fgetxattr(fd, name, value.data(), size_t(size));
-        if (got >= 0) {
-            value.truncate(qsizetype(got));
-            return 0;
-        }
-        // It grew between the two calls.
-        if (errno != ERANGE)
-            return errno;
-    }
-}
-
-// Gives the new file `to` the extended attributes of the old one `from`
-// (-1 for none): its ACL, its security label, its user attributes, all this
-// process may read. An ACL that the folder's default ACL gave the new file
-// goes when the old one had none, so that the mode says again who may read
-// it. Returns the errno of an attribute that could not be given, 0 when all
-// were.
-int copyAttributes(int from, int to, const QByteArray &name)
-{
-    QByteArray names;
-    ssize_t size = from < 0 ? 0 : ::flistxattr(from, nullptr, 0);
-    while (size > 0) {
-        names.resize(qsizetype(size));
-        const ssize_t got = ::flistxattr(from, names.data(), size_t(size));
-        if (got >= 0 || errno != ERANGE) {
-            size = got;
-            break;
-        }
-        size = ::flistxattr(from, nullptr, 0);
-    }
-    // A file system without extended attributes has none to copy.
-    if (size < 0 && errno != ENOTSUP)
-        return errno;
-    names.truncate(qsizetype(std::max<ssize_t>(size, 0)));
-    bool hadAcl = false;
-    QByteArray value;
-    QByteArray present;
-    for (const QByteArrayView attribute : names.split('\0')) {
-        if (attribute.isEmpty())
-            continue;
-        const QByteArray key = attribute.toByteArray();
-        hadAcl = hadAcl || key == kAccessAcl;
-        int err = attributeValue(from, key.constData(), value);
-        // The new file may have it already (a security label given by the
-        // system's policy): then nothing needs to be allowed.
-        if (!err && (attributeValue(to, key.constData(), present) != 0 || present != value)
-            && ::fsetxattr(to, key.constData(), value.constData(), size_t(value.size()), 0) != 0)
-            err = errno;
-        if (err) {
-            qCWarning(lcFile) << "the attribute" << key << "of" << name
-                              << "cannot be given to a new file, so it is rewritten in place:" << std::strerror(err);
-            return err;
-        }
-    }
-    if (!hadAcl && ::fremovexattr(to, kAccessAcl) != 0 && errno != ENODATA && errno != ENOTSUP) {
-        const int err = errno;
-        qCWarning(lcFile) << "a new file for" << name
-                          << "keeps the ACL of its folder, so it is rewritten in place:" << std::strerror(err);
-        return err;
-    }
-    return 0;
 }
 
 struct NewFile {
@@ -343,79 +255,6 @@ bool replaceWithNewFile(const QString &path, const ContentsWriter &write, const 
         return err;
     };
     return writeContents(path, writeData, QByteArrayView(), oldContentsAt, false);
-}
-
-TextFormat formatOfFile(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        const int err = QFileInfo::exists(path) ? (QFileInfo(path).isDir() ? EISDIR : EACCES) : ENOENT;
-        throwFileError(err, path);
-    }
-    // A UTF-16 or UTF-32 file is converted as a whole to tell whether it converts back.
-    if (convertedOpening(file.peek(kConvertedOpening)))
-        return decodeFile(readWholeFile(path)).format;
-
-    // Otherwise the file is read in pieces through one small buffer: it is
-    // UTF-8 when every piece is, an unfinished sequence at the end of a piece
-    // carried over to the next; its line end is the first one in it.
-    constexpr qint64 kPiece = qint64(1) << 20;
-    QByteArray buffer(qsizetype(kPiece) + 4, Qt::Uninitialized);
-    qsizetype carried = 0;
-    bool utf8 = true;
-    bool first = true;
-    bool bom = false;
-    QByteArray eol;
-    bool crLast = false; // the piece before ended in CR: the next byte tells CR from CR LF
-    const qint64 limit = file.size() + kUnsizedReadLimit;
-    for (qint64 total = 0;;) {
-        const qint64 got = file.read(buffer.data() + carried, kPiece);
-        if (got < 0)
-            throw AppError(ErrorKind::PathFileAccess, file.errorString() + QStringLiteral(": ") + path);
-        total += got;
-        if (total > limit)
-            throwEndlessFile(path);
-        const QByteArrayView fresh(buffer.constData() + carried, qsizetype(got));
-        if (first) {
-            bom = fresh.startsWith("\xEF\xBB\xBF");
-            first = false;
-        }
-        if (eol.isEmpty() && crLast) {
-            if (!fresh.isEmpty())
-                eol = fresh.front() == '\n' ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\r");
-        } else if (eol.isEmpty()) {
-            const char *end = std::find_if(fresh.begin(), fresh.end(), [](char c) { return c == '\r' || c == '\n'; });
-            if (end != fresh.end()) {
-                if (*end == '\n')
-                    eol = QByteArrayLiteral("\n");
-                else if (end + 1 != fresh.end())
-                    eol = end[1] == '\n' ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\r");
-                else
-                    crLast = true;
-            }
-        }
-        if (got == 0) {
-            utf8 = utf8 && carried == 0;
-            if (eol.isEmpty() && crLast)
-                eol = QByteArrayLiteral("\r");
-            break;
-        }
-        const qsizetype size = carried + qsizetype(got);
-        if (utf8) {
-            const qsizetype tail = unfinishedUtf8Tail(QByteArrayView(buffer.constData(), size));
-            utf8 = QByteArrayView(buffer.constData(), size - tail).isValidUtf8();
-            std::memmove(buffer.data(), buffer.constData() + size - tail, size_t(tail));
-            carried = utf8 ? tail : 0;
-        }
-        if (!utf8 && !eol.isEmpty())
-            break;
-    }
-    TextFormat format;
-    format.fileEncoding = utf8 ? FileEncoding::Utf8 : FileEncoding::Windows1252;
-    format.bom = utf8 && bom;
-    if (!eol.isEmpty())
-        format.eol = eol;
-    return format;
 }
 
 void copyAsBackup(const QString &path, const QString &backup, QByteArrayView bytes)
