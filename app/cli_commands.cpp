@@ -2,7 +2,7 @@
 
 #include "add_entry.h"
 #include "app_error.h"
-#include "cli_batch.h"
+#include "batch_edit.h"
 #include "cli_history.h"
 #include "ini_store.h"
 #include "json_line.h"
@@ -152,6 +152,23 @@ int find(IniStore &store, const QStringList &args)
     }
     writeOut(out);
     return hits > 0 ? 0 : 1;
+}
+
+QString batchUsageError(const QStringList &args)
+{
+    QString error;
+    parseBatch(args, error);
+    return error;
+}
+
+int runBatch(IniStore &store, const QStringList &args)
+{
+    QString error;
+    const QList<BatchOperation> operations = parseBatch(args, error);
+    if (!error.isEmpty())
+        throw AppError(ErrorKind::InvalidArgument, error);
+    runBatchEdit(store, operations);
+    return 0;
 }
 
 } // namespace

@@ -2,10 +2,13 @@
 #include "ini_store.h"
 
 #include <QFile>
+#include <QFileInfo>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
+#include <unistd.h>
 
 void (*g_fuzzFailureHook)() = nullptr;
 
@@ -226,11 +229,67 @@ void FuzzSession::checkReadBack(const Operation &op, const Expected &e, const In
     }
 }
 
+namespace {
+
+// Files of the person's own beside the configuration file, named much as a
+// writer's temporary files are; every write must leave them as they are.
+constexpr const char *kLookAlikes[] = {
+    ".app.ini.backup",         ".app.ini.orig01",        ".app.old.saved1",
+    ".app.ini.larkspur-12345", ".app.ini.larkspur-ab12", ".app.ini.larkspur-Ab12Cd.keep",
+};
+// A symbolic link of a temporary file's very name: never followed, never removed.
+constexpr const char *kLink = ".app.ini.larkspur-Zz9Zz9";
+// Another user's file of that form (planted only when running as root).
+constexpr const char *kForeign = ".app.ini.larkspur-Nb0dy1";
+// A killed writer's temporary file, which the next write may clear away.
+constexpr const char *kStale = ".app.old.larkspur-Qq1Qq1";
+
+QByteArray lookAlikeContents(const char *name)
+{
+    return QByteArray("kept: ") + name + '\n';
+}
+
+} // namespace
+
+void plantLookAlikes(const QString &folder)
+{
+    const QByteArray dir = QFile::encodeName(folder) + '/';
+    const auto plant = [&](const char *name) {
+        QFile file(QFile::decodeName(dir + name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(lookAlikeContents(name)) < 0)
+            qFatal("fuzz_store: cannot write %s", name);
+    };
+    for (const char *name : kLookAlikes)
+        plant(name);
+    plant(kStale);
+    if (::symlink("elsewhere", (dir + kLink).constData()) != 0)
+        qFatal("fuzz_store: cannot make the link %s", kLink);
+    if (::geteuid() == 0) {
+        plant(kForeign);
+        if (::chown((dir + kForeign).constData(), 65534, 65534) != 0)
+            qFatal("fuzz_store: cannot give %s away", kForeign);
+    }
+}
+
 void FuzzSession::checkFolder()
 {
-    for (const QByteArray &name : folderEntries(m_folder))
-        if (name != "app.ini" && name != "app.old")
+    const QList<QByteArray> names = folderEntries(m_folder);
+    for (const QByteArray &name : names) {
+        const bool planted = std::any_of(std::begin(kLookAlikes), std::end(kLookAlikes),
+                                         [&](const char *lookAlike) { return name == lookAlike; })
+                             || name == kLink || name == kForeign || name == kStale;
+        if (name != "app.ini" && name != "app.old" && !planted)
             fail(QStringLiteral("a file was left beside the configuration file: ") + QString::fromLocal8Bit(name));
+    }
+    const QString dir = m_folder + QLatin1Char('/');
+    for (const char *name : kLookAlikes)
+        if (readIfExists(dir + QLatin1String(name)) != lookAlikeContents(name))
+            fail(QStringLiteral("a file of the person's own beside the file was changed or removed: ")
+                 + QLatin1String(name));
+    if (QFileInfo(dir + QLatin1String(kLink)).symLinkTarget().isEmpty())
+        fail(QStringLiteral("a link named like a temporary file was removed"));
+    if (::geteuid() == 0 && readIfExists(dir + QLatin1String(kForeign)) != lookAlikeContents(kForeign))
+        fail(QStringLiteral("another user's file named like a temporary file was removed"));
 }
 
 void FuzzSession::fail(const QString &what, const QString &expected, const QString &actual)

@@ -144,17 +144,29 @@ Operation readOperation(FuzzInput &in, const QList<model::Record> &known)
 {
     static constexpr Operation::Kind kKinds[16] = {
         Operation::Set,           Operation::Set,        Operation::Set,
-        Operation::Set,           Operation::Delete,     Operation::Delete,
+        Operation::Batch,         Operation::Delete,     Operation::Delete,
         Operation::AddSection,    Operation::AddSection, Operation::AddKey,
         Operation::AddKey,        Operation::AddKey,     Operation::DeleteSection,
         Operation::DeleteSection, Operation::Reload,     Operation::ToggleReadOnly,
-        Operation::Set,
+        Operation::Batch,
     };
     Operation op;
     const std::uint8_t code = in.byte();
     op.kind = kKinds[code % 16];
     if (op.kind == Operation::Reload || op.kind == Operation::ToggleReadOnly)
         return op;
+    if (op.kind == Operation::Batch) {
+        // Two to four writes; what is not a write becomes a set.
+        for (int n = 2 + in.byte() % 3; n > 0; --n) {
+            Operation step = readOperation(in, known);
+            if (step.kind > Operation::DeleteSection) {
+                step.kind = Operation::Set;
+                step.steps.clear();
+            }
+            op.steps.push_back(std::move(step));
+        }
+        return op;
+    }
     // Half the time the section and key of one record, so that writes meet
     // the lines they are after.
     if (code / 16 % 2 && !known.isEmpty()) {
@@ -189,6 +201,12 @@ QString Operation::describe() const
         return QStringLiteral("(load the file again)");
     case ToggleReadOnly:
         return QStringLiteral("(toggle the file's write bits)");
+    case Batch: {
+        QString out = QStringLiteral("batch");
+        for (const Operation &step : steps)
+            out += QStringLiteral(" --") + step.describe();
+        return out;
+    }
     }
     return QString();
 }

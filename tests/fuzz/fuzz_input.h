@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 // The fuzz input read as a file and a list of operations. Every byte
 // string is a valid input: once the bytes run out every read gives zeros.
@@ -32,11 +33,13 @@ private:
 };
 
 struct Operation {
-    enum Kind { Set, Delete, AddSection, AddKey, DeleteSection, Reload, ToggleReadOnly };
+    enum Kind { Set, Delete, AddSection, AddKey, DeleteSection, Reload, ToggleReadOnly, Batch };
     Kind kind = Set;
     QString section;
     QString key;
     QString value;
+    // A batch's operations: writes only (set to add-key, delete-section).
+    std::vector<Operation> steps;
     // For the failure report: the operation as larkspur-cli would spell it.
     QString describe() const;
 };

@@ -15,7 +15,7 @@ constexpr QFile::Permissions kWritable = QFile::ReadOwner | QFile::WriteOwner | 
 constexpr QFile::Permissions kReadOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
 
 // [operation kind][written, read-only, refused]
-qint64 g_outcomes[7][3] = {};
+qint64 g_outcomes[8][3] = {};
 
 } // namespace
 
@@ -28,6 +28,7 @@ FuzzSession::FuzzSession(const QString &folder, const QByteArray &bytes, bool re
         QFile::setPermissions(path, kWritable);
         QFile::remove(path);
     }
+    plantLookAlikes(folder);
     QFile file(m_path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("fuzz_store: cannot write %s", qPrintable(m_path));
@@ -44,7 +45,7 @@ FuzzSession::FuzzSession(const QString &folder, const QByteArray &bytes, bool re
         fail(QStringLiteral("the file does not load: ") + e.description());
     }
     m_memory = model::records(m_text);
-    check(Operation{Operation::Reload, {}, {}, {}},
+    check(Operation{Operation::Reload, {}, {}, {}, {}},
           Expected{Outcome::Written, m_text, m_memory, true, true, false, bytes}, 0, bytes, std::nullopt, 0);
 }
 
@@ -210,13 +211,15 @@ FuzzSession::Expected FuzzSession::expected(const Operation &op) const
         return Expected{Outcome::Written, m_text, model::records(m_text), true, true, false, QByteArray()};
     case Operation::ToggleReadOnly:
         return Expected{Outcome::Written, m_text, m_memory, m_synced, m_followed, false, QByteArray()};
+    case Operation::Batch:
+        // Checked against the same writes one by one (runBatch).
+        break;
     }
     return refused(m_memory, m_synced);
 }
 
-std::optional<int> FuzzSession::perform(const Operation &op)
+std::optional<int> runCommand(IniStore &store, const Operation &op, QString &error)
 {
-    IniStore &store = *m_store;
     try {
         switch (op.kind) {
         case Operation::Set:
@@ -244,33 +247,63 @@ std::optional<int> FuzzSession::perform(const Operation &op)
             fillTree(nodes, *store.records());
             if (sectionNodeIndex(nodes, op.section) == 0)
                 return std::nullopt;
-            const QStringList keys = sectionDeletionKeys(nodes, op.section);
-            const std::optional<QStringList> modelKeys = model::sectionDeletionKeys(m_memory, op.section);
-            if (!modelKeys || keys != *modelKeys)
-                fail(QStringLiteral("the tree hands other keys to Delete > Section"),
-                     modelKeys ? escaped(modelKeys->join(QLatin1Char('|'))) : QStringLiteral("(no node)"),
-                     escaped(keys.join(QLatin1Char('|'))));
-            store.deleteKeys(op.section, keys,
+            store.deleteKeys(op.section, sectionDeletionKeys(nodes, op.section),
                              [&op](const RecordList &records) { return sectionDeletionKeysOf(records, op.section); });
             return 0;
         }
         case Operation::Reload:
-            store.load();
-            return 0;
         case Operation::ToggleReadOnly:
-            m_readOnly = !m_readOnly;
-            QFile::setPermissions(m_path, m_readOnly ? kReadOnly : kWritable);
-            return 0;
+        case Operation::Batch:
+            break;
         }
     } catch (const AppError &e) {
-        m_lastError = e.description();
+        error = e.description();
     }
     return std::nullopt;
+}
+
+std::optional<int> FuzzSession::perform(const Operation &op)
+{
+    IniStore &store = *m_store;
+    switch (op.kind) {
+    case Operation::DeleteSection: {
+        NodeCollection nodes;
+        fillTree(nodes, *store.records());
+        if (sectionNodeIndex(nodes, op.section) == 0)
+            return std::nullopt;
+        const QStringList keys = sectionDeletionKeys(nodes, op.section);
+        const std::optional<QStringList> modelKeys = model::sectionDeletionKeys(m_memory, op.section);
+        if (!modelKeys || keys != *modelKeys)
+            fail(QStringLiteral("the tree hands other keys to Delete > Section"),
+                 modelKeys ? escaped(modelKeys->join(QLatin1Char('|'))) : QStringLiteral("(no node)"),
+                 escaped(keys.join(QLatin1Char('|'))));
+        break;
+    }
+    case Operation::Reload:
+        try {
+            store.load();
+        } catch (const AppError &e) {
+            m_lastError = e.description();
+            return std::nullopt;
+        }
+        return 0;
+    case Operation::ToggleReadOnly:
+        m_readOnly = !m_readOnly;
+        QFile::setPermissions(m_path, m_readOnly ? kReadOnly : kWritable);
+        return 0;
+    default:
+        break;
+    }
+    return runCommand(store, op, m_lastError);
 }
 
 void FuzzSession::run(const Operation &op)
 {
     m_log += QStringLiteral("%1. %2\n").arg(++m_count).arg(op.describe());
+    if (op.kind == Operation::Batch) {
+        ++g_outcomes[op.kind][int(runBatch(op))];
+        return;
+    }
     // Worked out before the store runs: the model reads the read-only flag
     // as it was.
     Expected e = expected(op);
@@ -291,10 +324,10 @@ void FuzzSession::run(const Operation &op)
 
 QString fuzzStatistics()
 {
-    static const char *const names[] = {"set",    "delete",          "add-section", "add-key", "delete-section",
-                                        "reload", "read-only switch"};
+    static const char *const names[] = {"set",    "delete",           "add-section", "add-key", "delete-section",
+                                        "reload", "read-only switch", "batch"};
     QString out;
-    for (int kind = 0; kind < 7; ++kind)
+    for (int kind = 0; kind < 8; ++kind)
         out += QStringLiteral("%1: %2 written, %3 read-only, %4 refused\n")
                    .arg(QLatin1String(names[kind]))
                    .arg(g_outcomes[kind][0])

@@ -63,6 +63,9 @@ private:
                        const QString &value) const;
     Expected expectRewrite(const QList<model::Record> &left, const QList<model::Record> &after) const;
     Expected expected(const Operation &op) const;
+    // Runs a batch on the store beside the same operations run one by one,
+    // each on a fresh store, on a copy of the file; returns how it ended.
+    Outcome runBatch(const Operation &op);
     // Runs `op` on the store: what it returned (0 written, 1 read-only), or
     // nothing when it was refused with an AppError.
     std::optional<int> perform(const Operation &op);
@@ -94,6 +97,11 @@ private:
     QString m_lastError;
 };
 
+// Runs one write as larkspur-cli runs it on a store that has loaded its
+// file: what it returned (0 written, 1 read-only), or nothing when it was
+// refused (with the AppError's text in `error`).
+std::optional<int> runCommand(IniStore &store, const Operation &op, QString &error);
+
 // How many operations of each kind ended in each way so far, one line per
 // kind, so that a run shows which paths its inputs reached.
 QString fuzzStatistics();
@@ -101,6 +109,10 @@ QString fuzzStatistics();
 // The names in a folder, "." and ".." left out.
 QList<QByteArray> folderEntries(const QString &folder);
 QByteArray readFile(const QString &path);
+// Puts files beside app.ini in `folder` that look like a writer's temporary
+// files but are not (checkFolder holds every write to leaving them), and
+// one left behind by a killed writer.
+void plantLookAlikes(const QString &folder);
 std::optional<QByteArray> readIfExists(const QString &path);
 
 // Called before the process ends on a broken promise, so that a driver can

@@ -1,8 +1,7 @@
-#include "cli_batch.h"
+#include "batch_edit.h"
 
 #include "app_error.h"
 #include "append_line.h"
-#include "cli_commands.h"
 #include "file_access.h"
 #include "file_lock.h"
 #include "file_name_test.h"
@@ -17,67 +16,25 @@
 
 #include <cerrno>
 #include <new>
-#include <optional>
 #include <utility>
 
 namespace {
 
-// The commands a batch may run, by option, and how many arguments each takes.
-struct BatchOption {
+// The commands a batch may run, by option; what each takes is spelled as
+// larkspur-cli's usage spells it.
+struct BatchCommand {
     const char *option;
     const char *command;
+    qsizetype argumentCount;
+    const char *arguments;
 };
-const BatchOption kOptions[] = {
-    {"--set", "set"},
-    {"--delete", "delete"},
-    {"--add-section", "add-section"},
-    {"--add-key", "add-key"},
-    {"--delete-section", "delete-section"},
+const BatchCommand kCommands[] = {
+    {"--set", "set", 3, "SECTION KEY VALUE"},
+    {"--delete", "delete", 2, "SECTION KEY"},
+    {"--add-section", "add-section", 1, "SECTION"},
+    {"--add-key", "add-key", 3, "SECTION KEY VALUE"},
+    {"--delete-section", "delete-section", 1, "SECTION"},
 };
-
-struct Operation {
-    const CliCommand *command;
-    QStringList args;
-    // As the person wrote it, for messages.
-    QString text;
-};
-
-const CliCommand *commandNamed(const char *name)
-{
-    for (const CliCommand &command : cliCommands())
-        if (qstrcmp(command.name, name) == 0)
-            return &command;
-    return nullptr;
-}
-
-// The operations of `args`, or the usage error in `error`.
-QList<Operation> parse(const QStringList &args, QString &error)
-{
-    QList<Operation> operations;
-    for (qsizetype i = 0; i < args.size();) {
-        const CliCommand *command = nullptr;
-        for (const BatchOption &option : kOptions)
-            if (args[i] == QLatin1String(option.option))
-                command = commandNamed(option.command);
-        if (!command) {
-            error = QStringLiteral("unknown batch operation '%1': use --set, --delete, --add-section, --add-key "
-                                   "or --delete-section")
-                        .arg(args[i]);
-            return {};
-        }
-        const qsizetype count = command->argumentCount;
-        if (i + 1 + count > args.size()) {
-            error = QStringLiteral("%1 needs %2").arg(args[i], QString::fromLatin1(command->arguments));
-            return {};
-        }
-        Operation operation{command, args.mid(i + 1, count), args.mid(i, count + 1).join(QLatin1Char(' '))};
-        operations.append(operation);
-        i += count + 1;
-    }
-    if (operations.isEmpty())
-        error = QStringLiteral("a batch needs at least one operation");
-    return operations;
-}
 
 // The batch's file in memory: its own bytes as the operations so far leave
 // them, and what its backup holds after them (unchanged while no operation
@@ -114,12 +71,12 @@ struct BatchText {
 
 // Runs one operation on the text as its command runs on the file: true when
 // done, false when refused after saying why (as the command exits with 1).
-bool apply(BatchText &text, const Operation &operation)
+bool apply(BatchText &text, const BatchOperation &operation)
 {
     IniStore &store = text.store;
     const QString fileName = store.fileName();
     const QStringList &args = operation.args;
-    const QByteArray name(operation.command->name);
+    const QByteArray &name = operation.command;
     if (name == "set") {
         checkProfileWrite(args[0], args[1], args[2]);
         text.bytes = profileWrittenBytes(text.bytes, args[0], args[1], args[2], fileName);
@@ -169,30 +126,39 @@ bool apply(BatchText &text, const Operation &operation)
 
 } // namespace
 
-QString batchUsageError(const QStringList &args)
+QList<BatchOperation> parseBatch(const QStringList &args, QString &error)
 {
-    QString error;
-    parse(args, error);
-    return error;
+    QList<BatchOperation> operations;
+    for (qsizetype i = 0; i < args.size();) {
+        const BatchCommand *command = nullptr;
+        for (const BatchCommand &candidate : kCommands)
+            if (args[i] == QLatin1String(candidate.option))
+                command = &candidate;
+        if (!command) {
+            error = QStringLiteral("unknown batch operation '%1': use --set, --delete, --add-section, --add-key "
+                                   "or --delete-section")
+                        .arg(args[i]);
+            return {};
+        }
+        const qsizetype count = command->argumentCount;
+        if (i + 1 + count > args.size()) {
+            error = QStringLiteral("%1 needs %2").arg(args[i], QString::fromLatin1(command->arguments));
+            return {};
+        }
+        operations.append(
+            {QByteArray(command->command), args.mid(i + 1, count), args.mid(i, count + 1).join(QLatin1Char(' '))});
+        i += count + 1;
+    }
+    if (operations.isEmpty())
+        error = QStringLiteral("a batch needs at least one operation");
+    return operations;
 }
 
-int runBatch(IniStore &store, const QStringList &args)
+BatchResult applyBatch(IniStore &store, const QByteArray &original, const QList<BatchOperation> &operations)
 {
-    QString error;
-    const QList<Operation> operations = parse(args, error);
-    if (!error.isEmpty())
-        throw AppError(ErrorKind::InvalidArgument, error);
-    if (isReadOnlyFile(store.fileName()))
-        throw AppError(ErrorKind::PermissionDenied,
-                       store.fileName() + QStringLiteral(" is read only; nothing was written"));
-
-    // One writer from the first read to the one write: no other program's
-    // change lands in between, and none is overwritten.
-    const FileLock lock(store.fileName());
-    const QByteArray original = readWholeFile(store.fileName());
     BatchText text{store, original, std::nullopt};
     for (qsizetype i = 0; i < operations.size(); ++i) {
-        const Operation &operation = operations[i];
+        const BatchOperation &operation = operations[i];
         QString failure;
         try {
             if (!apply(text, operation))
@@ -210,17 +176,29 @@ int runBatch(IniStore &store, const QStringList &args)
                            .arg(i + 1)
                            .arg(operation.text, failure));
     }
-    if (text.bytes == original && !text.backup)
-        return 0;
+    return BatchResult{original, std::move(text.bytes), std::move(text.backup)};
+}
+
+void runBatchEdit(IniStore &store, const QList<BatchOperation> &operations)
+{
+    if (isReadOnlyFile(store.fileName()))
+        throw AppError(ErrorKind::PermissionDenied,
+                       store.fileName() + QStringLiteral(" is read only; nothing was written"));
+
+    // One writer from the first read to the one write: no other program's
+    // change lands in between, and none is overwritten.
+    const FileLock lock(store.fileName());
+    const BatchResult result = applyBatch(store, readWholeFile(store.fileName()), operations);
+    if (!result.changesFiles())
+        return;
     store.writeFollowing(
         [&] {
             const QString backup = backupPathFor(store.fileName());
-            if (text.backup)
-                copyAsBackup(store.fileName(), backup, *text.backup);
-            replaceFileContents(store.fileName(), text.bytes,
-                                text.backup && *text.backup == original ? backup : QString());
+            if (result.backup)
+                copyAsBackup(store.fileName(), backup, *result.backup);
+            replaceFileContents(store.fileName(), result.bytes,
+                                result.backup && *result.backup == result.original ? backup : QString());
             return true;
         },
         QStringLiteral("batch: %1 operations").arg(operations.size()));
-    return 0;
 }
