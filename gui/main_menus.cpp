@@ -1,6 +1,7 @@
 #include "main_menus.h"
 
 #include <QAction>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -53,6 +54,22 @@ MainMenus::MainMenus(QMenuBar &bar)
 
     m_aboutAction = bar.addAction(QStringLiteral("&About"));
     m_aboutAction->setObjectName(QStringLiteral("mnuAbout"));
+
+    // On no menu of the bar, whose items stay as they always were.
+    m_undoAction = new QAction(QStringLiteral("&Undo"), &bar);
+    m_undoAction->setObjectName(QStringLiteral("mnuUndo"));
+    m_undoAction->setShortcuts(QKeySequence::Undo);
+    m_redoAction = new QAction(QStringLiteral("&Redo"), &bar);
+    m_redoAction->setObjectName(QStringLiteral("mnuRedo"));
+    // Ctrl+Y too, as on Windows, whatever the platform calls Redo.
+    QList<QKeySequence> redoKeys = QKeySequence::keyBindings(QKeySequence::Redo);
+    const QKeySequence ctrlY(Qt::CTRL | Qt::Key_Y);
+    if (!redoKeys.contains(ctrlY))
+        redoKeys.append(ctrlY);
+    m_redoAction->setShortcuts(redoKeys);
+    m_undoAction->setShortcutContext(Qt::WindowShortcut);
+    m_redoAction->setShortcutContext(Qt::WindowShortcut);
+    enableUndo(false, false);
 }
 
 void MainMenus::enableDeleteFor(bool sectionNode)
@@ -61,10 +78,19 @@ void MainMenus::enableDeleteFor(bool sectionNode)
     m_deleteKeyAction->setEnabled(!sectionNode);
 }
 
+void MainMenus::enableUndo(bool canUndo, bool canRedo)
+{
+    m_undoAction->setEnabled(canUndo);
+    m_redoAction->setEnabled(canRedo);
+}
+
 void MainMenus::execTreeMenu(QWidget *parent, const QPoint &globalPos) const
 {
     QMenu menu(parent);
     menu.setObjectName(QStringLiteral("mnuTree"));
+    menu.addAction(m_undoAction);
+    menu.addAction(m_redoAction);
+    menu.addSeparator();
     menu.addMenu(m_newMenu);
     menu.addMenu(m_deleteMenu);
     menu.addSeparator();

@@ -8,8 +8,10 @@ class QWidget;
 
 // The main window's menus: File (Open File, History..., Exit), Edit with its
 // New and Delete submenus, Find... and Next, and About, built once on the
-// window's menu bar with their captions and object names. The menu bar owns
-// the menus and actions; the window connects the actions to its commands.
+// window's menu bar with their captions and object names, and Undo and
+// Redo, which stand on no menu of the bar: the tree's context menu offers
+// them and the window takes their keys. The menu bar owns the menus and
+// actions; the window connects the actions to its commands.
 class MainMenus {
 public:
     explicit MainMenus(QMenuBar &bar);
@@ -17,9 +19,12 @@ public:
     // Delete > Section is offered while a section node is clicked, Delete >
     // Key while a key node is.
     void enableDeleteFor(bool sectionNode);
+    // Undo and Redo are offered, and their keys work, only when there is a
+    // write to undo or redo.
+    void enableUndo(bool canUndo, bool canRedo);
     // The tree's context menu at a point of the screen, over `parent`: the
-    // Edit menu's New, Delete, Find and Next commands. Returns once the menu
-    // has closed.
+    // Edit menu's New, Delete, Find and Next commands, after Undo and Redo.
+    // Returns once the menu has closed.
     void execTreeMenu(QWidget *parent, const QPoint &globalPos) const;
 
     QMenu *fileMenu() const { return m_fileMenu; }
@@ -39,6 +44,8 @@ public:
     QAction *findAction() const { return m_findAction; }
     QAction *findNextAction() const { return m_findNextAction; }
     QAction *aboutAction() const { return m_aboutAction; }
+    QAction *undoAction() const { return m_undoAction; }
+    QAction *redoAction() const { return m_redoAction; }
 
 private:
     QMenu *m_fileMenu = nullptr;
@@ -58,4 +65,6 @@ private:
     QAction *m_findAction = nullptr;
     QAction *m_findNextAction = nullptr;
     QAction *m_aboutAction = nullptr;
+    QAction *m_undoAction = nullptr;
+    QAction *m_redoAction = nullptr;
 };

@@ -75,6 +75,7 @@ MainWindow::MainWindow(Interaction &ui, QString commandLine, QWidget *parent)
     connect(m_treePane, &TreePane::valueWritten, this,
             [this] { QTimer::singleShot(0, this, [this] { followStore(); }); });
     connectShortcuts();
+    connectUndo();
     m_paneLayout->apply();
 
     // Open with the designed client area, centred on the screen.

@@ -9,6 +9,7 @@
 #include "main_menus.h"
 #include "pane_layout.h"
 #include "tree_pane.h"
+#include "undo_journal.h"
 #include "window_layout.h"
 
 #include <QMainWindow>
@@ -60,6 +61,11 @@ public:
     void showFind();
     void findNext();
     void showAbout();
+    // Ctrl+Z and Ctrl+Shift+Z (or Ctrl+Y), and the tree's context menu:
+    // the file put back as it was before the window's last write, and
+    // forward again. Nothing while a value is being edited.
+    void undoWrite();
+    void redoWrite();
 
     // A key, seen before the focused control gets it, and not consumed: F3
     // runs Next when the find dialog could, Ctrl+F shows the find dialog.
@@ -110,6 +116,11 @@ private:
     // Registers the shell verb again, so that it follows the program wherever it moved.
     void registerShellVerb();
     void connectShortcuts();
+    // Undo and Redo connected, their keys taken by the window, and offered
+    // as the journal allows.
+    void connectUndo();
+    // undoWrite (`undo`) or redoWrite, then the tree built again.
+    void stepWrite(bool undo);
     // Delete in the tree: Delete > Key or Delete > Section, by the node.
     void deleteSelected();
     // The menus built on the menu bar, their commands connected to this window.
@@ -152,6 +163,9 @@ private:
     std::unique_ptr<MainMenus> m_menus;
 
     std::shared_ptr<FileHistory> m_history;
+    // The window's writes to its file, for undo and redo; handed to the
+    // store, which it outlives.
+    UndoJournal m_undo;
     std::unique_ptr<IniStore> m_store;
     QPointer<FindDialog> m_findDialog;
     FindState m_findState;

@@ -24,6 +24,8 @@ void MainWindow::loadFile(const QString &chosen)
     const BusyCursor busy;
     if (!m_store)
         createStore();
+    // The steps were the last file's.
+    m_undo.clear();
     m_store->setFileName(chosen);
     try {
         m_store->load();
@@ -57,6 +59,7 @@ void MainWindow::loadFile(const QString &chosen)
 void MainWindow::createStore()
 {
     m_store = std::make_unique<IniStore>(m_ui, m_history);
+    m_store->setUndoJournal(&m_undo);
 }
 
 void MainWindow::showHistory()

@@ -17,10 +17,11 @@ class ValueList;
 // The section tree and the value pane working together: a click on a key
 // node shows its value in the pane, a collapse empties it, Enter or F2 edits
 // the value in place and writes it to the store, the tree's context menu
-// offers the Edit menu's commands, and a find hit is selected and shown. The
-// window owns the widgets, the menus and the store; `store` names the store
-// (nullptr when there is none), which comes and goes with the window's
-// activations and close. `ui` is how a failed write is reported.
+// offers Undo, Redo and the Edit menu's commands, and a find hit is
+// selected and shown. The window owns the widgets, the menus and the store;
+// `store` names the store (nullptr when there is none), which comes and goes
+// with the window's activations and close. `ui` is how a failed write is
+// reported.
 class TreePane : public QObject {
     Q_OBJECT
 public:
@@ -45,8 +46,9 @@ public:
     bool onValueEdited(const std::optional<QString> &newString);
     // Enter in the tree: the selected key's value is edited in place.
     void editSelectedValue();
-    // The tree's context menu at a point of the screen: the Edit menu's New,
-    // Delete, Find and Next commands. Returns once the menu has closed.
+    // The tree's context menu at a point of the screen: Undo and Redo, then
+    // the Edit menu's New, Delete, Find and Next commands. Returns once the
+    // menu has closed.
     void showTreeMenu(const QPoint &globalPos);
     // Selects the node of a find hit and shows its value.
     void showFindHit(const IniRecord &record);

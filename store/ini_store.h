@@ -11,6 +11,7 @@
 class FileHistory;
 class Interaction;
 class ProfileBuilder;
+class UndoJournal;
 
 // What a value set did: wrote the file, or found it read-only (and said so).
 enum class WriteResult { Written, ReadOnly };
@@ -102,6 +103,24 @@ public:
     // or the file is read-only or cannot be written.
     void restoreVersion(qint64 number);
 
+    // The journal that keeps this store's writes (each set, add, rewrite and
+    // restore) for undo and redo; nullptr, the default, keeps none. Its
+    // owner hands it in, clears it when another file is opened, and keeps it
+    // alive as long as the store.
+    void setUndoJournal(UndoJournal *journal) { m_journal = journal; }
+    UndoJournal *undoJournal() const { return m_journal; }
+    // Puts the file back as it was before the journal's newest write
+    // (undo), or as the newest undone write left it (redo), in one write
+    // under the file's lock like a restore: the contents it replaces become
+    // a version first, and the file is read again. When another program
+    // changed the file since (it is not what that step left), the person is
+    // asked first, with the file unlocked; No leaves everything as it is.
+    // False when there was nothing to do or the person said No. Throws
+    // AppError, the journal as it was, when the file is read-only or cannot
+    // be written.
+    bool undoWrite();
+    bool redoWrite();
+
     // Refuses (AppError InvalidArgument, nothing changed) texts the file's encoding
     // cannot hold, before any record or line is made for them.
     void requireEncodable(const QStringList &texts) const;
@@ -135,6 +154,14 @@ private:
     // Keeps the file as it is now in the version history, before a write of
     // `command`; the caller holds the file's lock. Never throws.
     void keepVersion(const QString &command) const;
+    // Around each write to the file, the caller holding its lock: a version
+    // kept first, and the bytes before and after for the undo journal.
+    void beginWrite(const QString &command);
+    void endWrite();
+    // Refuses (AppError, nothing written) a whole-file write to a read-only file.
+    void requireWritableFile() const;
+    // undoWrite (`undo`) or redoWrite.
+    bool stepJournal(bool undo);
     // The file that writing every record with a non-blank key into an empty
     // file leaves; collects the (first, later) records whose values the
     // writes copy in memory.
@@ -143,6 +170,7 @@ private:
 
     Interaction &m_ui;
     std::shared_ptr<FileHistory> m_history;
+    UndoJournal *m_journal = nullptr;
     QString m_fileName;
     std::shared_ptr<RecordList> m_records;
     IniRecord *m_currentEntry = nullptr;

@@ -19,9 +19,15 @@ void IniStore::restoreVersion(qint64 number)
         throw AppError(ErrorKind::Store, QStringLiteral("No version history is kept"));
     const FileLock lock(m_fileName);
     const QByteArray bytes = m_history->contents(m_fileName, number);
+    requireWritableFile();
+    beginWrite(QStringLiteral("restore version %1").arg(number));
+    replaceFileContents(m_fileName, bytes);
+    endWrite();
+    reloadLocked();
+}
+
+void IniStore::requireWritableFile() const
+{
     if (isReadOnlyFile(m_fileName))
         throw AppError(ErrorKind::PathFileAccess, QStringLiteral("Path/File access error: ") + m_fileName);
-    keepVersion(QStringLiteral("restore version %1").arg(number));
-    replaceFileContents(m_fileName, bytes);
-    reloadLocked();
 }

@@ -38,8 +38,10 @@ WriteResult IniStore::setValue(const QString &section, const QString &key, const
     const FileLock lock(m_fileName);
     const FileStamp before = stampOfFile(m_fileName);
     requireWritableEncoding();
-    keepVersion(QStringLiteral("set [%1] %2").arg(section, key));
+    beginWrite(QStringLiteral("set [%1] %2").arg(section, key));
     const bool written = writeProfileValue(section, key, value, m_fileName);
+    if (written)
+        endWrite();
     if (written && before != m_stamp) {
         // The write went into what another program left; the records made
         // before it know nothing of that, so they are made again.
@@ -73,10 +75,12 @@ bool IniStore::writeFollowing(const std::function<bool()> &write, const QString 
     const FileLock lock(m_fileName);
     const FileStamp before = stampOfFile(m_fileName);
     requireWritableEncoding();
-    keepVersion(command);
+    beginWrite(command);
     const bool written = write();
-    if (written)
+    if (written) {
+        endWrite();
         followOwnWrite(before);
+    }
     return written;
 }
 
@@ -264,7 +268,7 @@ void IniStore::rewriteFile(const QString &name, const QString &command)
     // Only a rewrite that will go ahead keeps a version: a refused one
     // leaves the file as the newest version already holds it.
     if (write)
-        keepVersion(command.isEmpty() ? QStringLiteral("rewrite") : command);
+        beginWrite(command.isEmpty() ? QStringLiteral("rewrite") : command);
 
     // The backup is the file as it stands; a second name for it costs
     // nothing when the file is about to be replaced by a new one. A file
@@ -288,6 +292,8 @@ void IniStore::rewriteFile(const QString &name, const QString &command)
     } else if (write && !backupLinked) {
         replaceFileContents(m_fileName, encodedBytes(), backup);
     }
+    if (write)
+        endWrite();
 
     // A record that several later ones hand their values to ends up with
     // the last one's: only that hand-over is made. Sorted by the record

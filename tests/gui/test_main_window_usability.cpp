@@ -143,7 +143,7 @@ private Q_SLOTS:
             QVERIFY(menu);
             shown = menu->actions();
             // The separator belongs to the menu and goes with it.
-            separated = shown.size() == 5 && shown[2]->isSeparator();
+            separated = shown.size() == 8 && shown[2]->isSeparator() && shown[5]->isSeparator();
             ui.answers.enqueue(Answer::Yes);
             w->menus()->deleteKeyAction()->trigger();
             menu->close();
@@ -152,12 +152,14 @@ private Q_SLOTS:
         QContextMenuEvent event(QContextMenuEvent::Mouse, pos, w->tree()->viewport()->mapToGlobal(pos));
         QApplication::sendEvent(w->tree()->viewport(), &event);
         QVERIFY(ran);
-        QCOMPARE(shown.size(), 5);
-        QCOMPARE(shown[0], w->menus()->newMenu()->menuAction());
-        QCOMPARE(shown[1], w->menus()->deleteMenu()->menuAction());
+        QCOMPARE(shown.size(), 8);
+        QCOMPARE(shown[0], w->menus()->undoAction());
+        QCOMPARE(shown[1], w->menus()->redoAction());
+        QCOMPARE(shown[3], w->menus()->newMenu()->menuAction());
+        QCOMPARE(shown[4], w->menus()->deleteMenu()->menuAction());
         QVERIFY(separated);
-        QCOMPARE(shown[3], w->menus()->findAction());
-        QCOMPARE(shown[4], w->menus()->findNextAction());
+        QCOMPARE(shown[6], w->menus()->findAction());
+        QCOMPARE(shown[7], w->menus()->findNextAction());
         QCOMPARE(ui.messages.size(), 1);
         QVERIFY(ui.messages[0].text.contains(QStringLiteral("'y' Key")));
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\nx=1\r\n"));
