@@ -55,7 +55,8 @@ IniRecord *addKeyRecord(IniStore &store, const QString &section, const QString &
 
 WriteResult writeKeyRecord(IniStore &store, const IniRecord &record, const QString &value)
 {
-    return store.setValue(record.section(), record.key(), value);
+    return store.setValue(record.section(), record.key(), value,
+                          QStringLiteral("add key [%1] %2").arg(record.section(), record.key()));
 }
 
 void checkNewSection(const IniStore &store, const QString &sectionText)

@@ -80,3 +80,73 @@ qsizetype findNextRecord(const RecordList &records, const SearchOptions &options
     }
     return -1;
 }
+
+namespace {
+RecordIdentity identityAt(const QList<IniRecord *> &list, qsizetype position)
+{
+    const IniRecord &record = *list[position];
+    RecordIdentity identity{record.section(), record.key(), 0};
+    // Only the keys of the record's own section are decoded: records of one
+    // list share their section's text.
+    for (qsizetype i = 0; i < position; ++i)
+        if (list[i]->sectionIdentity() == record.sectionIdentity() && list[i]->key() == identity.key)
+            ++identity.occurrence;
+    return identity;
+}
+
+// The place of the record `identity` names in `list`, or -1.
+qsizetype placeOf(const QList<IniRecord *> &list, const RecordIdentity &identity)
+{
+    if (identity.occurrence < 0)
+        return -1;
+    qsizetype seen = 0;
+    for (qsizetype i = 0; i < list.size(); ++i) {
+        const IniRecord &record = *list[i];
+        if (record.sectionSize() != identity.section.size() || record.section() != identity.section
+            || record.key() != identity.key)
+            continue;
+        if (seen++ == identity.occurrence)
+            return i;
+    }
+    return -1;
+}
+} // namespace
+
+void rememberHit(FindState &state, const IniStore &store, qsizetype position)
+{
+    const QList<IniRecord *> &list = store.records()->records();
+    state.lastFoundId = list[position]->id();
+    state.fileName = store.fileName();
+    state.loadCount = store.loadCount();
+    state.position = position;
+    state.hit = identityAt(list, position);
+    state.before = position > 0 ? identityAt(list, position - 1) : RecordIdentity();
+}
+
+void followHit(FindState &state, const IniStore &store)
+{
+    if (state.lastFoundId == 0 || state.loadCount == store.loadCount())
+        return;
+    state.loadCount = store.loadCount();
+    if (state.fileName != store.fileName()) {
+        // Nothing of the hit is looked for in another file, now or after.
+        state.fileName = store.fileName();
+        state.hit = state.before = RecordIdentity();
+        return;
+    }
+    if (state.hit.occurrence < 0)
+        return;
+    const QList<IniRecord *> &list = store.records()->records();
+    if (const qsizetype hit = placeOf(list, state.hit); hit >= 0) {
+        state.lastFoundId = list[hit]->id();
+        state.position = hit;
+        return;
+    }
+    // The hit is gone: the search goes on behind the record that was before
+    // it, else from the hit's old place in the list.
+    qsizetype before = placeOf(list, state.before);
+    if (before < 0)
+        before = std::min(state.position, list.size()) - 1;
+    state.lastFoundId = before >= 0 ? list[before]->id() : 0;
+    state.position = before + 1;
+}

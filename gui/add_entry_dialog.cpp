@@ -7,6 +7,7 @@
 #include "text_helpers.h"
 #include "twips.h"
 
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,7 +41,6 @@ AddEntryDialog::AddEntryDialog(QWidget *owner, Interaction &ui, const IniStore *
     small.setPointSizeF(8);
     setFont(small);
 
-    const auto place = setTwipsGeometry;
     auto field = [this](const char *name) {
         auto *edit = new QLineEdit(this);
         edit->setObjectName(QLatin1StringView(name));
@@ -70,19 +70,32 @@ AddEntryDialog::AddEntryDialog(QWidget *owner, Interaction &ui, const IniStore *
     m_sectionLabel = label("Label1", QStringLiteral("Section:"));
     m_keyLabel = label("Label2", QStringLiteral("Key:"));
     m_valueLabel = label("Label3", QStringLiteral("Value:"));
-    place(m_sectionEdit, 990, 120, 3510, 300);
-    place(m_keyEdit, 990, 510, 3510, 300);
-    place(m_valueEdit, 990, 915, 3510, 300);
-    place(m_okButton, 4620, 135, 1125, 330);
-    place(m_cancelButton, 4620, 540, 1125, 330);
-    place(m_sectionLabel, 225, 150, 840, 270);
-    place(m_keyLabel, 225, 510, 840, 270);
-    place(m_valueLabel, 210, 945, 840, 270);
+    // Laid out by Qt rather than placed: each label on the line of its
+    // field, all of them at one left edge.
+    auto *grid = new QGridLayout(this);
+    const QList<std::pair<QLabel *, QLineEdit *>> rows{
+        {m_sectionLabel, m_sectionEdit}, {m_keyLabel, m_keyEdit}, {m_valueLabel, m_valueEdit}};
+    for (int row = 0; row < rows.size(); ++row) {
+        auto [text, edit] = rows[row];
+        text->setBuddy(edit);
+        edit->setAccessibleName(text->text().chopped(1));
+        edit->setMinimumWidth(twipsToPixels(3510, logicalDpiX()));
+        grid->addWidget(text, row, 0);
+        grid->addWidget(edit, row, 1);
+    }
+    for (QPushButton *b : {m_okButton, m_cancelButton}) {
+        b->setMinimumWidth(twipsToPixels(1125, logicalDpiX()));
+        b->setAccessibleName(b->text().remove(QLatin1Char('&')));
+    }
+    grid->addWidget(m_okButton, 0, 2);
+    grid->addWidget(m_cancelButton, 1, 2);
+    grid->setColumnMinimumWidth(0, twipsToPixels(765, logicalDpiX()));
     setTabOrder(m_sectionEdit, m_keyEdit);
     setTabOrder(m_keyEdit, m_valueEdit);
     setTabOrder(m_valueEdit, m_okButton);
     setTabOrder(m_okButton, m_cancelButton);
-    setFixedSize(twipsToPixels(5865, logicalDpiX()), twipsToPixels(1365, logicalDpiY()));
+    // As large as the layout needs, and no larger or smaller.
+    setFixedSize(sizeHint());
 
     connect(m_okButton, &QPushButton::clicked, this, &AddEntryDialog::onOkClicked);
     connect(m_cancelButton, &QPushButton::clicked, this, &AddEntryDialog::onCancelClicked);

@@ -10,11 +10,14 @@
 #include "twips.h"
 
 #include <QCheckBox>
+#include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 FindDialog::FindDialog(FindHost *host, Interaction &ui, FindState &state)
     : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
@@ -30,7 +33,6 @@ FindDialog::FindDialog(FindHost *host, Interaction &ui, FindState &state)
     small.setPointSizeF(8);
     setFont(small);
 
-    const auto place = setTwipsGeometry;
     auto named = [](QWidget *w, const char *name) {
         w->setObjectName(QLatin1StringView(name));
         return w;
@@ -58,17 +60,35 @@ FindDialog::FindDialog(FindHost *host, Interaction &ui, FindState &state)
     m_matchCaseCheck = new QCheckBox(QStringLiteral("&Case sensitive search"), this);
     named(m_matchCaseCheck, "chkMatchCase");
 
-    place(m_textEdit, 1035, 150, 3450, 330);
-    place(m_textLabel, 120, 195, 915, 255);
-    place(m_findButton, 4755, 150, 1215, 330);
-    place(m_cancelButton, 4755, 555, 1215, 330);
-    place(m_optionsBox, 105, 630, 4380, 1125);
-    place(m_sectionsCheck, 165, 240, 2265, 240);
-    place(m_keysCheck, 165, 510, 2265, 240);
-    place(m_valuesCheck, 165, 780, 2265, 240);
-    place(m_wholeStringCheck, 120, 1770, 2250, 495);
-    place(m_matchCaseCheck, 2400, 1770, 2250, 495);
-    setFixedSize(twipsToPixels(6075, logicalDpiX()), twipsToPixels(2220, logicalDpiY()));
+    // Laid out by Qt rather than placed: each check box inside its frame,
+    // below the frame's title, whatever the style draws, and the label on
+    // the line of its field.
+    m_textEdit->setMinimumWidth(twipsToPixels(3450, logicalDpiX()));
+    for (QPushButton *b : {m_findButton, m_cancelButton})
+        b->setMinimumWidth(twipsToPixels(1215, logicalDpiX()));
+    auto *options = new QVBoxLayout(m_optionsBox);
+    options->setSpacing(0);
+    for (QCheckBox *check : {m_sectionsCheck, m_keysCheck, m_valuesCheck})
+        options->addWidget(check);
+    auto *matching = new QHBoxLayout;
+    matching->addWidget(m_wholeStringCheck, 1);
+    matching->addWidget(m_matchCaseCheck, 1);
+    auto *grid = new QGridLayout(this);
+    grid->addWidget(m_textLabel, 0, 0);
+    grid->addWidget(m_textEdit, 0, 1);
+    grid->addWidget(m_findButton, 0, 2);
+    grid->addWidget(m_optionsBox, 1, 0, 2, 2);
+    grid->addWidget(m_cancelButton, 1, 2, Qt::AlignTop);
+    grid->addLayout(matching, 3, 0, 1, 2);
+    grid->setColumnMinimumWidth(0, twipsToPixels(915, logicalDpiX()));
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(2, 1);
+
+    m_textEdit->setAccessibleName(QStringLiteral("Find what"));
+    for (QAbstractButton *b :
+         std::initializer_list<QAbstractButton *>{m_findButton, m_cancelButton, m_sectionsCheck, m_keysCheck,
+                                                  m_valuesCheck, m_wholeStringCheck, m_matchCaseCheck})
+        b->setAccessibleName(b->text().remove(QLatin1Char('&')));
 
     setTabOrder(m_textEdit, m_findButton);
     setTabOrder(m_findButton, m_cancelButton);
@@ -77,6 +97,8 @@ FindDialog::FindDialog(FindHost *host, Interaction &ui, FindState &state)
     setTabOrder(m_sectionsCheck, m_keysCheck);
     setTabOrder(m_keysCheck, m_valuesCheck);
     setTabOrder(m_valuesCheck, m_matchCaseCheck);
+    // As large as the layout needs, and no larger or smaller.
+    setFixedSize(sizeHint());
 
     // Neither button answers Enter or Escape for the dialog.
     m_findButton->setAutoDefault(false);
@@ -167,11 +189,14 @@ void FindDialog::onFindClicked()
     FindState &state = m_state;
     const IniStore *store = m_host ? m_host->findStore() : nullptr;
     qsizetype hit = -1;
-    if (store)
+    if (store) {
+        // The file may have been read again since the last hit.
+        followHit(state, *store);
         hit = findNextRecord(*store->records(), options, state.lastFoundId);
+    }
     if (hit >= 0) {
         IniRecord *const record = store->records()->at(hit + 1);
-        state.lastFoundId = record->id();
+        rememberHit(state, *store, hit);
         hide();
         if (m_host)
             m_host->showFindHit(*record);

@@ -11,6 +11,9 @@
 #include "program_icon.h"
 #include "version_diff.h"
 
+#include <QDateTime>
+#include <QEvent>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -49,15 +52,22 @@ HistoryDialog::HistoryDialog(QWidget *owner, Interaction &ui, IniStore &store)
     m_diffView = new QListView(this);
     m_diffView->setObjectName(QStringLiteral("lstDiff"));
     m_diffView->setModel(m_rows);
+    m_diffView->setItemDelegate(new DiffRowDelegate(m_diffView));
     m_diffView->setUniformItemSizes(true);
     m_diffView->setSelectionMode(QAbstractItemView::NoSelection);
     m_diffView->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_diffView->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_rows->setPalette(m_diffView->palette());
 
     m_restoreButton = new QPushButton(QStringLiteral("&Restore"), this);
     m_restoreButton->setObjectName(QStringLiteral("btnRestore"));
     m_closeButton = new QPushButton(QStringLiteral("&Close"), this);
     m_closeButton->setObjectName(QStringLiteral("btnClose"));
     m_closeButton->setDefault(true);
+    m_versionList->setAccessibleName(QStringLiteral("Versions"));
+    m_diffView->setAccessibleName(QStringLiteral("Differences"));
+    m_restoreButton->setAccessibleName(QStringLiteral("Restore"));
+    m_closeButton->setAccessibleName(QStringLiteral("Close"));
 
     auto *lower = new QWidget(this);
     auto *lowerLayout = new QVBoxLayout(lower);
@@ -108,6 +118,7 @@ void HistoryDialog::fillVersions()
         item->setText(NumberColumn, QString::number(it->number));
         item->setData(NumberColumn, Qt::UserRole, it->number);
         item->setText(TimeColumn, locale.toString(it->time.toLocalTime(), QLocale::ShortFormat));
+        item->setData(TimeColumn, Qt::UserRole, it->time);
         item->setText(CommandColumn, it->command);
         item->setText(SizeColumn, locale.formattedDataSize(it->size));
         item->setTextAlignment(SizeColumn, Qt::AlignRight | Qt::AlignVCenter);
@@ -155,10 +166,26 @@ void HistoryDialog::showSelectedDiff()
     }
 }
 
+QString HistoryDialog::versionCaption(const QTreeWidgetItem &item) const
+{
+    return QStringLiteral("version %1 of %2, written %3")
+        .arg(item.data(NumberColumn, Qt::UserRole).toLongLong())
+        .arg(QFileInfo(m_store.fileName()).fileName(), item.data(TimeColumn, Qt::UserRole)
+                                                           .toDateTime()
+                                                           .toLocalTime()
+                                                           .toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+}
+
 void HistoryDialog::onRestoreClicked()
 {
     const QTreeWidgetItem *item = m_versionList->currentItem();
     if (!item)
+        return;
+    const QString caption = versionCaption(*item);
+    if (!m_ui.ask(QStringLiteral("Restore ") + caption
+                      + QStringLiteral("?\r\n\r\nWhat the file holds now is kept as a "
+                                       "version first, so that the restore can be undone."),
+                  MessageIcon::Question, QStringLiteral("Restore")))
         return;
     try {
         const BusyCursor busy;
@@ -168,5 +195,13 @@ void HistoryDialog::onRestoreClicked()
         return;
     }
     m_restored = true;
+    m_restoredSummary = QStringLiteral("Restored ") + caption + QLatin1Char('.');
     accept();
+}
+
+void HistoryDialog::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange)
+        m_rows->setPalette(m_diffView->palette());
 }

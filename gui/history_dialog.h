@@ -9,6 +9,7 @@ class QLabel;
 class QListView;
 class QPushButton;
 class QTreeWidget;
+class QTreeWidgetItem;
 class IniStore;
 
 // File > History...: the kept versions of the store's file, newest first
@@ -27,6 +28,8 @@ public:
     void onRestoreClicked();
     // Whether Restore wrote a version back.
     bool restored() const { return m_restored; }
+    // What Restore wrote back, in a sentence for the person; "" before.
+    QString restoredSummary() const { return m_restoredSummary; }
 
     QTreeWidget *versionList() const { return m_versionList; }
     QLabel *diffLabel() const { return m_diffLabel; }
@@ -34,8 +37,13 @@ public:
     QPushButton *restoreButton() const { return m_restoreButton; }
     QPushButton *closeButton() const { return m_closeButton; }
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
     void fillVersions();
+    // "version 3 of app.ini, written 2026-12-08 14:02" for the list's item.
+    QString versionCaption(const QTreeWidgetItem &item) const;
     void showSelectedDiff();
 
     Interaction &m_ui;
@@ -44,6 +52,7 @@ private:
     // The file as it is now, read once when the dialog opens.
     QByteArray m_current;
     bool m_restored = false;
+    QString m_restoredSummary;
 
     QTreeWidget *m_versionList = nullptr;
     QLabel *m_diffLabel = nullptr;

@@ -46,6 +46,7 @@ MainWindow::MainWindow(Interaction &ui, QString commandLine, QWidget *parent)
 
     m_tree = new NodeTreeView(m_client);
     m_tree->setObjectName(QStringLiteral("tvw"));
+    m_tree->setAccessibleName(QStringLiteral("Sections and keys"));
     m_images = makeTreeImages(*style());
     m_tree->setImageList(m_images);
 
@@ -54,6 +55,7 @@ MainWindow::MainWindow(Interaction &ui, QString commandLine, QWidget *parent)
 
     m_valuePane = new ValueList(m_client);
     m_valuePane->setObjectName(QStringLiteral("lvw"));
+    m_valuePane->setAccessibleName(QStringLiteral("Value"));
     setTabOrder(m_tree, m_valuePane);
 
     m_paneLayout = new PaneLayout(m_client, m_tree, m_splitter, m_valuePane);

@@ -148,6 +148,9 @@ private:
     // Hands a key meant for this window's focused control to the key handlers first.
     void previewKey(QObject *receiver, const QKeyEvent *event);
 
+    // After a failed open: `previous`, the file open before, read again and
+    // shown; false when there was none or it cannot be read either.
+    bool reopenFile(const QString &previous);
     // The program's store, keeping the window's version history.
     void createStore();
 

@@ -197,7 +197,12 @@ void NodeTreeView::scrollContentsBy(int dx, int dy)
     // The vertical bar counts rows; the viewport moves by pixels.
     const int pixels = dy * rowHeight();
     scrollDirtyRegion(dx, pixels);
-    viewport()->scroll(dx, pixels);
+    // Sideways, every row's text is cut off (and elided) at another place:
+    // the rows are drawn again rather than moved.
+    if (dx != 0)
+        viewport()->update();
+    else
+        viewport()->scroll(dx, pixels);
 }
 
 void NodeTreeView::paintEvent(QPaintEvent *event)
@@ -211,7 +216,10 @@ void NodeTreeView::paintEvent(QPaintEvent *event)
     for (int row = first; row <= last; ++row) {
         const QModelIndex index = m_nodes.index(row);
         QStyleOptionViewItem option = base;
+        // Drawn only as far as the viewport's right edge, so that a name cut
+        // off there ends in an ellipsis, as one cut off by its row's end does.
         option.rect = visualRect(index);
+        option.rect.setRight(std::min(option.rect.right(), viewport()->width() - 1));
         if (selectionModel() && selectionModel()->isSelected(index))
             option.state |= QStyle::State_Selected;
         if (option.state & QStyle::State_Enabled)

@@ -177,6 +177,10 @@ void NodeTreeView::mouseDoubleClickEvent(QMouseEvent *event)
         return;
     }
     QAbstractItemView::mouseDoubleClickEvent(event);
+    // A key's row: its value is edited, as Enter does.
+    if (event->button() == Qt::LeftButton && index.isValid() && nodeAt(index) == m_nodes.selectedNode()
+        && index.data(NodeCollection::LevelRole).toInt() > 0)
+        Q_EMIT enterPressed();
 }
 
 void NodeTreeView::keyPressEvent(QKeyEvent *event)
@@ -190,6 +194,7 @@ void NodeTreeView::keyPressEvent(QKeyEvent *event)
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
+    case Qt::Key_F2:
         if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
             Q_EMIT enterPressed();
             return;

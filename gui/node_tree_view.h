@@ -49,8 +49,10 @@ Q_SIGNALS:
     void nodeCollapse(qsizetype index);
     // Asked for the tree's context menu, at a point on the screen.
     void contextMenuAt(const QPoint &globalPos);
-    // Enter or Delete pressed with a node selected.
+    // Enter or F2 pressed with a node selected, or a key's row double-clicked:
+    // its value is to be edited.
     void enterPressed();
+    // Delete pressed with a node selected.
     void deletePressed();
 
 protected:

@@ -44,7 +44,8 @@ public:
     // Writes an edited value; false when it was not written, and the pane
     // goes back to what the file holds. An abandoned edit (no text) is accepted.
     bool onValueEdited(const std::optional<QString> &newString);
-    // Enter in the tree: the selected key's value is edited in place.
+    // Enter, F2 or a double-click in the tree: the selected key's value is
+    // edited in place.
     void editSelectedValue();
     // The tree's context menu at a point of the screen: Undo and Redo, then
     // the Edit menu's New, Delete, Find and Next commands. Returns once the

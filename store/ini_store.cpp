@@ -44,6 +44,15 @@ void IniStore::setFileName(const QString &value)
     }
 }
 
+bool IniStore::reopen(const QString &name)
+{
+    if (!namesExistingFile(name))
+        return false;
+    m_fileName = name;
+    load();
+    return true;
+}
+
 qsizetype IniStore::findRecord(const QString &section, const QString &key) const
 {
     const UpperMatcher sectionMatch(section);

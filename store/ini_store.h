@@ -43,8 +43,10 @@ public:
 
     // The value of the first record of Section and key (letter case ignored), or "".
     QString value(const QString &section, const QString &key) const;
-    // ReadOnly when the file is read-only (after saying so).
-    WriteResult setValue(const QString &section, const QString &key, const QString &value);
+    // ReadOnly when the file is read-only (after saying so). `command` names
+    // the write in the version history; by default "set [Section] key".
+    WriteResult setValue(const QString &section, const QString &key, const QString &value,
+                         const QString &command = QString());
     // Removes the first record of Section and Key and rewrites the file from
     // the records; when the rewrite fails the record is put back.
     void deleteKey(const QString &section, const QString &key);
@@ -127,6 +129,12 @@ public:
 
     // 1-based position of the first record of Section and Key, 0 when none.
     qsizetype findRecord(const QString &section, const QString &key) const;
+
+    // Names `name` and reads it, without asking for another file when it is
+    // gone: false (nothing changed) when it names no file, AppError when it
+    // cannot be read. Opening another file that failed to load goes back to
+    // the file that was open this way.
+    bool reopen(const QString &name);
 
     // Drops every record (the file is not touched).
     void clearRecords();

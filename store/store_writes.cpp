@@ -24,7 +24,7 @@ namespace {
 Q_LOGGING_CATEGORY(lcStore, "larkspur.store")
 }
 
-WriteResult IniStore::setValue(const QString &section, const QString &key, const QString &value)
+WriteResult IniStore::setValue(const QString &section, const QString &key, const QString &value, const QString &command)
 {
     // The profile writer refuses what the file's encoding cannot hold.
     checkProfileWrite(section, key, value);
@@ -38,7 +38,7 @@ WriteResult IniStore::setValue(const QString &section, const QString &key, const
     const FileLock lock(m_fileName);
     const FileStamp before = stampOfFile(m_fileName);
     requireWritableEncoding();
-    beginWrite(QStringLiteral("set [%1] %2").arg(section, key));
+    beginWrite(command.isEmpty() ? QStringLiteral("set [%1] %2").arg(section, key) : command);
     const bool written = writeProfileValue(section, key, value, m_fileName);
     if (written)
         endWrite();

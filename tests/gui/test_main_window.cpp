@@ -9,6 +9,7 @@
 #include <QAbstractItemModelTester>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QtTest>
 
 // The main window driven through its real widgets: start-up, the tree, the
@@ -166,33 +167,48 @@ private Q_SLOTS:
     }
 
     // A file that passes the name test but cannot be read (reading this one
-    // fails with an I/O error even for root) leaves the store holding no
-    // file: no records, no name, so nothing later goes to that path.
-    void aFailedOpenLeavesNoFileBehind()
+    // fails with an I/O error even for root): the file that was open stays
+    // open, its name and its records read again from disk, and no later
+    // activation asks for a file or loads the command line's.
+    void aFailedOpenKeepsTheOpenFile()
     {
         ScriptedUi ui;
         TestFolder dir;
         const QString path = dir.write(QStringLiteral("app.ini"), kSample);
         auto w = start(path);
         QVERIFY(w);
+        const QString other = dir.write(QStringLiteral("other.ini"), "[Other]\r\no=1\r\n");
+        ui.dialogAnswers.enqueue(other);
+        w->menus()->openAction()->trigger();
+        QCOMPARE(treeRows(*w), (QStringList{"Other", "  o"}));
+        const QByteArray changed = "[Other]\r\no=1\r\n[More]\r\nm=2\r\n";
+        dir.write(QStringLiteral("other.ini"), changed);
 
         const QString unreadable = QStringLiteral("/proc/self/mem");
         ui.dialogAnswers.enqueue(unreadable);
         w->menus()->openAction()->trigger();
         QCOMPARE(ui.messages.size(), 1);
         QVERIFY2(ui.messages[0].text.contains(unreadable), qPrintable(ui.messages[0].text));
+        QCOMPARE(ui.messages[0].icon, MessageIcon::Critical);
         QVERIFY(w->store());
-        QCOMPARE(w->store()->fileName(), QString());
-        QCOMPARE(w->store()->records()->count(), 0);
-        QCOMPARE(w->tree()->nodes().count(), 0);
-        QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor"));
+        QCOMPARE(w->store()->fileName(), other);
+        QCOMPARE(w->store()->records()->count(), 4);
+        QCOMPARE(treeRows(*w), (QStringList{"Other", "  o", "More", "  m"}));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + other);
 
-        // With no file, the next activation loads the one the program was
-        // started on, as at start-up.
-        w->activate();
-        QCOMPARE(w->store()->fileName(), path);
-        QCOMPARE(treeRows(*w).first(), QStringLiteral("Net"));
-        QCOMPARE(w->windowTitle(), QStringLiteral("Configuration Editor - ") + path);
+        // Closing the find dialog activates the window again: nothing is
+        // asked and the file stays the one being edited.
+        w->menus()->findAction()->trigger();
+        QVERIFY(w->findDialog());
+        w->findDialog()->cancelButton()->click();
+        QTRY_VERIFY(!w->findDialog());
+        QTest::qWait(0);
+        QCoreApplication::processEvents();
+        QCOMPARE(ui.messages.size(), 1);
+        QCOMPARE(ui.dialogs.size(), 2);
+        QCOMPARE(w->store()->fileName(), other);
+        QCOMPARE(treeRows(*w), (QStringList{"Other", "  o", "More", "  m"}));
+        QCOMPARE(TestFolder::read(other), changed);
         QCOMPARE(TestFolder::read(path), QByteArray(kSample));
     }
 
@@ -323,7 +339,13 @@ private Q_SLOTS:
         w->tree()->setFocus();
         QTest::keyClick(w->tree(), Qt::Key_F2);
         QVERIFY(!w->tree()->findChild<QLineEdit *>());
-        QVERIFY(!qobject_cast<QLineEdit *>(QApplication::focusWidget()));
+        // F2 edits the key's value instead, in the value pane.
+        auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        QVERIFY(editor);
+        QVERIFY(w->valuePane()->isAncestorOf(editor));
+        QTest::keyClick(editor, Qt::Key_Escape);
+        QTRY_VERIFY(!w->editing());
+        QCOMPARE(TestFolder::read(dir.path(QStringLiteral("app.ini"))), QByteArray(kSample));
     }
 
     void editingAValueWritesTheFile()

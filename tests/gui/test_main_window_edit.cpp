@@ -176,6 +176,23 @@ private Q_SLOTS:
         QCOMPARE(treeRows(*w), (QStringList{"A", "  k"}));
         QCOMPARE(w->store()->records()->count(), 2);
         QCOMPARE(w->store()->findRecord(QStringLiteral("A"), QStringLiteral("j")), 0);
+
+        // A name the section has already (letter case ignored): nothing
+        // changes, the key keeps its value in the store and on screen.
+        select(*w, QStringLiteral("A"));
+        withDialog(w->menus()->newKeyAction(), [](AddEntryDialog &d) {
+            QTest::keyClicks(d.keyEdit(), QStringLiteral("K"));
+            QTest::keyClicks(d.valueEdit(), QStringLiteral("2"));
+            d.okButton()->click();
+        });
+        QCOMPARE(ui.messages.size(), 3);
+        QCOMPARE(ui.messages[2].text, QStringLiteral("Cannot save setting, file is Read Only"));
+        QCOMPARE(TestFolder::read(path), text);
+        QCOMPARE(treeRows(*w), (QStringList{"A", "  k"}));
+        QCOMPARE(w->store()->records()->count(), 2);
+        QCOMPARE(w->store()->value(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("1"));
+        select(*w, QStringLiteral("A"), QStringLiteral("k"));
+        QCOMPARE(w->valuePane()->itemText(1), QStringLiteral("1"));
     }
 
     void aKeyThatCannotBeWrittenIsRefusedBeforeAnythingChanges()

@@ -1,4 +1,5 @@
 #include "add_entry_dialog.h"
+#include "find_dialog.h"
 #include "ini_store.h"
 #include "main_window.h"
 #include "node_tree_view.h"
@@ -165,6 +166,41 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(windowtest::nodeByText(*w, QStringLiteral("A"), QStringLiteral("b")), 1000);
         QCOMPARE(TestFolder::read(path), QByteArray("[A]\r\na1=mine\r\nb=2\r\n"));
         QCOMPARE(w->valuePane()->itemText(1), QStringLiteral("mine"));
+    }
+
+    // Read again after another program's change, the file's records are
+    // numbered anew: F3 goes on behind the record last found, and from its
+    // place when that record is gone.
+    void findNextGoesOnBehindTheLastHitAfterAnOutsideChange()
+    {
+        ScriptedUi ui;
+        TestFolder dir;
+        const QString path = dir.write(QStringLiteral("a.ini"), "[A]\r\nx=foo\r\ny=foo\r\nz=foo\r\n");
+        auto w = windowtest::start(path);
+        QVERIFY(w);
+        w->menus()->findAction()->trigger();
+        FindDialog *find = w->findDialog();
+        QVERIFY(find);
+        QTest::keyClicks(find->textEdit(), QStringLiteral("foo"));
+        QTest::mouseClick(find->findButton(), Qt::LeftButton);
+        QCOMPARE(selectedText(*w), QStringLiteral("x"));
+
+        quint64 loads = w->store()->loadCount();
+        replaceByOther(path, "[P]\r\np=1\r\nq=2\r\n[A]\r\nx=foo\r\ny=foo\r\nz=foo\r\n");
+        QTRY_VERIFY_WITH_TIMEOUT(w->store()->loadCount() != loads, 5000);
+        QTRY_COMPARE(windowtest::treeRows(*w).size(), 7);
+        w->tree()->setFocus();
+        QTest::keyClick(w->tree(), Qt::Key_F3);
+        QCOMPARE(selectedText(*w), QStringLiteral("y"));
+
+        // The hit's line goes: the next one after its place is found.
+        loads = w->store()->loadCount();
+        replaceByOther(path, "[P]\r\np=1\r\n[A]\r\nx=foo\r\nz=foo\r\n");
+        QTRY_VERIFY_WITH_TIMEOUT(w->store()->loadCount() != loads, 5000);
+        QTRY_COMPARE(windowtest::treeRows(*w).size(), 5);
+        QTest::keyClick(w->tree(), Qt::Key_F3);
+        QCOMPARE(selectedText(*w), QStringLiteral("z"));
+        QVERIFY(ui.messages.isEmpty());
     }
 };
 
