@@ -34,8 +34,10 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_INSTALL_PREFIX /usr)
 set(CPACK_SET_DESTDIR ON)
 # Stripped as dh_strip strips, after staging (strip.cmake).
+# Then the lintian overrides are added (lintian.cmake).
 set(CPACK_LARKSPUR_STRIP ${CMAKE_STRIP})
-set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/strip.cmake)
+set(CPACK_LARKSPUR_LINTIAN_OVERRIDES ${CMAKE_CURRENT_LIST_DIR}/debian/lintian-overrides)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/strip.cmake ${CMAKE_CURRENT_LIST_DIR}/lintian.cmake)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION editors)

@@ -6,22 +6,45 @@ LARKSPUR_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # fonts-dejavu-core: a bare machine has no font, and the window would show no text.
 # clang-format: scripts/test checks that every source file is formatted.
 LARKSPUR_PACKAGES=(cmake g++ make qt6-base-dev fonts-dejavu-core clang-format)
+# What scripts/start-editor needs to show the editor in a browser on a machine
+# without a display: an X server that is a VNC server (and its password
+# tool), noVNC's page and its WebSocket bridge; iproute2's `ss` for the test
+# that checks where they listen. Installed without their recommendations,
+# which would bring a desktop's worth of fonts and Mesa's drivers.
+LARKSPUR_VIEW_PACKAGES=(tigervnc-standalone-server tigervnc-tools novnc websockify iproute2)
 
+# ensure_packages [--view]: installs what LARKSPUR_PACKAGES (and with --view
+# LARKSPUR_VIEW_PACKAGES) lists and the machine lacks, or, when not root,
+# prints the line that would.
 ensure_packages() {
+    install_missing "" "${LARKSPUR_PACKAGES[@]}"
+    if [ "${1:-}" = --view ]; then
+        install_missing --no-install-recommends "${LARKSPUR_VIEW_PACKAGES[@]}"
+    fi
+}
+
+# install_missing APT-OPTION PACKAGE...
+install_missing() {
+    local option="$1"
+    shift
     local missing=()
     local pkg
-    for pkg in "${LARKSPUR_PACKAGES[@]}"; do
+    for pkg in "$@"; do
         dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     if [ "$(id -u)" -ne 0 ]; then
         echo "Missing packages. Run as root:" >&2
-        echo "  apt-get update && apt-get install -y ${missing[*]}" >&2
+        echo "  apt-get update && apt-get install -y $option${option:+ }${missing[*]}" >&2
         exit 1
     fi
     echo "Installing ${missing[*]} ..."
-    apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+    if [ -z "${LARKSPUR_APT_UPDATED:-}" ]; then
+        apt-get update -qq
+        LARKSPUR_APT_UPDATED=1
+    fi
+    # shellcheck disable=SC2086
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $option "${missing[@]}" >/dev/null
 }
 
 # build_preset NAME [clean]
@@ -31,6 +54,7 @@ build_preset() {
     if [ "${2:-}" = clean ]; then
         rm -rf "build/$preset"
     fi
+    echo "Configuring and building build/$preset ..."
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" -j "$(nproc)"
 }
