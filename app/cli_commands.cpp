@@ -18,6 +18,7 @@
 #include "tree_commands.h"
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -201,7 +202,9 @@ int runBatch(IniStore &store, const QStringList &args)
     if (!flags.check && isReadOnlyFile(store.fileName()))
         throw AppError(ErrorKind::PermissionDenied,
                        store.fileName() + QStringLiteral(" is read only; nothing was written"));
-    const FileLock lock(store.fileName());
+    std::optional<FileLock> lock;
+    if (!flags.check)
+        lock.emplace(store.fileName());
     const BatchResult result = applyBatch(store, readWholeFile(store.fileName()), operations);
     return finishWrite(store, result, flags, [&] {
         writeBatchResult(store, result, QStringLiteral("batch: %1 operations").arg(operations.size()));

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -97,7 +98,9 @@ int restoreVersion(IniStore &store, const QStringList &args)
     // A refused restore says why in the store's words.
     if (!flags.check && isReadOnlyFile(store.fileName()))
         return restore();
-    const FileLock lock(store.fileName());
+    std::optional<FileLock> lock;
+    if (!flags.check)
+        lock.emplace(store.fileName());
     const QByteArray now = readWholeFile(store.fileName());
     const BatchResult result{now, historyOf(store).contents(store.fileName(), number), std::nullopt};
     return finishWrite(store, result, flags, restore);

@@ -8,6 +8,7 @@
 #include "version_diff.h"
 
 #include <cstdio>
+#include <optional>
 
 QString shownArgument(const QString &text)
 {
@@ -59,8 +60,12 @@ int runWrite(IniStore &store, const QStringList &args, const WriteCommand &comma
             return command.direct(store, operands);
         throw AppError(ErrorKind::PermissionDenied, file + QStringLiteral(" is read only; nothing was written"));
     }
-    // From the read to the write: a change made meanwhile would be lost.
-    const FileLock lock(file);
+    // From the read to the write: a change made meanwhile would be lost. A
+    // check writes nothing, so it takes no lock either, whose taking tidies
+    // up after killed writers.
+    std::optional<FileLock> lock;
+    if (!flags.check)
+        lock.emplace(file);
     std::optional<BatchResult> result;
     try {
         result = applyOperation(store, readWholeFile(file), operation);

@@ -9,7 +9,8 @@
 class IniStore;
 
 // Several edits as one write (larkspur-cli batch FILE --set S K V --delete S K
-// --add-section S --add-key S K V --delete-section S ...). Under the file's
+// --add-section S --add-key S K V --delete-section S --remove S K
+// --remove-section S ...). Under the file's
 // lock, held throughout, the operations run in order on the file's bytes in
 // memory, each as its own command would run on the file (one that needs
 // records reads them from those bytes), and leave exactly what those
