@@ -67,7 +67,7 @@ private Q_SLOTS:
                 const QString key = keys[random.bounded(3)];
                 const QString fresh = QStringLiteral("new%1").arg(n);
                 const QString value = QStringLiteral("x%1").arg(random.bounded(100));
-                switch (random.bounded(5)) {
+                switch (random.bounded(7)) {
                 case 0:
                     operations.append({"set", section, key, value});
                     break;
@@ -79,6 +79,12 @@ private Q_SLOTS:
                     break;
                 case 3:
                     operations.append({"add-key", section, fresh, value});
+                    break;
+                case 4:
+                    operations.append({"remove", section, key});
+                    break;
+                case 5:
+                    operations.append({"remove-section", section});
                     break;
                 default:
                     operations.append({"delete-section", section});
