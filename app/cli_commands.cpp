@@ -219,6 +219,13 @@ QString writeUsageError(const QStringList &args)
     return writeFlagsError(args, Count);
 }
 
+// A set is written from its result, as the store's own set would write it:
+// one line changed, no backup.
+QString setLabel(const QStringList &args)
+{
+    return QStringLiteral("set [%1] %2").arg(args[0], args[1]);
+}
+
 QString removeLabel(const QStringList &args)
 {
     return args[1].isEmpty() ? QStringLiteral("remove header [%1]").arg(args[0])
@@ -232,7 +239,7 @@ QString removeSectionLabel(const QStringList &args)
 
 int setCommand(IniStore &store, const QStringList &args)
 {
-    return runWrite(store, args, {"set", 3, set});
+    return runWrite(store, args, {"set", 3, set, setLabel});
 }
 
 int deleteCommand(IniStore &store, const QStringList &args)

@@ -79,7 +79,7 @@ int runWrite(IniStore &store, const QStringList &args, const WriteCommand &comma
     if (!result)
         return 1;
     return finishWrite(store, *result, flags, [&] {
-        if (command.direct)
+        if (!command.label)
             return command.direct(store, operands);
         writeBatchResult(store, *result, command.label(operands));
         return 0;

@@ -29,10 +29,12 @@ QString writeFlagsError(const QStringList &args, qsizetype count);
 WriteFlags writeFlags(const QStringList &options);
 
 // A writing command of larkspur-cli, worked out in memory as a batch of
-// this one operation first. `direct` is the command's own write, run when
-// the result changes the file, so that it keeps its own messages, backup
-// handling and version name; without one the result itself is written as
-// the version `label` names.
+// this one operation first. With a `label`, the result itself is written,
+// the file kept as the version `label` names. Without one, `direct`, the
+// command's own write, runs when the result changes the file: a rewrite
+// from the records keeps its streaming and the backup's second name. A
+// command that is refused runs `direct` too (when it has one), so that it
+// fails in its own words.
 struct WriteCommand {
     const char *name;
     qsizetype argumentCount;
