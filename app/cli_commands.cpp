@@ -226,6 +226,20 @@ QString setLabel(const QStringList &args)
     return QStringLiteral("set [%1] %2").arg(args[0], args[1]);
 }
 
+// A delete is written from its result too, the backup a second name of the
+// file as it was (as the store's rewrite makes it), so that it is not
+// rebuilt a second time; the version keeps the store's name for it.
+QString deleteLabel(const QStringList &args)
+{
+    return args[1].isEmpty() ? QStringLiteral("delete header [%1]").arg(args[0])
+                             : QStringLiteral("delete key [%1] %2").arg(args[0], args[1]);
+}
+
+QString deleteSectionLabel(const QStringList &args)
+{
+    return QStringLiteral("delete section [%1]").arg(args[0]);
+}
+
 QString removeLabel(const QStringList &args)
 {
     return args[1].isEmpty() ? QStringLiteral("remove header [%1]").arg(args[0])
@@ -244,7 +258,7 @@ int setCommand(IniStore &store, const QStringList &args)
 
 int deleteCommand(IniStore &store, const QStringList &args)
 {
-    return runWrite(store, args, {"delete", 2, deleteKey});
+    return runWrite(store, args, {"delete", 2, deleteKey, deleteLabel});
 }
 
 int addSectionCommand(IniStore &store, const QStringList &args)
@@ -259,7 +273,7 @@ int addKeyCommand(IniStore &store, const QStringList &args)
 
 int deleteSectionCommand(IniStore &store, const QStringList &args)
 {
-    return runWrite(store, args, {"delete-section", 1, deleteSection});
+    return runWrite(store, args, {"delete-section", 1, deleteSection, deleteSectionLabel});
 }
 
 int removeCommand(IniStore &store, const QStringList &args)

@@ -15,6 +15,8 @@
 #include "tree_build.h"
 #include "tree_commands.h"
 
+#include <QFile>
+
 #include <cerrno>
 #include <new>
 #include <utility>
@@ -218,11 +220,23 @@ void writeBatchResult(IniStore &store, const BatchResult &result, const QString 
 {
     store.writeFollowing(
         [&] {
-            const QString backup = backupPathFor(store.fileName());
+            const QString file = store.fileName();
+            const QString backup = backupPathFor(file);
+            const bool backupIsFile = result.backup && *result.backup == result.original;
+            // A backup of the file as it stands is a second name of it when
+            // a new file is to take its place, as a rewrite makes it: no copy
+            // to write. Should the new file be refused after all, the file
+            // is written in place, which would take that name along, so the
+            // backup gets a copy of its own first.
+            if (backupIsFile && plannedWrite(file) == FileWrite::NewFile && linkAsBackup(file, backup)) {
+                if (replaceWithNewFile(file, result.bytes, backup))
+                    return true;
+                if (!QFile::remove(backup))
+                    throwFileError(EACCES, backup);
+            }
             if (result.backup)
-                copyAsBackup(store.fileName(), backup, *result.backup);
-            replaceFileContents(store.fileName(), result.bytes,
-                                result.backup && *result.backup == result.original ? backup : QString());
+                copyAsBackup(file, backup, *result.backup);
+            replaceFileContents(file, result.bytes, backupIsFile ? backup : QString());
             return true;
         },
         command);
