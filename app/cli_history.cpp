@@ -1,13 +1,17 @@
 #include "cli_history.h"
 
 #include "app_error.h"
+#include "batch_edit.h"
+#include "cli_write.h"
 #include "file_access.h"
 #include "file_history.h"
+#include "file_lock.h"
 #include "ini_store.h"
 #include "version_diff.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -28,13 +32,6 @@ qint64 versionNumber(const QString &text)
     return ok ? number : 0;
 }
 
-// The text as a message shows it: a long one cut after its opening.
-QString shownArgument(const QString &text)
-{
-    constexpr qsizetype kShown = 20;
-    return text.size() > kShown ? text.left(kShown) + QChar(0x2026) : text;
-}
-
 FileHistory &historyOf(const IniStore &store)
 {
     if (!store.history())
@@ -51,7 +48,9 @@ QString timeText(const QDateTime &time)
 
 QString versionUsageError(const QStringList &args)
 {
-    return versionNumber(args[0]) ? QString() : QStringLiteral("'%1' is no version number").arg(shownArgument(args[0]));
+    if (!versionNumber(args[0]))
+        return QStringLiteral("'%1' is no version number").arg(shownArgument(args[0]));
+    return writeFlagsError(args, 1);
 }
 
 int listVersions(IniStore &store, const QStringList &)
@@ -86,8 +85,23 @@ int diffVersion(IniStore &store, const QStringList &args)
     return 0;
 }
 
+// Like every write, worked out first: a version equal to the file writes
+// nothing, and --check and --diff tell what the restore would change.
 int restoreVersion(IniStore &store, const QStringList &args)
 {
-    store.restoreVersion(versionNumber(args[0]));
-    return 0;
+    const qint64 number = versionNumber(args[0]);
+    const WriteFlags flags = writeFlags(args.mid(1));
+    auto restore = [&] {
+        store.restoreVersion(number);
+        return 0;
+    };
+    // A refused restore says why in the store's words.
+    if (!flags.check && isReadOnlyFile(store.fileName()))
+        return restore();
+    std::optional<FileLock> lock;
+    if (!flags.check)
+        lock.emplace(store.fileName());
+    const QByteArray now = readWholeFile(store.fileName());
+    const BatchResult result{now, historyOf(store).contents(store.fileName(), number), std::nullopt};
+    return finishWrite(store, result, flags, restore);
 }

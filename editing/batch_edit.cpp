@@ -7,12 +7,15 @@
 #include "file_name_test.h"
 #include "ini_store.h"
 #include "interaction.h"
+#include "line_removal.h"
 #include "node_collection.h"
 #include "profile_writer.h"
 #include "text_format.h"
 #include "text_helpers.h"
 #include "tree_build.h"
 #include "tree_commands.h"
+
+#include <QFile>
 
 #include <cerrno>
 #include <new>
@@ -34,6 +37,8 @@ const BatchCommand kCommands[] = {
     {"--add-section", "add-section", 1, "SECTION"},
     {"--add-key", "add-key", 3, "SECTION KEY VALUE"},
     {"--delete-section", "delete-section", 1, "SECTION"},
+    {"--remove", "remove", 2, "SECTION KEY"},
+    {"--remove-section", "remove-section", 1, "SECTION"},
 };
 
 // The batch's file in memory: its own bytes as the operations so far leave
@@ -65,6 +70,9 @@ struct BatchText {
         if (isReadOnlyFile(backupPath))
             throwFileError(EACCES, backupPath);
         QByteArray rebuilt = store.rebuiltBytes(format);
+        // A rewrite that changes nothing writes nothing, the backup included.
+        if (rebuilt == bytes)
+            return;
         backup = std::exchange(bytes, std::move(rebuilt));
     }
 };
@@ -120,23 +128,44 @@ bool apply(BatchText &text, const BatchOperation &operation)
         requireExactFile(format, fileName);
         store.removeKeyRecords(args[0], keys);
         text.rewrite(format);
+    } else if (name == "remove") {
+        const FileText file = decodeFile(text.bytes);
+        const std::optional<qsizetype> line = recordLine(file, args[0], args[1]);
+        if (!line)
+            throw AppError(ErrorKind::ElementNotFound, args[1].isEmpty()
+                                                           ? QStringLiteral("no section [%1]").arg(args[0])
+                                                           : QStringLiteral("no key %1 in [%2]").arg(args[1], args[0]));
+        text.bytes = bytesWithoutLines(file, {{*line, 1}}, fileName);
+    } else if (name == "remove-section") {
+        const FileText file = decodeFile(text.bytes);
+        const QList<LineRun> blocks = sectionBlocks(file, args[0]);
+        if (blocks.isEmpty())
+            throw AppError(ErrorKind::ElementNotFound, QStringLiteral("no section [%1]").arg(args[0]));
+        text.bytes = bytesWithoutLines(file, blocks, fileName);
     }
     return true;
 }
 
 } // namespace
 
-QList<BatchOperation> parseBatch(const QStringList &args, QString &error)
+QList<BatchOperation> parseBatch(const QStringList &args, QString &error, const QStringList &flagNames,
+                                 QStringList *flags)
 {
     QList<BatchOperation> operations;
     for (qsizetype i = 0; i < args.size();) {
+        if (flagNames.contains(args[i])) {
+            if (flags)
+                flags->append(args[i]);
+            ++i;
+            continue;
+        }
         const BatchCommand *command = nullptr;
         for (const BatchCommand &candidate : kCommands)
             if (args[i] == QLatin1String(candidate.option))
                 command = &candidate;
         if (!command) {
-            error = QStringLiteral("unknown batch operation '%1': use --set, --delete, --add-section, --add-key "
-                                   "or --delete-section")
+            error = QStringLiteral("unknown batch operation '%1': use --set, --delete, --add-section, --add-key, "
+                                   "--delete-section, --remove or --remove-section")
                         .arg(args[i]);
             return {};
         }
@@ -179,6 +208,40 @@ BatchResult applyBatch(IniStore &store, const QByteArray &original, const QList<
     return BatchResult{original, std::move(text.bytes), std::move(text.backup)};
 }
 
+std::optional<BatchResult> applyOperation(IniStore &store, const QByteArray &original, const BatchOperation &operation)
+{
+    BatchText text{store, original, std::nullopt};
+    if (!apply(text, operation))
+        return std::nullopt;
+    return BatchResult{original, std::move(text.bytes), std::move(text.backup)};
+}
+
+void writeBatchResult(IniStore &store, const BatchResult &result, const QString &command)
+{
+    store.writeFollowing(
+        [&] {
+            const QString file = store.fileName();
+            const QString backup = backupPathFor(file);
+            const bool backupIsFile = result.backup && *result.backup == result.original;
+            // A backup of the file as it stands is a second name of it when
+            // a new file is to take its place, as a rewrite makes it: no copy
+            // to write. Should the new file be refused after all, the file
+            // is written in place, which would take that name along, so the
+            // backup gets a copy of its own first.
+            if (backupIsFile && plannedWrite(file) == FileWrite::NewFile && linkAsBackup(file, backup)) {
+                if (replaceWithNewFile(file, result.bytes, backup))
+                    return true;
+                if (!QFile::remove(backup))
+                    throwFileError(EACCES, backup);
+            }
+            if (result.backup)
+                copyAsBackup(file, backup, *result.backup);
+            replaceFileContents(file, result.bytes, backupIsFile ? backup : QString());
+            return true;
+        },
+        command);
+}
+
 void runBatchEdit(IniStore &store, const QList<BatchOperation> &operations)
 {
     if (isReadOnlyFile(store.fileName()))
@@ -191,14 +254,5 @@ void runBatchEdit(IniStore &store, const QList<BatchOperation> &operations)
     const BatchResult result = applyBatch(store, readWholeFile(store.fileName()), operations);
     if (!result.changesFiles())
         return;
-    store.writeFollowing(
-        [&] {
-            const QString backup = backupPathFor(store.fileName());
-            if (result.backup)
-                copyAsBackup(store.fileName(), backup, *result.backup);
-            replaceFileContents(store.fileName(), result.bytes,
-                                result.backup && *result.backup == result.original ? backup : QString());
-            return true;
-        },
-        QStringLiteral("batch: %1 operations").arg(operations.size()));
+    writeBatchResult(store, result, QStringLiteral("batch: %1 operations").arg(operations.size()));
 }

@@ -67,7 +67,7 @@ private Q_SLOTS:
                 const QString key = keys[random.bounded(3)];
                 const QString fresh = QStringLiteral("new%1").arg(n);
                 const QString value = QStringLiteral("x%1").arg(random.bounded(100));
-                switch (random.bounded(5)) {
+                switch (random.bounded(7)) {
                 case 0:
                     operations.append({"set", section, key, value});
                     break;
@@ -79,6 +79,12 @@ private Q_SLOTS:
                     break;
                 case 3:
                     operations.append({"add-key", section, fresh, value});
+                    break;
+                case 4:
+                    operations.append({"remove", section, key});
+                    break;
+                case 5:
+                    operations.append({"remove-section", section});
                     break;
                 default:
                     operations.append({"delete-section", section});
@@ -415,8 +421,11 @@ private Q_SLOTS:
         const QString file = dir.write(QStringLiteral("a.ini"), "[Net]\r\nHost=a b\r\n");
         QCOMPARE(run({QStringLiteral("get"), file, QStringLiteral("NET"), QStringLiteral("host")}).out,
                  QByteArray("a b\n"));
-        QCOMPARE(run({QStringLiteral("get"), file, QStringLiteral("Net"), QStringLiteral("none")}).out,
-                 QByteArray("\n"));
+        // A missing key is no empty value.
+        const Result none = run({QStringLiteral("get"), file, QStringLiteral("Net"), QStringLiteral("none")});
+        QCOMPARE(none.code, 1);
+        QCOMPARE(none.out, QByteArray());
+        QCOMPARE(none.err, QByteArray("larkspur-cli: no key none in [Net]\n"));
 
         const Result set =
             run({QStringLiteral("set"), file, QStringLiteral("net"), QStringLiteral("HOST"), QStringLiteral("c")});
@@ -611,10 +620,20 @@ private Q_SLOTS:
         const Result many =
             run({QStringLiteral("get"), file, QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("more")});
         QCOMPARE(many.code, 2);
-        QCOMPARE(many.err, QByteArray("usage: larkspur-cli get FILE SECTION KEY\n"));
+        QCOMPARE(many.err, QByteArray("larkspur-cli: Unknown option 'more': use --default TEXT\n"
+                                      "usage: larkspur-cli get FILE SECTION KEY [--default TEXT]\n"));
         const Result few = run({QStringLiteral("set"), file, QStringLiteral("A"), QStringLiteral("k")});
         QCOMPARE(few.code, 2);
-        QCOMPARE(few.err, QByteArray("usage: larkspur-cli set FILE SECTION KEY VALUE\n"));
+        QCOMPARE(few.err, QByteArray("usage: larkspur-cli set FILE SECTION KEY VALUE [--check] [--diff]\n"));
+        const Result unknownWriteOption = run({QStringLiteral("set"), file, QStringLiteral("A"), QStringLiteral("k"),
+                                               QStringLiteral("v"), QStringLiteral("--checkerboard-of-long-names")});
+        QCOMPARE(unknownWriteOption.code, 2);
+        // Cut after 20 characters (an ellipsis, as the locale spells it).
+        QVERIFY(unknownWriteOption.err.startsWith("larkspur-cli: Unknown option '--checkerboard-of-lo"));
+        QVERIFY(!unknownWriteOption.err.contains("long-names"));
+        QVERIFY(
+            unknownWriteOption.err.endsWith("': use --check or --diff\nusage: larkspur-cli set FILE SECTION KEY VALUE "
+                                            "[--check] [--diff]\n"));
         const Result options =
             run({QStringLiteral("find"), file, QStringLiteral("k"), QStringLiteral("--case"), QStringLiteral("--whole"),
                  QStringLiteral("--fields=key"), QStringLiteral("--case")});

@@ -154,6 +154,8 @@ private Q_SLOTS:
         const QStringList commands[] = {{"set", "Section2", "key1", "v"},
                                         {"delete", "Section1", "key2"},
                                         {"delete-section", "Section3"},
+                                        // Takes one line out, the file's other bytes as they were.
+                                        {"remove", "Section1", "key2"},
                                         // A batch rewrites once, after its last operation; the backup
                                         // holds the file before its only rebuild, the delete.
                                         {"batch", "--delete", "Section1", "key2", "--set", "Section2", "key1", "v"}};
@@ -170,7 +172,7 @@ private Q_SLOTS:
         QFETCH(QStringList, command);
         static const QByteArray old = generate();
         const QByteArray earlier = "; the earlier backup\r\n[A]\r\nk=1\r\n";
-        const bool rewrites = command[0] != QLatin1String("set");
+        const bool rewrites = command[0] != QLatin1String("set") && command[0] != QLatin1String("remove");
 
         // The unprivileged writer owns the file and its backup but not the
         // folder, root's 0755: it must rewrite them in place.

@@ -68,7 +68,7 @@ check()
 }
 
 # The commands and the program's own option.
-check 'every command' 'add-key|add-section|delete|delete-section|diff|dump|find|get|history|restore|set' ''
+check 'every command' 'add-key|add-section|delete|delete-section|diff|dump|find|get|history|lint|remove|remove-section|restore|set' ''
 check 'commands by prefix' 'delete|delete-section' de
 check 'the help option' '--help' -
 check 'nothing after an unknown command' '' frobnicate a.ini ''
@@ -108,12 +108,23 @@ check 'a key with a backslash' "k\\\\" get a.ini "'Quote \"q\"'" ''
 check 'no key of a missing section' '' get a.ini None ''
 check 'no key for add-key' '' add-key a.ini Net ''
 check 'no value' '' set a.ini Net Host ''
+check 'keys to remove' 'Host|Port' remove a.ini Net ''
+check 'sections to remove' 'Net' remove-section a.ini n
+
+# Options after a command's arguments, each once.
+check 'write options after the value' '--check|--diff' set a.ini Net Host x ''
+check 'write options not given yet' '--diff' delete a.ini Net Host --check ''
+check 'write options of remove-section' '--check|--diff' remove-section a.ini Net -
+check 'the default of get' '--default' get a.ini Net Host ''
+check 'no default text' '' get a.ini Net Host --default ''
+check 'lint as JSON' '--json' lint a.ini ''
+check 'nothing after lint --json' '' lint a.ini --json ''
 
 # Version numbers, read from the file's history.
 check 'versions' '1|2|3|4|5|6|7|8|9|10' diff b.ini ''
 check 'versions by prefix' '1|10' restore b.ini 1
 check 'no version of a file without history' '' diff a.ini ''
-check 'nothing after the version' '' restore b.ini 1 ''
+check 'write options after the version' '--check|--diff' restore b.ini 1 ''
 check 'nothing after history' '' history b.ini ''
 
 if [[ $mode == plain && -r $helpers ]]; then

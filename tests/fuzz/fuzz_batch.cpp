@@ -39,8 +39,8 @@ void writeCopy(const QString &path, const std::optional<QByteArray> &bytes, QFil
 
 } // namespace
 
-// A batch promises what its operations run one after the other as commands
-// leave, file and backup, or nothing written at all when one of them is
+// A batch promises what its operations run one after the other as
+// larkspur-cli's commands leave, file and backup, or nothing written at all when one of them is
 // refused. The commands run on a copy of the file and its backup in a
 // folder of their own, each on a store that has just loaded the file.
 FuzzSession::Outcome FuzzSession::runBatch(const Operation &op)
@@ -56,6 +56,8 @@ FuzzSession::Outcome FuzzSession::runBatch(const Operation &op)
     writeCopy(backup, backupBefore, QFile::permissions(m_backup));
     bool allWritten = true;
     for (const Operation &step : op.steps) {
+        const QByteArray stepBefore = readFile(path);
+        const std::optional<QByteArray> backupStepBefore = readIfExists(backup);
         QuietInteraction ui;
         IniStore store(ui);
         store.setFileName(path);
@@ -69,6 +71,10 @@ FuzzSession::Outcome FuzzSession::runBatch(const Operation &op)
             allWritten = false;
             break;
         }
+        // As larkspur-cli runs it, a command that leaves the file's bytes as
+        // they were writes nothing, the backup included.
+        if (readFile(path) == stepBefore && readIfExists(backup) != backupStepBefore)
+            writeCopy(backup, backupStepBefore, QFile::permissions(backup));
     }
 
     QList<BatchOperation> operations;
