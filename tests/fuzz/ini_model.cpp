@@ -167,7 +167,17 @@ Text decode(const QByteArray &bytes)
         text.exact = false;
         QStringDecoder decoder(utf32LE ? QStringConverter::Utf32LE : QStringConverter::Utf32BE,
                                QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
-        chars = decoder.decode(bytes.mid(4));
+        const QString decoded = decoder.decode(bytes.mid(4));
+        // A code point past U+10FFFF comes out of the decoder as an unpaired
+        // surrogate, which reads as '?' as in UTF-16.
+        for (qsizetype i = 0; i < decoded.size(); ++i) {
+            if (decoded[i].isHighSurrogate() && i + 1 < decoded.size() && decoded[i + 1].isLowSurrogate()) {
+                chars += decoded[i];
+                chars += decoded[++i];
+            } else {
+                chars += decoded[i].isSurrogate() ? QChar(u'?') : decoded[i];
+            }
+        }
     } else if (const int nulAt = unmarkedUtf16Nul(bytes); nulAt >= 0) {
         text.encoding = nulAt == 1 ? Encoding::Utf16LE : Encoding::Utf16BE;
         chars = fromUtf16(bytes, nulAt == 0, text.exact, 0);
