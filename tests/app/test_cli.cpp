@@ -286,6 +286,18 @@ private Q_SLOTS:
         QCOMPARE(ro.code, 1);
         QVERIFY2(ro.err.contains("is read only"), ro.err.constData());
         QCOMPARE(TestFolder::read(file), text);
+        // So does every line-removing write, and a check says it would.
+        const QList<QStringList> refused = {{"remove", file, "A", "k"},
+                                            {"remove-section", file, "A"},
+                                            {"batch", file, "--remove", "A", "j"},
+                                            {"remove", file, "A", "k", "--check"}};
+        for (const QStringList &args : refused) {
+            const Result r = run(args);
+            QCOMPARE(r.code, 1);
+            QVERIFY2(r.err.contains("is read only"), r.err.constData());
+            QCOMPARE(TestFolder::read(file), text);
+            QCOMPARE(TestFolder::read(backup), QByteArray("the earlier backup\r\n"));
+        }
 
         for (const QStringList &usage : {QStringList{}, QStringList{"--set", "A", "k"}, QStringList{"--get", "A"}}) {
             const Result bad = run(QStringList{QStringLiteral("batch"), file} + usage);
